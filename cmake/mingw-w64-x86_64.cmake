@@ -1,0 +1,6 @@
+# Cross-compiling for 64-bit Windows with MinGW-w64 (posix thread model, which
+# GoogleTest needs for std::mutex and friends).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(MINGW_PREFIX x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,35 @@
+// Text crossing between the wide (UTF-16) window and game-core side and the
+// narrow GB2312 side of the markup library.
+#ifndef ZINDLE_HOST_CODE_PAGE_STRING_H
+#define ZINDLE_HOST_CODE_PAGE_STRING_H
+
+#include <string>
+
+// Code page of every narrow text in the launcher: GB2312 / GBK.
+constexpr unsigned int NarrowCodePage = 936;
+
+// A wide string paired with its code-page-936 form, converted on request.
+// Nothing but the conversion itself ever changes a character. Bytes or
+// characters that have no counterpart become the code page's default
+// character ("?") rather than being dropped. Off Windows the conversion is
+// iconv's CP936 (wchar_t is UTF-32 there).
+class CodePageString {
+public:
+    std::wstring wide;
+    std::string narrow;
+
+    // Copies the wide text; `narrow` stays empty. Null gives an empty string.
+    explicit CodePageString(const wchar_t* text);
+    // Converts the GB2312 text into `wide`; `narrow` stays empty. Null gives an empty string.
+    explicit CodePageString(const char* text);
+
+    // Fills `narrow` from `wide`.
+    void toNarrow();
+};
+
+// Converts text for a UTF-8 console or log (used off Windows, where the
+// debugger output and message box are standard error).
+std::string wideToUtf8(const std::wstring& text);
+std::string narrowToUtf8(const std::string& gb2312);
+
+#endif  // ZINDLE_HOST_CODE_PAGE_STRING_H

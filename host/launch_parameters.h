@@ -1,0 +1,36 @@
+// The launcher's settings, read from its one brace-notation command line:
+//
+//     url='http://game.example/entry', connstate=2, waitClose=0
+//     (url=..., connstate=..., waitClose=...)        -- one group works too
+//
+// Only `url`, `connstate` and `waitClose` are read, from the root of the
+// parsed text or, when the root has no attributes and exactly one child
+// group, from that group. The first occurrence of a name counts.
+#ifndef ZINDLE_HOST_LAUNCH_PARAMETERS_H
+#define ZINDLE_HOST_LAUNCH_PARAMETERS_H
+
+#include <cstdint>
+#include <string>
+
+#include "host/code_page_string.h"
+
+// The three launch parameters; narrow strings are GB2312.
+struct LaunchParameters {
+    std::string url;        // empty: not given, and start-up must not go on
+    std::string connstate;  // empty when not given
+    int32_t waitClose = 1;  // 0: quit at once on close; otherwise let the game core decide
+};
+
+// Parses the command line (null allowed) and takes the parameters from it. A
+// text the brace parser refuses still yields what it read before the error.
+// waitClose: "0x..." is hexadecimal; anything else is read like atoi (leading
+// white space, sign, digits; 0 without digits). Values beyond 32 bits
+// saturate, as the C library of the 32-bit Windows build does.
+LaunchParameters readLaunchParameters(const wchar_t* commandLine);
+
+// The start-up error path, for a command line without url: the command line
+// goes to the debugger output, then the error box is shown. The caller ends
+// the process with exit code 0 afterwards.
+void reportStartupError(const wchar_t* commandLine);
+
+#endif  // ZINDLE_HOST_LAUNCH_PARAMETERS_H

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds and tests with, skipping
+# what is already there. Groups: base (native build and tests), windows
+# (MinGW, Wine, Xvfb), and any extra package names given after the groups.
+#   tools/install-deps.sh base windows
+set -euo pipefail
+
+declare -A groups=(
+    [base]="cmake ninja-build g++ clang libgtest-dev"
+    [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth"
+)
+
+wanted=()
+for arg in "$@"; do
+    if [[ -n "${groups[$arg]:-}" ]]; then
+        read -r -a names <<<"${groups[$arg]}"
+        wanted+=("${names[@]}")
+    else
+        wanted+=("$arg")
+    fi
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,184 @@
+// tarvik::xml — a small in-memory markup document: an element tree with
+// attributes, read from brace notation or markup text and written as indented
+// text or a binary node stream.
+//
+//     #include "xml/document.h"
+//
+//     tarvik::xml::XMLDocument doc;
+//     if (doc.parseBrace("url='http://example/', connstate=2, extra=(a, b)")) {
+//         const char* url = doc.root().findAttribute("url");   // "http://example/"
+//         for (const auto& child : doc.root().children)        // the group "extra"
+//             child->print(std::cout, 0);                      // <extra [1]="a" [2]="b"></extra>
+//     }
+//
+// Text encoding: every string the library holds is a byte string in GB2312
+// (code page 936), exactly as it was read. The library never converts code
+// pages; it compares single bytes with ASCII delimiters and passes every other
+// byte, including 0x80-0xFF, through untouched.
+//
+// Ownership: an element owns its attributes and children (children through
+// std::unique_ptr) and deletes them when cleared or destroyed. `parent` and the
+// document's cursor never own. Destroying, clearing, cloning, printing and
+// writing trees does not recurse on the call stack for the library's own node
+// classes, so a tree of any depth is safe to handle.
+//
+// Errors are reported by exceptions: XMLException from the markup parser, a
+// standard exception from the brace-notation parser (caught by parseBrace).
+#ifndef TARVIK_XML_DOCUMENT_H
+#define TARVIK_XML_DOCUMENT_H
+
+#include <cstdint>
+#include <exception>
+#include <istream>
+#include <list>
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace tarvik::xml {
+
+// Fixed names of the document's two own elements.
+inline constexpr char RootElementName[] = "AbsoluteRoot";
+inline constexpr char HeadElementName[] = "head";
+
+// Hash of a NUL-terminated name: h = h * 31 + c over its bytes, each taken as a
+// signed char, wrapping in 32 bits. Null and "" hash to 0.
+int32_t nameHash(const char* name);
+
+// A named value on an element. `hash` is always nameHash(name): set the name
+// through a constructor or setName so the two never disagree.
+struct XMLAttribute {
+    std::string name;
+    std::string value;
+    int32_t hash;
+
+    // Copies both texts (null counts as empty) and hashes the name.
+    XMLAttribute(const char* name, const char* value);
+    // Takes both strings by value (move them in) and hashes the name up to its first NUL.
+    XMLAttribute(std::string name, std::string value);
+
+    // Replaces the name and recomputes the hash.
+    void setName(const char* newName);
+};
+
+// An element node. XMLCData derives from it; node kinds are told apart by their
+// class through the virtual operations, never by a field.
+class XMLElement {
+public:
+    std::string name;                                 // empty for an unnamed element
+    std::string text;                                 // character content
+    std::list<XMLAttribute> attributes;               // insertion order, duplicates allowed
+    std::list<std::unique_ptr<XMLElement>> children;  // owned, in document order
+    XMLElement* parent = nullptr;                     // enclosing element; never owns
+    int32_t dataBracket = 0;  // bracket byte of a "[[data" text escape, 0 for none
+
+    XMLElement() = default;
+    // An element with the given name and nothing else.
+    explicit XMLElement(std::string elementName);
+
+    // Elements are linked by address (parent pointers), so they are neither
+    // copied nor moved: use clone() for a deep copy.
+    XMLElement(const XMLElement&) = delete;
+    XMLElement& operator=(const XMLElement&) = delete;
+
+    // Writes this node and its subtree as indented markup text, with children
+    // at depth + 1. Nothing is escaped. Returns `out`.
+    virtual std::ostream& print(std::ostream& out, int32_t depth) const;
+    // Writes this node and its subtree as one binary node record (type tag,
+    // body, child count, child records; little-endian 32-bit integers).
+    virtual void writeBinary(std::ostream& out) const;
+    // Reads one record body (name, data bracket, text, attributes) into this
+    // node: replaces name, text and dataBracket, appends the attributes. Reads
+    // neither the type tag nor the child count. Use readTree for whole records.
+    virtual void readBinary(std::istream& in);
+    // Returns a deep copy of the same class. The copy's parent is this node's
+    // parent, but the copy is not in that parent's child list; the caller owns it.
+    virtual std::unique_ptr<XMLElement> clone() const;
+    // Writes the 32-bit type tag that opens this node's record (1 for an element).
+    virtual std::ostream& writeTypeTag(std::ostream& out) const;
+    // Clears the element (see clear()).
+    virtual ~XMLElement();
+
+    // Appends a copy of the attribute after the existing ones.
+    void appendAttribute(const XMLAttribute& attribute);
+    // Appends the child after the existing ones, makes this element its parent,
+    // and returns it. A null child is ignored and null is returned.
+    XMLElement* appendChild(std::unique_ptr<XMLElement> child);
+    // Value of the first attribute with this name, or null. The hash is compared
+    // before the bytes, so lookups stay cheap on long attribute lists.
+    const char* findAttribute(const char* attributeName) const;
+    // Empties name and text, resets dataBracket and parent, and deletes every
+    // attribute and the whole subtree.
+    void clear();
+
+protected:
+    // Copies this node's own fields (not its children) into `copy`.
+    void copyFieldsTo(XMLElement& copy) const;
+    // Deep-copies the children of this node under `copy`.
+    void cloneChildrenTo(XMLElement& copy) const;
+};
+
+// A CDATA section: its content is `text`; it prints as <![CDATA[...]]> and
+// writes type tag 2. The markup parser gives it no name, attributes or children.
+class XMLCData : public XMLElement {
+public:
+    XMLCData() = default;
+    // A CDATA node holding the given content.
+    explicit XMLCData(std::string content);
+
+    std::ostream& print(std::ostream& out, int32_t depth) const override;
+    std::unique_ptr<XMLElement> clone() const override;
+    std::ostream& writeTypeTag(std::ostream& out) const override;
+};
+
+// The exception of the markup parser: one fixed GB2312 message text.
+class XMLException : public std::exception {
+public:
+    // Keeps a copy of the NUL-terminated message (null counts as empty).
+    explicit XMLException(const char* message);
+    // The message, as given.
+    const char* what() const noexcept override;
+
+private:
+    std::string message_;
+};
+
+// A document: the root element "AbsoluteRoot" that parsers fill, the head
+// element "head" (encoding="gb2312", never part of the root's tree) and the
+// cursor, the element a parser is currently filling.
+class XMLDocument {
+public:
+    // Builds the root, then the head; the cursor starts on the root.
+    XMLDocument();
+    // Clears the tree first, so no element outlives the document.
+    virtual ~XMLDocument();
+
+    XMLDocument(const XMLDocument&) = delete;
+    XMLDocument& operator=(const XMLDocument&) = delete;
+
+    // The root element; parsed top-level items are its children and attributes.
+    XMLElement& root() { return root_; }
+    const XMLElement& root() const { return root_; }
+    // The head element, which collects the attributes of an xml declaration.
+    XMLElement& head() { return head_; }
+    const XMLElement& head() const { return head_; }
+    // The element a parser is filling; null when no element is open.
+    XMLElement* cursor() const { return cursor_; }
+    // Moves the cursor. The document never owns what it points to.
+    void setCursor(XMLElement* element) { cursor_ = element; }
+
+    // Parses a NUL-terminated brace-notation text into a cleared root (see
+    // xml/brace.h for the grammar). Returns false if the text was refused (an
+    // unclosed group, nesting too deep, out of memory): the reason goes to the
+    // debugger output, and the root keeps what was complete before the error.
+    bool parseBrace(const char* text);
+
+private:
+    XMLElement root_;
+    XMLElement head_;
+    XMLElement* cursor_;
+};
+
+}  // namespace tarvik::xml
+
+#endif  // TARVIK_XML_DOCUMENT_H

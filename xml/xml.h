@@ -1,0 +1,9 @@
+// Umbrella header of the tarvik::xml markup library: includes every public part.
+#ifndef TARVIK_XML_XML_H
+#define TARVIK_XML_XML_H
+
+#include "xml/brace.h"
+#include "xml/document.h"
+#include "xml/messages.h"
+
+#endif  // TARVIK_XML_XML_H
