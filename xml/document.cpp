@@ -150,8 +150,27 @@ std::unique_ptr<XMLElement> XMLCData::clone() const {
 
 XMLException::XMLException(const char* message) : message_(orEmpty(message)) {}
 
+XMLException::XMLException(const char* message, int64_t offset)
+    : message_(orEmpty(message)), offset_(offset) {}
+
 const char* XMLException::what() const noexcept {
     return message_.c_str();
+}
+
+void XMLException::setLineColumn(int32_t line, int32_t column) {
+    line_ = line;
+    column_ = column;
+}
+
+std::string XMLException::describe() const {
+    std::string place = source_;
+    if (line_ > 0) {
+        place +=
+            (place.empty() ? "line " : ":") + std::to_string(line_) + ":" + std::to_string(column_);
+    } else if (offset_ >= 0) {
+        place += (place.empty() ? "byte " : ": byte ") + std::to_string(offset_);
+    }
+    return place.empty() ? message_ : place + ": " + message_;
 }
 
 // ----------------------------------------------------------------- XMLDocument

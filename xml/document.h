@@ -34,6 +34,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 
 namespace tarvik::xml {
 
@@ -131,16 +132,42 @@ public:
     std::ostream& writeTypeTag(std::ostream& out) const override;
 };
 
-// The exception of the markup parser: one fixed GB2312 message text.
+// The library's exception: one fixed GB2312 message text, plus where the
+// failure was found when that is known. what() is always the bare message;
+// describe() adds the place for people to read.
 class XMLException : public std::exception {
 public:
     // Keeps a copy of the NUL-terminated message (null counts as empty).
     explicit XMLException(const char* message);
+    // The same, found at a byte offset of the input.
+    XMLException(const char* message, int64_t offset);
+
     // The message, as given.
     const char* what() const noexcept override;
 
+    // Byte offset of the failure in its input, or -1 when unknown.
+    int64_t offset() const { return offset_; }
+    // 1-based line and column (in bytes) of the failure in a text, or 0 when unknown.
+    int32_t line() const { return line_; }
+    int32_t column() const { return column_; }
+    // The file the input came from, or empty.
+    const std::string& source() const { return source_; }
+
+    // Records where the failure was found.
+    void setOffset(int64_t offset) { offset_ = offset; }
+    void setLineColumn(int32_t line, int32_t column);
+    void setSource(std::string source) { source_ = std::move(source); }
+
+    // "source:line:column: message", "source: byte N: message", or the parts
+    // of that which are known. The message stays in GB2312.
+    std::string describe() const;
+
 private:
     std::string message_;
+    std::string source_;
+    int64_t offset_ = -1;
+    int32_t line_ = 0;
+    int32_t column_ = 0;
 };
 
 // A document: the root element "AbsoluteRoot" that parsers fill, the head

@@ -46,6 +46,23 @@ inline constexpr char NestingTooDeep[] =
 // Markup text: an element or attribute name longer than a name buffer holds.
 inline constexpr char NameTooLong[] = "\xC3\xFB\xB3\xC6\xB9\xFD\xB3\xA4";  // 名称过长
 
+// Binary node stream: the stream ends inside a record.
+inline constexpr char StreamTruncated[] =
+    "\xCA\xFD\xBE\xDD\xC1\xF7\xB2\xBB\xCD\xEA\xD5\xFB";  // 数据流不完整
+// Binary node stream: a record's type tag is neither 1 nor 2.
+inline constexpr char UnknownNodeType[] =
+    "\xCE\xB4\xD6\xAA\xBD\xDA\xB5\xE3\xC0\xE0\xD0\xCD";  // 未知节点类型
+// Binary node stream: a negative length or count, or one the stream cannot hold.
+inline constexpr char InvalidLength[] =
+    "\xB3\xA4\xB6\xC8\xBB\xF2\xCA\xFD\xC1\xBF\xCE\xDE\xD0\xA7";  // 长度或数量无效
+
+// Files: a file that cannot be opened for reading.
+inline constexpr char CannotOpenFile[] =
+    "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xCE\xC4\xBC\xFE";  // 无法打开文件
+// Files: a file that cannot be created or written.
+inline constexpr char CannotWriteFile[] =
+    "\xCE\xDE\xB7\xA8\xD0\xB4\xC8\xEB\xCE\xC4\xBC\xFE";  // 无法写入文件
+
 }  // namespace tarvik::xml::messages
 
 #endif  // TARVIK_XML_MESSAGES_H

@@ -222,4 +222,18 @@ TEST(Exception, CarriesItsMessage) {
     EXPECT_STREQ(XMLException(nullptr).what(), "");
 }
 
+TEST(Exception, DescribesWhereItWasFound) {
+    XMLException error("m");
+    EXPECT_EQ(error.offset(), -1);
+    EXPECT_EQ(error.describe(), "m");
+    error.setOffset(17);
+    EXPECT_EQ(error.describe(), "byte 17: m");
+    error.setSource("a.bin");
+    EXPECT_EQ(error.describe(), "a.bin: byte 17: m");
+    error.setLineColumn(3, 9);
+    EXPECT_EQ(error.describe(), "a.bin:3:9: m");
+    EXPECT_STREQ(error.what(), "m");
+    EXPECT_EQ(XMLException("n", 4).offset(), 4);
+}
+
 }  // namespace
