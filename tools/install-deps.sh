@@ -6,7 +6,7 @@
 set -euo pipefail
 
 declare -A groups=(
-    [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev"
+    [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf"
     [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth"
 )
 

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs a built tree into a temporary prefix and builds a small program
+# against it twice: through find_package(TarvikXml) and through pkg-config.
+#   tools/check-install.sh BUILD_DIR
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
+consumer=$source_dir/tests/install/consumer
+
+cmake -S "$consumer" -B "$work/cmake-build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake --build "$work/cmake-build" >/dev/null
+"$work/cmake-build/consumer"
+
+export PKG_CONFIG_PATH=$work/prefix/lib/pkgconfig
+read -r -a flags <<<"$(pkg-config --cflags --libs tarvik-xml)"
+c++ "$consumer/main.cpp" "${flags[@]}" -o "$work/pkg-consumer"
+"$work/pkg-consumer"
+echo "install and consume: ok"
