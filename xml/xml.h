@@ -4,6 +4,7 @@
 
 #include "xml/brace.h"
 #include "xml/document.h"
+#include "xml/markup.h"
 #include "xml/messages.h"
 #include "xml/search.h"
 
