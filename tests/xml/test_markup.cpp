@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/text_checks.h"
 #include "support/tree_text.h"
 #include "xml/markup.h"
 #include "xml/messages.h"
@@ -24,18 +25,13 @@ using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
 using tarvik::xml::XMLException;
 using tarvik::xml::XMLTokenHandler;
+using testing_support::exactCopy;
+using testing_support::thrownBy;
+using testing_support::thrownMessage;
 using testing_support::treeIsConsistent;
 namespace messages = tarvik::xml::messages;
 
 namespace {
-
-// A heap copy of `text` exactly as long as the text and its NUL, so that the
-// sanitizer build catches any read past the NUL.
-std::unique_ptr<char[]> exactCopy(const std::string& text) {
-    auto copy = std::make_unique<char[]>(text.size() + 1);
-    std::memcpy(copy.get(), text.c_str(), text.size() + 1);
-    return copy;
-}
 
 // Like treeText, and also shows CDATA nodes as such and the data bracket:
 // "<a bracket=124 text='x<y' <![CDATA[raw]]>>".
@@ -142,12 +138,7 @@ TEST(ScanName, RefusesNamesLongerThanTheBuffer) {
         SCOPED_TRACE(text.size());
         const auto copy = exactCopy(text);
         char out[NameBufferSize];
-        try {
-            scanName(out, copy.get());
-            ADD_FAILURE() << "expected XMLException";
-        } catch (const XMLException& error) {
-            EXPECT_STREQ(error.what(), messages::NameTooLong);
-        }
+        EXPECT_EQ(thrownMessage([&] { scanName(out, copy.get()); }), messages::NameTooLong);
     }
 }
 
@@ -201,12 +192,7 @@ TEST(ParseAttributes, ErrorTable) {
         SCOPED_TRACE(c.text);
         const auto text = exactCopy(c.text);
         XMLElement element("a");
-        try {
-            parseAttributes(text.get(), element);
-            ADD_FAILURE() << "expected XMLException";
-        } catch (const XMLException& error) {
-            EXPECT_STREQ(error.what(), c.message);
-        }
+        EXPECT_EQ(thrownMessage([&] { parseAttributes(text.get(), element); }), c.message);
         EXPECT_EQ(picture(element), c.survivors);
     }
 }
@@ -256,12 +242,7 @@ TEST(Handlers, ReturnWhereReadingGoesOn) {
 TEST(Handlers, CloseEmptyElementWithNoElementOpenIsAMismatch) {
     XMLDocument document;
     document.setCursor(nullptr);
-    try {
-        document.closeEmptyElement("/>");
-        FAIL() << "expected XMLException";
-    } catch (const XMLException& error) {
-        EXPECT_STREQ(error.what(), messages::ElementMismatch);
-    }
+    EXPECT_EQ(thrownMessage([&] { document.closeEmptyElement("/>"); }), messages::ElementMismatch);
 }
 
 struct ParseCase {
@@ -440,14 +421,13 @@ TEST_F(Markup, ErrorTable) {
         SCOPED_TRACE(c.text);
         XMLDocument fresh;
         const auto text = exactCopy(c.text);
-        try {
-            fresh.parseMarkup(text.get());
+        if (const auto error = thrownBy([&] { fresh.parseMarkup(text.get()); })) {
+            EXPECT_STREQ(error->what(), c.message);
+            EXPECT_EQ(error->offset(), c.offset);
+            EXPECT_EQ(error->line(), c.line);
+            EXPECT_EQ(error->column(), c.column);
+        } else {
             ADD_FAILURE() << "expected XMLException";
-        } catch (const XMLException& error) {
-            EXPECT_STREQ(error.what(), c.message);
-            EXPECT_EQ(error.offset(), c.offset);
-            EXPECT_EQ(error.line(), c.line);
-            EXPECT_EQ(error.column(), c.column);
         }
         EXPECT_EQ(picture(fresh.root()), c.tree);
         EXPECT_EQ(picture(fresh.head()), c.head);
@@ -462,11 +442,10 @@ TEST_F(Markup, ErrorTable) {
 }
 
 TEST_F(Markup, DescribeNamesLineAndColumn) {
-    try {
-        parse("<a>\n<b x=1/>");
-        FAIL() << "expected XMLException";
-    } catch (const XMLException& error) {
-        EXPECT_EQ(error.describe(), std::string("line 2:6: ") + messages::AttributeMissingQuote);
+    if (const auto error = thrownBy([&] { parse("<a>\n<b x=1/>"); })) {
+        EXPECT_EQ(error->describe(), std::string("line 2:6: ") + messages::AttributeMissingQuote);
+    } else {
+        ADD_FAILURE() << "expected XMLException";
     }
 }
 
@@ -615,12 +594,11 @@ TEST(MarkupDepth, AMillionOpenLevelsFailAtTheEnd) {
         text += "<a>";
     text += "<b/>";
     XMLDocument document;
-    try {
-        document.parseMarkup(text.c_str());
-        FAIL() << "expected XMLException";
-    } catch (const XMLException& error) {
-        EXPECT_STREQ(error.what(), messages::TagNotClosed);
-        EXPECT_EQ(error.offset(), static_cast<long long>(text.size()));
+    if (const auto error = thrownBy([&] { document.parseMarkup(text.c_str()); })) {
+        EXPECT_STREQ(error->what(), messages::TagNotClosed);
+        EXPECT_EQ(error->offset(), static_cast<long long>(text.size()));
+    } else {
+        ADD_FAILURE() << "expected XMLException";
     }
 }
 
@@ -658,27 +636,25 @@ TEST_F(MarkupFile, EmptyFileIsAnEmptyDocument) {
 
 TEST_F(MarkupFile, ErrorsNameTheFileLineAndColumn) {
     write("<a>\n<b/>\n</c>\n");
-    try {
-        document.loadMarkupFile(path_);
-        FAIL() << "expected XMLException";
-    } catch (const XMLException& error) {
-        EXPECT_STREQ(error.what(), messages::ElementMismatch);
-        EXPECT_EQ(error.source(), path_);
-        EXPECT_EQ(error.line(), 3);
-        EXPECT_EQ(error.column(), 1);
-        EXPECT_EQ(error.describe(), path_ + ":3:1: " + messages::ElementMismatch);
+    if (const auto error = thrownBy([&] { document.loadMarkupFile(path_); })) {
+        EXPECT_STREQ(error->what(), messages::ElementMismatch);
+        EXPECT_EQ(error->source(), path_);
+        EXPECT_EQ(error->line(), 3);
+        EXPECT_EQ(error->column(), 1);
+        EXPECT_EQ(error->describe(), path_ + ":3:1: " + messages::ElementMismatch);
+    } else {
+        ADD_FAILURE() << "expected XMLException";
     }
 }
 
 TEST_F(MarkupFile, MissingFileOrFolderCannotBeOpened) {
     for (const std::string& path : {path_ + ".missing", testing::TempDir()}) {
         SCOPED_TRACE(path);
-        try {
-            document.loadMarkupFile(path);
+        if (const auto error = thrownBy([&] { document.loadMarkupFile(path); })) {
+            EXPECT_STREQ(error->what(), messages::CannotOpenFile);
+            EXPECT_EQ(error->source(), path);
+        } else {
             ADD_FAILURE() << "expected XMLException";
-        } catch (const XMLException& error) {
-            EXPECT_STREQ(error.what(), messages::CannotOpenFile);
-            EXPECT_EQ(error.source(), path);
         }
     }
 }
