@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with, skipping
 # what is already there. Groups: base (native build and tests), windows
-# (MinGW, Wine, Xvfb), and any extra package names given after the groups.
+# (MinGW, Wine, Xvfb), bench (Google Benchmark, for the "bench" preset), and
+# any extra package names given after the groups.
 #   tools/install-deps.sh base windows
 set -euo pipefail
 
 declare -A groups=(
     [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf"
+    [bench]="libbenchmark-dev"
     [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth"
 )
 

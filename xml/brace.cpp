@@ -205,9 +205,7 @@ const char* parseBraceGroup(const char* position, XMLElement& element, int32_t d
 }
 
 bool XMLDocument::parseBrace(const char* text) {
-    root_.clear();
-    root_.name = RootElementName;
-    cursor_ = &root_;
+    resetRoot();
     try {
         parseBraceGroup(text ? text : "", root_, 0);
     } catch (const std::exception& error) {

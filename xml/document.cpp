@@ -180,6 +180,10 @@ XMLDocument::XMLDocument() : root_(RootElementName), head_(HeadElementName), cur
 }
 
 XMLDocument::~XMLDocument() {
+    resetRoot();
+}
+
+void XMLDocument::resetRoot() {
     root_.clear();
     root_.name = RootElementName;
     cursor_ = &root_;

@@ -22,8 +22,9 @@
 // writing trees does not recurse on the call stack for the library's own node
 // classes, so a tree of any depth is safe to handle.
 //
-// Errors are reported by exceptions: XMLException from the markup parser, a
-// standard exception from the brace-notation parser (caught by parseBrace).
+// Errors are reported by exceptions: XMLException from the markup parser
+// (xml/markup.h), a standard exception from the brace-notation parser (caught
+// by parseBrace).
 #ifndef TARVIK_XML_DOCUMENT_H
 #define TARVIK_XML_DOCUMENT_H
 
@@ -200,7 +201,52 @@ public:
     // debugger output, and the root keeps what was complete before the error.
     bool parseBrace(const char* text);
 
+    // Parses a NUL-terminated markup text (grammar in xml/markup.h) into a
+    // cleared root, with the cursor starting on the root; a null text counts as
+    // empty. Throws XMLException carrying the failure's offset, line and
+    // column; the tree then keeps what was read before the error. The head is
+    // not reset: each "<?xml" declaration appends to it.
+    void parseMarkup(const char* text);
+    // Reads the whole file at `path` in binary mode and parses it with
+    // parseMarkup (its text ends at the first NUL byte, if any). Throws
+    // XMLException messages::CannotOpenFile when the file cannot be read;
+    // every error it throws names the path as its source().
+    void loadMarkupFile(const std::string& path);
+
+    // The markup parser's building blocks, one per entry of markupTokens
+    // (xml/markup.h). Each takes the position of its token in a NUL-terminated
+    // text, reads that piece of markup into the tree, the cursor or the head,
+    // and returns the position at which reading goes on. Each trusts that its
+    // token stands at the position and skips it unchecked. They throw
+    // XMLException without a position; parseMarkup adds it.
+
+    // At the "<" of an opening tag: appends a new element to the cursor's
+    // children, makes it the cursor, and reads its attributes and text.
+    // Returns the next "<" after the text, the byte after a "[[data" escape's
+    // terminator, or the byte after "/>" (the cursor then back on the parent).
+    // Throws messages::ElementMismatch when no element is open.
+    const char* parseElement(const char* position);
+    // At the "<" of "<?": appends the attributes of an "<?xml" declaration to
+    // the head; skips any other instruction. Returns the byte after "?>".
+    const char* parseDeclaration(const char* position);
+    // At the "<" of "<!--": skips the comment. Returns the byte after "-->".
+    const char* parseComment(const char* position);
+    // At the "<" of "</": closes the open element of that name, moving the
+    // cursor to its parent (null after the root). Returns the byte after ">".
+    const char* parseEndTag(const char* position);
+    // At the "/" of "/>": closes the open element, moving the cursor to its
+    // parent. Returns the byte after "/>".
+    const char* closeEmptyElement(const char* position);
+    // At (or before) "<![CDATA[": appends an XMLCData child holding the
+    // section's bytes to the cursor, which stays. Returns the first byte after
+    // "]]>" that is not white space. Throws messages::ElementMismatch when no
+    // element is open.
+    const char* parseCData(const char* position);
+
 private:
+    // Empties the root, names it "AbsoluteRoot" again and puts the cursor on it.
+    void resetRoot();
+
     XMLElement root_;
     XMLElement head_;
     XMLElement* cursor_;

@@ -4,6 +4,8 @@
 
 #include "xml/brace.h"
 #include "xml/document.h"
+#include "xml/markup.h"
 #include "xml/messages.h"
+#include "xml/search.h"
 
 #endif  // TARVIK_XML_XML_H
