@@ -5,5 +5,6 @@
 #include "xml/brace.h"
 #include "xml/document.h"
 #include "xml/messages.h"
+#include "xml/node_stream.h"
 
 #endif  // TARVIK_XML_XML_H
