@@ -23,6 +23,8 @@ struct OpenNode {
     int32_t childrenLeft;
 };
 
+// The class a type tag names; Foreign for any other tag, since a stream can
+// only name the library's own classes.
 NodeClass nodeClassOfTag(int32_t tag) {
     switch (tag) {
         case ElementTypeTag:
@@ -45,9 +47,8 @@ RecordHead readRecordHead(RecordReader& reader) {
     if (!head.node)
         throw XMLException(messages::UnknownNodeType, tagOffset);
     readBody(reader, *head.node);  // the very routine readBinary runs
-    reader.throwIfFaulted();
     head.childCount = reader.readCount();
-    reader.throwIfFaulted();
+    reader.throwIfFaulted();  // the first fault, in the body or the count
     return head;
 }
 

@@ -108,8 +108,8 @@ struct PrintFrame {
 };
 
 // The element text form of `top` at `depth`, whatever top's own class. Each
-// child line is: tabs (only when its parent has no text and a depth >= 0),
-// the child at depth + 1, a line break. The line break after an inline child
+// child line is: depth + 1 tabs (only when its parent has no text), the child
+// at depth + 1, a line break. The line break after an inline child
 // is written when that child's frame closes.
 void printElementTree(std::ostream& out, const XMLElement& top, int32_t depth) {
     std::vector<PrintFrame> open;
@@ -127,9 +127,9 @@ void printElementTree(std::ostream& out, const XMLElement& top, int32_t depth) {
         const XMLElement* child = (frame.next++)->get();
         if (!child)
             continue;  // only a hand-edited child list holds nulls
-        if (frame.element->text.empty() && frame.depth >= 0)
-            writeTabs(out, childDepth(frame.depth));
         const int32_t depthOfChild = childDepth(frame.depth);
+        if (frame.element->text.empty())
+            writeTabs(out, depthOfChild);  // none below depth 0
         if (nodeClassOf(*child) == NodeClass::Element) {
             printOpening(out, *child);
             open.push_back({child, depthOfChild, child->children.begin()});  // `frame` dies here
