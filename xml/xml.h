@@ -4,6 +4,7 @@
 
 #include "xml/brace.h"
 #include "xml/document.h"
+#include "xml/file.h"
 #include "xml/messages.h"
 #include "xml/node_stream.h"
 
