@@ -9,6 +9,8 @@
 // its own virtual call, so a user's override is still honoured.
 #include <algorithm>
 #include <cstring>
+#include <list>
+#include <memory>
 #include <vector>
 
 #include "xml/document.h"
@@ -20,10 +22,12 @@ namespace tarvik::xml {
 
 namespace {
 
-// Tabs written per stream write when indenting.
+// Tabs per stream write when indenting: one write covers the usual depths.
 constexpr int32_t TabRunLength = 16;
 constexpr char TabRun[TabRunLength + 1] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
 
+constexpr char ValueOpening[] = "=\"";
+constexpr char EndTagOpening[] = "</";
 constexpr char CDataOpening[] = "<![CDATA[";
 constexpr char CDataClosing[] = "]]>";
 constexpr char DataBracketOpening[] = "[[data";
@@ -72,7 +76,7 @@ void printOpening(std::ostream& out, const XMLElement& element) {
     for (const XMLAttribute& attribute : element.attributes) {
         out.put(' ');
         writeText(out, attribute.name);
-        out.write("=\"", 2);
+        writeLiteral(out, ValueOpening);
         writeText(out, attribute.value);
         out.put('"');
     }
@@ -95,7 +99,7 @@ void printOpening(std::ostream& out, const XMLElement& element) {
 void printClosing(std::ostream& out, const XMLElement& element, int32_t depth) {
     if (!element.children.empty())
         writeTabs(out, depth);
-    out.write("</", 2);
+    writeLiteral(out, EndTagOpening);
     writeText(out, element.name);
     out.put('>');
 }

@@ -1,5 +1,5 @@
-// Test helpers for whole trees: a chain deeper than any call stack could
-// recurse through, and a field-by-field comparison of two trees.
+// Test helpers for whole trees: their binary record, a chain deeper than any
+// call stack could recurse through, and a field-by-field comparison of two trees.
 #ifndef TESTS_SUPPORT_TREES_H
 #define TESTS_SUPPORT_TREES_H
 
@@ -7,6 +7,7 @@
 
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <typeinfo>
 #include <utility>
@@ -15,6 +16,16 @@
 #include "xml/document.h"
 
 namespace testing_support {
+
+// An owned node, as trees hold their children.
+using NodePtr = std::unique_ptr<tarvik::xml::XMLElement>;
+
+// The binary record of `node` and its subtree.
+inline std::string written(const tarvik::xml::XMLElement& node) {
+    std::ostringstream out(std::ios::binary);
+    node.writeBinary(out);
+    return out.str();
+}
 
 // "top" with a single line of `depth` descendants named "n" below it.
 inline std::unique_ptr<tarvik::xml::XMLElement> deepChain(int depth) {

@@ -27,6 +27,7 @@ using tarvik::xml::XMLElement;
 using tarvik::xml::XMLException;
 using testing_support::RecordBytes;
 using testing_support::sameTree;
+using testing_support::written;
 
 namespace {
 
@@ -101,9 +102,7 @@ TEST(Files, BinaryRoundTripKeepsEveryByte) {
     const auto tree = awkwardTree();
     const std::string path = dir.file("tree.bin");
     saveBinary(*tree, path);
-    std::ostringstream written(std::ios::binary);
-    tree->writeBinary(written);
-    EXPECT_EQ(fileBytes(path), written.str());
+    EXPECT_EQ(fileBytes(path), written(*tree));
     const std::unique_ptr<XMLElement> loaded = loadBinary(path);
     ASSERT_NE(loaded, nullptr);
     EXPECT_TRUE(sameTree(*tree, *loaded));

@@ -29,20 +29,15 @@ using testing_support::chainDepth;
 using testing_support::deepChain;
 using testing_support::RecordBytes;
 using testing_support::sameTree;
+using testing_support::written;
 
 namespace {
 
-using NodePtr = std::unique_ptr<XMLElement>;
+using NodePtr = testing_support::NodePtr;
 
 // Far more than any record in these tests needs at once, far less than the
 // gigabytes the hostile streams claim.
 constexpr std::size_t AllocationCeiling = 1u << 20;
-
-std::string written(const XMLElement& node) {
-    std::ostringstream out(std::ios::binary);
-    node.writeBinary(out);
-    return out.str();
-}
 
 NodePtr readBytes(const std::string& bytes) {
     std::istringstream in(bytes, std::ios::binary);
@@ -64,9 +59,17 @@ testing::AssertionResult throwsAt(const std::string& bytes, const char* message,
     return testing::AssertionFailure() << "no XMLException";
 }
 
-// The head of an element record: tag, name "a", empty body, `children` children.
+// An element record up to its attribute count: tag 1, name "a", data bracket
+// 0 and an empty text.
+RecordBytes upToAttributes() {
+    return RecordBytes().int32(1).string("a").int32(0).string("");
+}
+// Where the attribute count of upToAttributes() goes.
+constexpr int64_t AttributeCountAt = 17;
+
+// The head of an element record: upToAttributes(), no attributes, `children` children.
 RecordBytes elementHead(int32_t children) {
-    return RecordBytes().int32(1).string("a").int32(0).string("").int32(0).int32(children);
+    return upToAttributes().int32(0).int32(children);
 }
 
 // a(k="v") > [ b > CDATA "x", c ]: every field kind, nesting and both tags.
@@ -229,26 +232,16 @@ std::vector<HostileCase> hostileCases() {
         {"negative text length",
          RecordBytes().int32(1).string("a").int32(0).int32(INT32_MIN).bytes(),
          messages::InvalidLength, 13},
-        {"negative attribute count",
-         RecordBytes().int32(1).string("a").int32(0).string("").int32(-1).int32(0).bytes(),
-         messages::InvalidLength, 17},
-        {"negative attribute name length",
-         RecordBytes().int32(1).string("a").int32(0).string("").int32(1).int32(-2).bytes(),
-         messages::InvalidLength, 21},
-        {"negative attribute value length",
-         RecordBytes()
-             .int32(1)
-             .string("a")
-             .int32(0)
-             .string("")
-             .int32(1)
-             .string("k")
-             .int32(-1)
-             .bytes(),
-         messages::InvalidLength, 26},
-        {"negative child count", elementHead(-1).bytes(), messages::InvalidLength, 21},
+        {"negative attribute count", upToAttributes().int32(-1).int32(0).bytes(),
+         messages::InvalidLength, AttributeCountAt},
+        {"negative attribute name length", upToAttributes().int32(1).int32(-2).bytes(),
+         messages::InvalidLength, AttributeCountAt + 4},
+        {"negative attribute value length", upToAttributes().int32(1).string("k").int32(-1).bytes(),
+         messages::InvalidLength, AttributeCountAt + 9},
+        {"negative child count", elementHead(-1).bytes(), messages::InvalidLength,
+         AttributeCountAt + 4},
         {"negative child count in a child", elementHead(1).append(elementHead(-7)).bytes(),
-         messages::InvalidLength, 25 + 21},
+         messages::InvalidLength, 25 + AttributeCountAt + 4},
         {"name claims 2 GiB, 20 bytes come",
          RecordBytes().int32(1).claimedString(0x7FFFFFFF, twenty.substr(4)).bytes(),
          messages::StreamTruncated, 4},
@@ -256,37 +249,14 @@ std::vector<HostileCase> hostileCases() {
          RecordBytes().int32(1).string("a").int32(0).claimedString(0x7FFFFFFF, twenty).bytes(),
          messages::StreamTruncated, 13},
         {"attribute name claims 2 GiB",
-         RecordBytes()
-             .int32(1)
-             .string("a")
-             .int32(0)
-             .string("")
-             .int32(1)
-             .claimedString(0x7FFFFFFF, twenty)
-             .bytes(),
-         messages::StreamTruncated, 21},
+         upToAttributes().int32(1).claimedString(0x7FFFFFFF, twenty).bytes(),
+         messages::StreamTruncated, AttributeCountAt + 4},
         {"attribute value claims 2 GiB",
-         RecordBytes()
-             .int32(1)
-             .string("a")
-             .int32(0)
-             .string("")
-             .int32(1)
-             .string("k")
-             .claimedString(0x7FFFFFFF, twenty)
-             .bytes(),
-         messages::StreamTruncated, 26},
+         upToAttributes().int32(1).string("k").claimedString(0x7FFFFFFF, twenty).bytes(),
+         messages::StreamTruncated, AttributeCountAt + 9},
         {"attribute count claims 2^31-1, one comes",
-         RecordBytes()
-             .int32(1)
-             .string("a")
-             .int32(0)
-             .string("")
-             .int32(0x7FFFFFFF)
-             .string("k")
-             .string("v")
-             .bytes(),
-         messages::StreamTruncated, 31},
+         upToAttributes().int32(0x7FFFFFFF).string("k").string("v").bytes(),
+         messages::StreamTruncated, AttributeCountAt + 14},
         {"child count claims 2^31-1, one comes", elementHead(0x7FFFFFFF).leaf(1, "b", "").bytes(),
          messages::StreamTruncated, static_cast<int64_t>(withOneChild.size())},
         {"child count claims two, one comes", elementHead(2).leaf(1, "b", "").bytes(),

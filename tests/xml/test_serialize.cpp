@@ -23,10 +23,11 @@ using testing_support::AllocationProbe;
 using testing_support::chainDepth;
 using testing_support::deepChain;
 using testing_support::RecordBytes;
+using testing_support::written;
 
 namespace {
 
-using NodePtr = std::unique_ptr<XMLElement>;
+using NodePtr = testing_support::NodePtr;
 
 // An element with a name, a text and children, in order.
 template <typename... Children>
@@ -54,12 +55,6 @@ NodePtr withAttribute(NodePtr node, std::string name, std::string value) {
 std::string printed(const XMLElement& node, int32_t depth) {
     std::ostringstream out;
     node.print(out, depth);
-    return out.str();
-}
-
-std::string written(const XMLElement& node) {
-    std::ostringstream out(std::ios::binary);
-    node.writeBinary(out);
     return out.str();
 }
 
