@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "xml/node_class.h"
+
 namespace tarvik::xml {
 
 namespace {
@@ -16,14 +18,30 @@ const char* orEmpty(const char* text) {
 // belongs to a class derived outside the library: such a node is copied by its
 // own clone(), since only it knows its extra fields.
 std::unique_ptr<XMLElement> emptyNodeLike(const XMLElement& source) {
-    if (typeid(source) == typeid(XMLElement))
-        return std::make_unique<XMLElement>();
-    if (typeid(source) == typeid(XMLCData))
-        return std::make_unique<XMLCData>();
-    return nullptr;
+    return newNodeOf(nodeClassOf(source));
 }
 
 }  // namespace
+
+NodeClass nodeClassOf(const XMLElement& node) {
+    if (typeid(node) == typeid(XMLElement))
+        return NodeClass::Element;
+    if (typeid(node) == typeid(XMLCData))
+        return NodeClass::CData;
+    return NodeClass::Foreign;
+}
+
+std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass) {
+    switch (nodeClass) {
+        case NodeClass::Element:
+            return std::make_unique<XMLElement>();
+        case NodeClass::CData:
+            return std::make_unique<XMLCData>();
+        case NodeClass::Foreign:
+            break;
+    }
+    return nullptr;
+}
 
 int32_t nameHash(const char* name) {
     // Unsigned arithmetic wraps without undefined behaviour; each byte still

@@ -84,14 +84,22 @@ public:
     XMLElement& operator=(const XMLElement&) = delete;
 
     // Writes this node and its subtree as indented markup text, with children
-    // at depth + 1. Nothing is escaped. Returns `out`.
+    // at depth + 1 and one tab per level (none at depth <= 0). Nothing is
+    // escaped; strings end at their first zero byte; each line break flushes.
+    // Writes no indentation before its own opening tag. Returns `out`, whose
+    // state is never tested.
     virtual std::ostream& print(std::ostream& out, int32_t depth) const;
     // Writes this node and its subtree as one binary node record (type tag,
-    // body, child count, child records; little-endian 32-bit integers).
+    // body, child count, child records; see xml/node_stream.h). `out` must be
+    // in binary mode; its state is never tested.
     virtual void writeBinary(std::ostream& out) const;
     // Reads one record body (name, data bracket, text, attributes) into this
     // node: replaces name, text and dataBracket, appends the attributes. Reads
-    // neither the type tag nor the child count. Use readTree for whole records.
+    // neither the type tag nor the child count; readTree reads whole records.
+    // Bad data never throws: a short stream shows only in the stream's state
+    // (what arrived stays, an attribute cut short is left out), a negative
+    // length fails the stream, a negative attribute count reads none, and a
+    // length is believed only as far as bytes really arrive.
     virtual void readBinary(std::istream& in);
     // Returns a deep copy of the same class. The copy's parent is this node's
     // parent, but the copy is not in that parent's child list; the caller owns it.
@@ -128,8 +136,14 @@ public:
     // A CDATA node holding the given content.
     explicit XMLCData(std::string content);
 
+    // Writes `depth` tabs (none at depth <= 0), "<![CDATA[", the text up to
+    // its first zero byte, "]]>" and a line break. Name, attributes, data
+    // bracket and children are not printed, and "]]>" in the text is not
+    // escaped. Returns `out`.
     std::ostream& print(std::ostream& out, int32_t depth) const override;
+    // Returns a deep copy that is again an XMLCData; the caller owns it.
     std::unique_ptr<XMLElement> clone() const override;
+    // Writes type tag 2. Returns `out`.
     std::ostream& writeTypeTag(std::ostream& out) const override;
 };
 

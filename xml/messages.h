@@ -55,6 +55,9 @@ inline constexpr char UnknownNodeType[] =
 // Binary node stream: a negative length or count, or one the stream cannot hold.
 inline constexpr char InvalidLength[] =
     "\xB3\xA4\xB6\xC8\xBB\xF2\xCA\xFD\xC1\xBF\xCE\xDE\xD0\xA7";  // 长度或数量无效
+// Binary node stream: bytes after the one complete record a file should hold.
+inline constexpr char TrailingData[] =
+    "\xCA\xFD\xBE\xDD\xC1\xF7\xC4\xA9\xCE\xB2\xD3\xD0\xB6\xE0\xD3\xE0\xCA\xFD\xBE\xDD";  // 数据流末尾有多余数据
 
 // Files: a file that cannot be opened for reading.
 inline constexpr char CannotOpenFile[] =

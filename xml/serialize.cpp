@@ -1,119 +1,211 @@
+// The node operations that write and read the two external forms of a tree:
+// indented markup text (print) and the binary node stream (writeTypeTag,
+// writeBinary, readBinary).
+//
+// print and writeBinary walk the subtree with a work list on the heap instead
+// of recursing, so a tree of any depth is safe. A child of exactly the
+// library's own classes is handled inline, with the bytes its virtual
+// operation would write; a child of a class derived outside the library gets
+// its own virtual call, so a user's override is still honoured.
+#include <algorithm>
 #include <cstring>
+#include <list>
+#include <memory>
+#include <vector>
 
 #include "xml/document.h"
+#include "xml/node_class.h"
+#include "xml/node_record.h"
+#include "xml/node_stream.h"
 
 namespace tarvik::xml {
 
 namespace {
 
-void writeInt32(std::ostream& out, int32_t value) {
-    const auto bits = static_cast<uint32_t>(value);
-    const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
-                           static_cast<char>((bits >> 16) & 0xFF), static_cast<char>(bits >> 24)};
-    out.write(bytes, 4);
+// Tabs per stream write when indenting: one write covers the usual depths.
+constexpr int32_t TabRunLength = 16;
+constexpr char TabRun[TabRunLength + 1] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+
+constexpr char ValueOpening[] = "=\"";
+constexpr char EndTagOpening[] = "</";
+constexpr char CDataOpening[] = "<![CDATA[";
+constexpr char CDataClosing[] = "]]>";
+constexpr char DataBracketOpening[] = "[[data";
+constexpr char DataBracketClosing[] = "data]]";
+// The bracket character is the low byte of dataBracket.
+constexpr int32_t BracketByteMask = 0xFF;
+
+// Writes a fixed ASCII text.
+template <std::size_t Size>
+void writeLiteral(std::ostream& out, const char (&literal)[Size]) {
+    out.write(literal, static_cast<std::streamsize>(Size - 1));
 }
 
-int32_t readInt32(std::istream& in) {
-    unsigned char bytes[4] = {};
-    in.read(reinterpret_cast<char*>(bytes), 4);
-    return static_cast<int32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                                (static_cast<uint32_t>(bytes[3]) << 24));
+// The text form ends every string at its first zero byte.
+void writeText(std::ostream& out, const std::string& text) {
+    out.write(text.data(), static_cast<std::streamsize>(std::strlen(text.c_str())));
 }
 
-void writeString(std::ostream& out, const std::string& text) {
-    writeInt32(out, static_cast<int32_t>(text.size()));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+// A line break ends with a flush, so a reader at the other end of the stream
+// sees each line as it is finished.
+void writeLineBreak(std::ostream& out) {
+    out.put('\n');
+    out.flush();
 }
 
-std::string readString(std::istream& in) {
-    const int32_t length = readInt32(in);
-    std::string text;
-    if (length > 0 && in) {
-        text.resize(static_cast<size_t>(length));
-        in.read(&text[0], length);
-        text.resize(static_cast<size_t>(in.gcount()));
+// `count` tabs; none when count <= 0.
+void writeTabs(std::ostream& out, int32_t count) {
+    while (count > 0) {
+        const int32_t run = std::min(count, TabRunLength);
+        out.write(TabRun, run);
+        count -= run;
     }
-    return text;
 }
 
-void lineBreak(std::ostream& out) {
-    out << '\n' << std::flush;
+// depth + 1, wrapping instead of overflowing at the end of the 32-bit range.
+int32_t childDepth(int32_t depth) {
+    return static_cast<int32_t>(static_cast<uint32_t>(depth) + 1u);
 }
 
-void tabs(std::ostream& out, int32_t count) {
-    for (int32_t i = 0; i < count; ++i)
-        out << '\t';
+// "<name a="v" ...>", then the text, between "[[data"c and c"data]]" when the
+// element has a data bracket, then the line break that opens the child lines
+// of an element with children and no text.
+void printOpening(std::ostream& out, const XMLElement& element) {
+    out.put('<');
+    writeText(out, element.name);
+    for (const XMLAttribute& attribute : element.attributes) {
+        out.put(' ');
+        writeText(out, attribute.name);
+        writeLiteral(out, ValueOpening);
+        writeText(out, attribute.value);
+        out.put('"');
+    }
+    out.put('>');
+    const char bracket = static_cast<char>(element.dataBracket & BracketByteMask);
+    if (element.dataBracket != 0) {
+        writeLiteral(out, DataBracketOpening);
+        out.put(bracket);
+    }
+    writeText(out, element.text);
+    if (element.dataBracket != 0) {
+        out.put(bracket);
+        writeLiteral(out, DataBracketClosing);
+    }
+    if (!element.children.empty() && element.text.empty())
+        writeLineBreak(out);
+}
+
+// The indentation before the closing tag of an element with children, then "</name>".
+void printClosing(std::ostream& out, const XMLElement& element, int32_t depth) {
+    if (!element.children.empty())
+        writeTabs(out, depth);
+    writeLiteral(out, EndTagOpening);
+    writeText(out, element.name);
+    out.put('>');
+}
+
+// An element being printed and the next of its children to print.
+struct PrintFrame {
+    const XMLElement* element;
+    int32_t depth;
+    std::list<std::unique_ptr<XMLElement>>::const_iterator next;
+};
+
+// The element text form of `top` at `depth`, whatever top's own class. Each
+// child line is: depth + 1 tabs (only when its parent has no text), the child
+// at depth + 1, a line break. The line break after an inline child
+// is written when that child's frame closes.
+void printElementTree(std::ostream& out, const XMLElement& top, int32_t depth) {
+    std::vector<PrintFrame> open;
+    printOpening(out, top);
+    open.push_back({&top, depth, top.children.begin()});
+    while (!open.empty()) {
+        PrintFrame& frame = open.back();
+        if (frame.next == frame.element->children.end()) {
+            printClosing(out, *frame.element, frame.depth);
+            open.pop_back();
+            if (!open.empty())
+                writeLineBreak(out);
+            continue;
+        }
+        const XMLElement* child = (frame.next++)->get();
+        if (!child)
+            continue;  // only a hand-edited child list holds nulls
+        const int32_t depthOfChild = childDepth(frame.depth);
+        if (frame.element->text.empty())
+            writeTabs(out, depthOfChild);  // none below depth 0
+        if (nodeClassOf(*child) == NodeClass::Element) {
+            printOpening(out, *child);
+            open.push_back({child, depthOfChild, child->children.begin()});  // `frame` dies here
+        } else {
+            child->print(out, depthOfChild);  // a CDATA node is a leaf in the text form
+            writeLineBreak(out);
+        }
+    }
+}
+
+bool isLibraryNode(const XMLElement& node) {
+    return nodeClassOf(node) != NodeClass::Foreign;
+}
+
+// Everything of `node`'s record but its children: the tag (a virtual call, so
+// each class writes its own), the body and the child count. The children are
+// put on `pending` in reverse, so they come off it in document order.
+void writeRecordHead(std::ostream& out, const XMLElement& node,
+                     std::vector<const XMLElement*>& pending) {
+    node.writeTypeTag(out);
+    writeBody(out, node);
+    const std::size_t firstPending = pending.size();
+    for (auto child = node.children.rbegin(); child != node.children.rend(); ++child) {
+        if (*child)  // a hand-edited null entry has no record, and is not counted
+            pending.push_back(child->get());
+    }
+    writeInt32(out, static_cast<int32_t>(pending.size() - firstPending));
 }
 
 }  // namespace
 
 std::ostream& XMLElement::print(std::ostream& out, int32_t depth) const {
-    out << '<' << name.c_str();
-    for (const XMLAttribute& attribute : attributes)
-        out << ' ' << attribute.name.c_str() << "=\"" << attribute.value.c_str() << '"';
-    out << '>';
-    const char bracket = static_cast<char>(dataBracket & 0xFF);
-    if (dataBracket != 0)
-        out << "[[data" << bracket;
-    out << text.c_str();
-    if (dataBracket != 0)
-        out << bracket << "data]]";
-    if (!children.empty()) {
-        if (text.empty())
-            lineBreak(out);
-        for (const auto& child : children) {
-            if (text.empty() && depth >= 0)
-                tabs(out, depth + 1);
-            child->print(out, depth + 1);
-            lineBreak(out);
-        }
-        tabs(out, depth);
-    }
-    return out << "</" << name.c_str() << '>';
+    printElementTree(out, *this, depth);
+    return out;
 }
 
 std::ostream& XMLCData::print(std::ostream& out, int32_t depth) const {
-    tabs(out, depth);
-    out << "<![CDATA[" << text.c_str() << "]]>";
-    lineBreak(out);
+    writeTabs(out, depth);
+    writeLiteral(out, CDataOpening);
+    writeText(out, text);
+    writeLiteral(out, CDataClosing);
+    writeLineBreak(out);
     return out;
 }
 
 std::ostream& XMLElement::writeTypeTag(std::ostream& out) const {
-    writeInt32(out, 1);
+    writeInt32(out, ElementTypeTag);
     return out;
 }
 
 std::ostream& XMLCData::writeTypeTag(std::ostream& out) const {
-    writeInt32(out, 2);
+    writeInt32(out, CDataTypeTag);
     return out;
 }
 
+// Pre-order from a work list of nodes whose records are still to be written.
 void XMLElement::writeBinary(std::ostream& out) const {
-    writeTypeTag(out);
-    writeString(out, name);
-    writeInt32(out, dataBracket);
-    writeString(out, text);
-    writeInt32(out, static_cast<int32_t>(attributes.size()));
-    for (const XMLAttribute& attribute : attributes) {
-        writeString(out, attribute.name);
-        writeString(out, attribute.value);
+    std::vector<const XMLElement*> pending;
+    writeRecordHead(out, *this, pending);
+    while (!pending.empty()) {
+        const XMLElement* node = pending.back();
+        pending.pop_back();
+        if (isLibraryNode(*node))
+            writeRecordHead(out, *node, pending);
+        else
+            node->writeBinary(out);
     }
-    writeInt32(out, static_cast<int32_t>(children.size()));
-    for (const auto& child : children)
-        child->writeBinary(out);
 }
 
 void XMLElement::readBinary(std::istream& in) {
-    name = readString(in);
-    dataBracket = readInt32(in);
-    text = readString(in);
-    const int32_t count = in ? readInt32(in) : 0;
-    for (int32_t i = 0; i < count && in; ++i) {
-        std::string attributeName = readString(in);
-        std::string attributeValue = readString(in);
-        attributes.emplace_back(std::move(attributeName), std::move(attributeValue));
-    }
+    RecordReader reader(in);
+    readBody(reader, *this);
 }
 
 }  // namespace tarvik::xml

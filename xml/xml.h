@@ -4,8 +4,10 @@
 
 #include "xml/brace.h"
 #include "xml/document.h"
+#include "xml/file.h"
 #include "xml/markup.h"
 #include "xml/messages.h"
+#include "xml/node_stream.h"
 #include "xml/search.h"
 
 #endif  // TARVIK_XML_XML_H

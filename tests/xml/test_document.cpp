@@ -4,6 +4,7 @@
 #include <string>
 
 #include "support/tree_text.h"
+#include "support/trees.h"
 #include "xml/document.h"
 
 using tarvik::xml::nameHash;
@@ -12,6 +13,8 @@ using tarvik::xml::XMLCData;
 using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
 using tarvik::xml::XMLException;
+using testing_support::chainDepth;
+using testing_support::deepChain;
 using testing_support::treeIsConsistent;
 using testing_support::treeText;
 
@@ -165,23 +168,11 @@ TEST(Element, ClearEmptiesEverything) {
     EXPECT_EQ(element->parent, nullptr);
 }
 
-// A chain far deeper than any call stack could recurse through.
-std::unique_ptr<XMLElement> deepChain(int depth) {
-    auto top = std::make_unique<XMLElement>("top");
-    XMLElement* last = top.get();
-    for (int i = 0; i < depth; ++i)
-        last = last->appendChild(std::make_unique<XMLElement>("n"));
-    return top;
-}
-
 TEST(Element, DeepTreesAreClonedClearedAndDestroyedWithoutRecursion) {
     constexpr int Depth = 1000000;
     std::unique_ptr<XMLElement> chain = deepChain(Depth);
     std::unique_ptr<XMLElement> copy = chain->clone();
-    int depth = 0;
-    for (const XMLElement* e = copy.get(); !e->children.empty(); e = e->children.front().get())
-        ++depth;
-    EXPECT_EQ(depth, Depth);
+    EXPECT_EQ(chainDepth(*copy), Depth);
     copy->clear();
     EXPECT_TRUE(copy->children.empty());
     chain.reset();  // destructor path

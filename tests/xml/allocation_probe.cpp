@@ -1,0 +1,84 @@
+// Replaces the global operator new and delete of the test program so that
+// AllocationProbe can see request sizes. The blocks come from malloc and go
+// back to free, in matching pairs, so the sanitizer build still checks them.
+#include "support/allocation_probe.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<bool> probing{false};
+std::atomic<std::size_t> largestRequest{0};
+
+void* allocate(std::size_t size) {
+    if (probing.load(std::memory_order_relaxed)) {
+        std::size_t seen = largestRequest.load(std::memory_order_relaxed);
+        while (size > seen && !largestRequest.compare_exchange_weak(seen, size)) {
+        }
+    }
+    // malloc(0) may return null; operator new must not.
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+}  // namespace
+
+namespace testing_support {
+
+AllocationProbe::AllocationProbe() {
+    largestRequest = 0;
+    probing = true;
+}
+
+AllocationProbe::~AllocationProbe() {
+    probing = false;
+}
+
+std::size_t AllocationProbe::largest() const {
+    return largestRequest;
+}
+
+}  // namespace testing_support
+
+void* operator new(std::size_t size) {
+    if (void* block = allocate(size))
+        return block;
+    throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}

@@ -1,0 +1,83 @@
+// Internal: the pieces of a binary node record, shared by the node operations
+// (writeBinary, readBinary) and the whole-tree reader.
+//
+// Every integer is 32 bits little-endian, whatever the host's byte order, and
+// goes out in one stream write; every string is its length and then all its
+// bytes in one more write.
+#ifndef TARVIK_XML_NODE_RECORD_H
+#define TARVIK_XML_NODE_RECORD_H
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "xml/document.h"
+
+namespace tarvik::xml {
+
+// Bytes of one integer field.
+inline constexpr std::size_t Int32Bytes = 4;
+
+// How far a string's storage may run ahead of the bytes that really arrived:
+// a claimed length is never trusted for more, so a short stream that claims a
+// 2 GiB string costs this much memory, not 2 GiB.
+inline constexpr std::size_t ReadChunkBytes = 64 * 1024;
+
+// Writes `value` as 4 little-endian bytes in one write.
+void writeInt32(std::ostream& out, int32_t value);
+
+// Writes a record's body: name, data bracket, text and attributes.
+void writeBody(std::ostream& out, const XMLElement& node);
+
+// Reads record fields from a stream, counting the bytes it consumes and
+// remembering the first fault it meets: the message and the byte offset
+// (counted from where the reader started) of the field at fault. It never
+// throws on its own; the whole-tree reader turns the fault into an exception,
+// while readBinary keeps the stream's state as its only report.
+class RecordReader {
+public:
+    explicit RecordReader(std::istream& in) : in_(in) {}
+
+    // A 4-byte little-endian integer. When the stream ends first: 0, and a
+    // StreamTruncated fault at the integer's offset.
+    int32_t readInt32();
+    // A length or count: as readInt32, but a negative value gives 0 and an
+    // InvalidLength fault. The stream itself is left as it stands.
+    int32_t readCount();
+    // A length-prefixed string, read in chunks that grow only as bytes arrive.
+    // A stream that ends early gives the bytes that came and a StreamTruncated
+    // fault at the length's offset; a negative length gives "", an
+    // InvalidLength fault and a failed stream, since nothing after it can be
+    // trusted to be in step.
+    std::string readString();
+
+    // Records a fault unless an earlier one is already recorded.
+    void fault(const char* message, int64_t offset);
+    // False once the stream has failed: every later read gives nothing.
+    bool streamOk() const { return !in_.fail(); }
+    // Bytes consumed so far.
+    int64_t offset() const { return offset_; }
+    // Throws XMLException(message, offset) for the recorded fault, if any.
+    void throwIfFaulted() const;
+
+private:
+    // Up to `length` bytes, fewer when the stream ends first.
+    std::string readBytes(std::size_t length);
+
+    std::istream& in_;
+    int64_t offset_ = 0;
+    const char* faultMessage_ = nullptr;
+    int64_t faultOffset_ = -1;
+};
+
+// Reads a record's body (name, data bracket, text, attributes) into `node`:
+// replaces name, text and dataBracket and appends the attributes. Reading
+// stops at the first short read: a name or text keeps the bytes that arrived,
+// an attribute cut short is left out.
+void readBody(RecordReader& reader, XMLElement& node);
+
+}  // namespace tarvik::xml
+
+#endif  // TARVIK_XML_NODE_RECORD_H
