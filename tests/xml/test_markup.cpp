@@ -11,6 +11,7 @@
 
 #include "support/text_checks.h"
 #include "support/tree_text.h"
+#include "support/trees.h"
 #include "xml/markup.h"
 #include "xml/messages.h"
 
@@ -26,6 +27,7 @@ using tarvik::xml::XMLElement;
 using tarvik::xml::XMLException;
 using tarvik::xml::XMLTokenHandler;
 using testing_support::exactCopy;
+using testing_support::sameTree;
 using testing_support::thrownBy;
 using testing_support::thrownMessage;
 using testing_support::treeIsConsistent;
@@ -451,30 +453,6 @@ TEST_F(Markup, DescribeNamesLineAndColumn) {
 
 // ---------------------------------------------------------------- round trips
 
-// True when two trees hold the same classes, names, texts, brackets,
-// attributes (hashes included) and children, in the same order.
-bool sameTree(const XMLElement& a, const XMLElement& b) {
-    if ((dynamic_cast<const XMLCData*>(&a) == nullptr) !=
-            (dynamic_cast<const XMLCData*>(&b) == nullptr) ||
-        a.name != b.name || a.text != b.text || a.dataBracket != b.dataBracket ||
-        a.attributes.size() != b.attributes.size() || a.children.size() != b.children.size())
-        return false;
-    auto attribute = b.attributes.begin();
-    for (const auto& mine : a.attributes) {
-        if (mine.name != attribute->name || mine.value != attribute->value ||
-            mine.hash != attribute->hash)
-            return false;
-        ++attribute;
-    }
-    auto child = b.children.begin();
-    for (const auto& mine : a.children) {
-        if (!sameTree(*mine, **child))
-            return false;
-        ++child;
-    }
-    return true;
-}
-
 // Random trees within what the text form can carry: names the parser reads,
 // values without '"', element text that does not start with TAB, LF or CR,
 // holds no CR, and holds "<" only when escaped.
@@ -541,7 +519,7 @@ TEST(MarkupRoundTrip, PrintedTreesReadBackEqual) {
             child->print(out, 0);
         XMLDocument document;
         ASSERT_NO_THROW(document.parseMarkup(out.str().c_str())) << out.str();
-        EXPECT_TRUE(sameTree(document.root(), source)) << out.str() << "\n"
+        EXPECT_TRUE(sameTree(source, document.root())) << out.str() << "\n"
                                                        << picture(document.root()) << "\n"
                                                        << picture(source);
     }
@@ -557,7 +535,7 @@ TEST(MarkupRoundTrip, EscapedTextHoldingALessThanSurvives) {
     element.print(out, 0);
     XMLDocument document;
     document.parseMarkup(out.str().c_str());
-    EXPECT_TRUE(sameTree(document.root(), source)) << out.str();
+    EXPECT_TRUE(sameTree(source, document.root())) << out.str();
 }
 
 // ----------------------------------------------------------------- deep trees
