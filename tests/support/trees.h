@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/tree_compare.h"
 #include "xml/document.h"
 
 namespace testing_support {
@@ -47,39 +48,13 @@ inline int chainDepth(const tarvik::xml::XMLElement& top) {
 
 // Success when both trees hold the same node classes, names, texts, data
 // brackets, attributes (hashes included) and children, in the same order, and
-// every child of `actual` points at its parent. Walks without recursion.
+// every child of `actual` points at its parent.
 inline testing::AssertionResult sameTree(const tarvik::xml::XMLElement& expected,
                                          const tarvik::xml::XMLElement& actual) {
-    using tarvik::xml::XMLElement;
-    std::vector<std::pair<const XMLElement*, const XMLElement*>> pending{{&expected, &actual}};
-    while (!pending.empty()) {
-        const auto [want, got] = pending.back();
-        pending.pop_back();
-        const std::string where = "node '" + want->name + "': ";
-        if (typeid(*want) != typeid(*got))
-            return testing::AssertionFailure() << where << "class differs";
-        if (want->name != got->name || want->text != got->text)
-            return testing::AssertionFailure() << where << "name or text differs";
-        if (want->dataBracket != got->dataBracket)
-            return testing::AssertionFailure()
-                   << where << "dataBracket " << got->dataBracket << " != " << want->dataBracket;
-        if (want->attributes.size() != got->attributes.size())
-            return testing::AssertionFailure() << where << "attribute count differs";
-        for (auto a = want->attributes.begin(), b = got->attributes.begin();
-             a != want->attributes.end(); ++a, ++b) {
-            if (a->name != b->name || a->value != b->value || a->hash != b->hash)
-                return testing::AssertionFailure() << where << "attribute '" << a->name << "'";
-        }
-        if (want->children.size() != got->children.size())
-            return testing::AssertionFailure() << where << "child count differs";
-        for (auto a = want->children.begin(), b = got->children.begin(); a != want->children.end();
-             ++a, ++b) {
-            if ((*b)->parent != got)
-                return testing::AssertionFailure() << where << "child's parent is wrong";
-            pending.emplace_back(a->get(), b->get());
-        }
-    }
-    return testing::AssertionSuccess();
+    const std::string difference = treeDifference(expected, actual);
+    if (difference.empty())
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << difference;
 }
 
 }  // namespace testing_support
