@@ -68,6 +68,20 @@ const std::string GoodText = std::string("<game title=\"") + ChineseGb2312 +
                              "</game>\n"
                              "<second></second>\n";
 
+// What brace prints for the text t=VALUE.
+std::string rootWithT(const std::string& value) {
+    return "<AbsoluteRoot t=\"" + value + "\"></AbsoluteRoot>\n";
+}
+
+// A launch text with a url and a connstate holding `game` and `chinese`, and
+// the lines --launch shows for it.
+std::string launchLine(const std::string& game, const std::string& chinese) {
+    return "url='http://" + game + ".cn/', connstate=" + chinese;
+}
+std::string launchShown(const std::string& game, const std::string& chinese) {
+    return "url: 'http://" + game + ".cn/'\nconnstate: '" + chinese + "'\n";
+}
+
 // One expectation on a stream's bytes.
 struct Expect {
     bool whole;  // the stream must be exactly `text`; otherwise it must contain it
@@ -138,6 +152,13 @@ protected:
         std::ostringstream out(std::ios::binary);
         document.root().writeBinary(out);
         return out.str();
+    }
+
+    // What the tool reports for truncated.bin: its last field, the last
+    // child's 4-byte child count, is cut short.
+    static std::string truncatedReport() {
+        return path("truncated.bin") + ": byte " + std::to_string(goodBinary_->size() - 4) + ": " +
+               messages::StreamTruncated + "\n";
     }
 
     static ProgramRun run(std::vector<std::string> arguments, const std::string& input = "") {
@@ -322,7 +343,7 @@ TEST_F(TarvikXmlTool, BracePrintsTheRootAndItsTree) {
          {"brace", std::string("t=") + ChineseGb2312},
          "",
          Success,
-         equals(std::string("<AbsoluteRoot t=\"") + ChineseGb2312 + "\"></AbsoluteRoot>\n"),
+         equals(rootWithT(ChineseGb2312)),
          Nothing},
         {"a refused text keeps what came before",
          {"brace", "url = x, y = (a = 1"},
@@ -426,8 +447,7 @@ TEST_F(TarvikXmlTool, FromBinaryPrintsTheRecord) {
          "",
          InputError,
          Nothing,
-         equals(path("truncated.bin") + ": byte " + std::to_string(goodBinary_->size() - 4) + ": " +
-                messages::StreamTruncated + "\n")},
+         equals(truncatedReport())},
         {"markup text is no record",
          {"from-binary", "@good.xml"},
          "",
@@ -525,8 +545,7 @@ TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
          "",
          InputError,
          Nothing,
-         equals(path("truncated.bin") + ": byte " + std::to_string(goodBinary_->size() - 4) + ": " +
-                messages::StreamTruncated + "\n")},
+         equals(truncatedReport())},
         {"bytes after the record",
          {"check", "@trailing.bin"},
          "",
@@ -557,29 +576,25 @@ TEST_F(TarvikXmlTool, Utf8ConvertsAtTheTerminalOnly) {
          {"--utf8", "brace", std::string("t=") + ChineseUtf8},
          "",
          Success,
-         equals(std::string("<AbsoluteRoot t=\"") + ChineseUtf8 + "\"></AbsoluteRoot>\n"),
+         equals(rootWithT(ChineseUtf8)),
          Nothing},
         {"UTF-8 on standard input",
          {"brace", "-", "--utf8"},
          std::string("t=") + ChineseUtf8,
          Success,
-         equals(std::string("<AbsoluteRoot t=\"") + ChineseUtf8 + "\"></AbsoluteRoot>\n"),
+         equals(rootWithT(ChineseUtf8)),
          Nothing},
         {"the launch values",
-         {"brace", "--launch", "--utf8",
-          std::string("url='http://") + GameUtf8 + ".cn/', connstate=" + ChineseUtf8},
+         {"brace", "--launch", "--utf8", launchLine(GameUtf8, ChineseUtf8)},
          "",
          Success,
-         contains(std::string("url: 'http://") + GameUtf8 + ".cn/'\nconnstate: '" + ChineseUtf8 +
-                  "'\n"),
+         contains(launchShown(GameUtf8, ChineseUtf8)),
          Nothing},
         {"without --utf8 the launch values stay GB2312",
-         {"brace", "--launch",
-          std::string("url='http://") + GameGb2312 + ".cn/', connstate=" + ChineseGb2312},
+         {"brace", "--launch", launchLine(GameGb2312, ChineseGb2312)},
          "",
          Success,
-         contains(std::string("url: 'http://") + GameGb2312 + ".cn/'\nconnstate: '" +
-                  ChineseGb2312 + "'\n"),
+         contains(launchShown(GameGb2312, ChineseGb2312)),
          Nothing},
         {"a GB2312 file is shown as UTF-8",
          {"print", "--utf8", "@good.xml"},
