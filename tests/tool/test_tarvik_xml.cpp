@@ -2,8 +2,8 @@
 // with its arguments and standard input, and checks the exit code and what
 // came out on standard output and standard error.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -68,6 +68,9 @@ const std::string GoodText = std::string("<game title=\"") + ChineseGb2312 +
                              "</game>\n"
                              "<second></second>\n";
 
+// Every integer in a binary node record (tag, length, count) takes 4 bytes.
+constexpr size_t RecordIntegerSize = 4;
+
 // What brace prints for the text t=VALUE.
 std::string rootWithT(const std::string& value) {
     return "<AbsoluteRoot t=\"" + value + "\"></AbsoluteRoot>\n";
@@ -128,7 +131,9 @@ protected:
         write("good.bin", *goodBinary_);
         write("truncated.bin", goodBinary_->substr(0, goodBinary_->size() - 1));
         write("trailing.bin", *goodBinary_ + "x");
-        write("unknown-tag.bin", std::string("\x01\x05\x00\x00", 4) + goodBinary_->substr(4));
+        // Type tag 0x501: its first byte says "binary", its value names no node.
+        const std::string unknownTag("\x01\x05\x00\x00", RecordIntegerSize);
+        write("unknown-tag.bin", unknownTag + goodBinary_->substr(RecordIntegerSize));
     }
     static void TearDownTestSuite() {
         std::filesystem::remove_all(*directory_);
@@ -157,7 +162,8 @@ protected:
     // What the tool reports for truncated.bin: its last field, the last
     // child's 4-byte child count, is cut short.
     static std::string truncatedReport() {
-        return path("truncated.bin") + ": byte " + std::to_string(goodBinary_->size() - 4) + ": " +
+        return path("truncated.bin") + ": byte " +
+               std::to_string(goodBinary_->size() - RecordIntegerSize) + ": " +
                messages::StreamTruncated + "\n";
     }
 

@@ -15,6 +15,7 @@
 
 namespace tarvik::tool {
 
+// The standard streams of one run, and its --utf8 choice.
 class Terminal {
 public:
     // Uses the given streams, which the caller keeps alive; `utf8` is --utf8.
