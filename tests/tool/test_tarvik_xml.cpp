@@ -122,26 +122,25 @@ protected:
     static void SetUpTestSuite() {
         std::string pattern = testing::TempDir() + "tarvik-xml-tool-XXXXXX";
         ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
-        directory_ = new std::string(pattern);
+        directory_ = pattern;
         write("good.xml", GoodMarkup);
         write("empty.xml", "");
         write("unclosed.xml", "<a>\n<b>\n");
         write("single-quoted.xml", "<a>\n\t<b c='d'/>\n</a>\n");
-        goodBinary_ = new std::string(binaryOf(GoodMarkup));
-        write("good.bin", *goodBinary_);
-        write("truncated.bin", goodBinary_->substr(0, goodBinary_->size() - 1));
-        write("trailing.bin", *goodBinary_ + "x");
+        goodBinary_ = binaryOf(GoodMarkup);
+        write("good.bin", goodBinary_);
+        write("truncated.bin", goodBinary_.substr(0, goodBinary_.size() - 1));
+        write("trailing.bin", goodBinary_ + "x");
         // Type tag 0x501: its first byte says "binary", its value names no node.
         const std::string unknownTag("\x01\x05\x00\x00", RecordIntegerSize);
-        write("unknown-tag.bin", unknownTag + goodBinary_->substr(RecordIntegerSize));
+        write("unknown-tag.bin", unknownTag + goodBinary_.substr(RecordIntegerSize));
     }
     static void TearDownTestSuite() {
-        std::filesystem::remove_all(*directory_);
-        delete directory_;
-        delete goodBinary_;
+        if (!directory_.empty())
+            std::filesystem::remove_all(directory_);
     }
 
-    static std::string path(const std::string& name) { return *directory_ + "/" + name; }
+    static std::string path(const std::string& name) { return directory_ + "/" + name; }
     static void write(const std::string& name, const std::string& bytes) {
         std::ofstream(path(name), std::ios::binary) << bytes;
     }
@@ -163,7 +162,7 @@ protected:
     // child's 4-byte child count, is cut short.
     static std::string truncatedReport() {
         return path("truncated.bin") + ": byte " +
-               std::to_string(goodBinary_->size() - RecordIntegerSize) + ": " +
+               std::to_string(goodBinary_.size() - RecordIntegerSize) + ": " +
                messages::StreamTruncated + "\n";
     }
 
@@ -185,12 +184,9 @@ protected:
         }
     }
 
-    static std::string* directory_;
-    static std::string* goodBinary_;
+    static inline std::string directory_;   // the fixture files, for the whole suite
+    static inline std::string goodBinary_;  // the record of GoodMarkup's document
 };
-
-std::string* TarvikXmlTool::directory_ = nullptr;
-std::string* TarvikXmlTool::goodBinary_ = nullptr;
 
 // ------------------------------------------------------------ usage and help
 
@@ -484,7 +480,7 @@ TEST_F(TarvikXmlTool, ToBinaryWritesTheDocumentRoot) {
     EXPECT_EQ(result.exitCode, Success);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(read("written.bin"), *goodBinary_);
+    EXPECT_EQ(read("written.bin"), goodBinary_);
 
     runTable({
         {"a refused file writes nothing",
@@ -557,7 +553,7 @@ TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
          "",
          InputError,
          Nothing,
-         equals(path("trailing.bin") + ": byte " + std::to_string(goodBinary_->size()) + ": " +
+         equals(path("trailing.bin") + ": byte " + std::to_string(goodBinary_.size()) + ": " +
                 messages::TrailingData + "\n")},
         {"a first byte of 0x01 means binary, whatever follows",
          {"check", "@unknown-tag.bin"},
@@ -631,7 +627,7 @@ TEST_F(TarvikXmlTool, Utf8ConvertsAtTheTerminalOnly) {
 
 TEST_F(TarvikXmlTool, Utf8LeavesTheBinaryFormInGb2312) {
     ASSERT_EQ(run({"--utf8", "to-binary", "@good.xml", "@utf8.bin"}).exitCode, Success);
-    EXPECT_EQ(read("utf8.bin"), *goodBinary_);
+    EXPECT_EQ(read("utf8.bin"), goodBinary_);
 }
 
 }  // namespace
