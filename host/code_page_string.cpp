@@ -108,3 +108,7 @@ std::string wideToUtf8(const std::wstring& text) {
 std::string narrowToUtf8(const std::string& gb2312) {
     return wideToUtf8(toWide(gb2312.c_str(), Gb2312));
 }
+
+std::string utf8ToNarrow(const std::string& utf8) {
+    return fromWide(toWide(utf8.c_str(), Utf8).c_str(), Gb2312);
+}

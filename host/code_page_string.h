@@ -31,5 +31,9 @@ public:
 // debugger output and message box are standard error).
 std::string wideToUtf8(const std::wstring& text);
 std::string narrowToUtf8(const std::string& gb2312);
+// Converts UTF-8 text (from a console or a file) to GB2312. Characters that
+// GB2312 lacks, and bytes that are not UTF-8, become "?". The text ends at its
+// first zero byte.
+std::string utf8ToNarrow(const std::string& utf8);
 
 #endif  // ZINDLE_HOST_CODE_PAGE_STRING_H

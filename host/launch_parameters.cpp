@@ -41,9 +41,8 @@ const XMLElement& parameterElement(const XMLDocument& document) {
 }  // namespace
 
 LaunchParameters readLaunchParameters(const wchar_t* commandLine) {
-    LaunchParameters parameters;
     if (!commandLine)
-        return parameters;
+        return LaunchParameters();
 
     XMLDocument document;
     CodePageString text(commandLine);
@@ -51,7 +50,11 @@ LaunchParameters readLaunchParameters(const wchar_t* commandLine) {
         text.toNarrow();
     document.parseBrace(
         text.narrow.c_str());  // a refused text still leaves what came before the error
+    return launchParametersOf(document);
+}
 
+LaunchParameters launchParametersOf(const XMLDocument& document) {
+    LaunchParameters parameters;
     if (const char* url = parameterElement(document).findAttribute("url"))
         parameters.url = url;
     if (const char* connstate = parameterElement(document).findAttribute("connstate"))

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "host/code_page_string.h"
+#include "xml/document.h"
 
 // The three launch parameters; narrow strings are GB2312.
 struct LaunchParameters {
@@ -27,6 +28,12 @@ struct LaunchParameters {
 // white space, sign, digits; 0 without digits). Values beyond 32 bits
 // saturate, as the C library of the 32-bit Windows build does.
 LaunchParameters readLaunchParameters(const wchar_t* commandLine);
+
+// Takes the parameters from a command line already parsed into `document`,
+// exactly as readLaunchParameters does after its parse. Lets a caller that
+// parses the text itself (to see the parser's error) read what the launcher
+// would read.
+LaunchParameters launchParametersOf(const tarvik::xml::XMLDocument& document);
 
 // The start-up error path, for a command line without url: the command line
 // goes to the debugger output, then the error box is shown. The caller ends

@@ -7,6 +7,7 @@
 #include "host/launch_parameters.h"
 #include "host/messages.h"
 #include "support/debug_capture.h"
+#include "xml/document.h"
 
 namespace {
 
@@ -56,6 +57,20 @@ TEST(LaunchParameters, IntakeTable) {
         LaunchParameters parameters;
         testing_support::captureDebugOutput(
             [&] { parameters = readLaunchParameters(c.commandLine); });
+        EXPECT_EQ(parameters.url, c.url);
+        EXPECT_EQ(parameters.connstate, c.connstate);
+        EXPECT_EQ(parameters.waitClose, c.waitClose);
+    }
+}
+
+TEST(LaunchParameters, ReadFromAParsedDocumentAsFromTheCommandLine) {
+    for (const IntakeCase& c : IntakeCases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.commandLine)));
+        CodePageString text(c.commandLine);
+        text.toNarrow();
+        tarvik::xml::XMLDocument document;
+        testing_support::captureDebugOutput([&] { document.parseBrace(text.narrow.c_str()); });
+        const LaunchParameters parameters = launchParametersOf(document);
         EXPECT_EQ(parameters.url, c.url);
         EXPECT_EQ(parameters.connstate, c.connstate);
         EXPECT_EQ(parameters.waitClose, c.waitClose);
@@ -113,6 +128,28 @@ TEST(CodePageString, UnconvertibleInputIsReplacedNotDropped) {
     ASSERT_GE(emoji.narrow.size(), 3u);
     EXPECT_EQ(emoji.narrow.front(), 'a');
     EXPECT_EQ(emoji.narrow.back(), 'b');
+}
+
+// 中文 in UTF-8.
+constexpr char ChineseUtf8[] = "\xE4\xB8\xAD\xE6\x96\x87";
+
+TEST(CodePageString, Utf8ToNarrowAndBack) {
+    EXPECT_EQ(utf8ToNarrow(std::string("a ") + ChineseUtf8), std::string("a ") + ChineseNarrow);
+    EXPECT_EQ(narrowToUtf8(ChineseNarrow), ChineseUtf8);
+    EXPECT_EQ(utf8ToNarrow(""), "");
+}
+
+TEST(CodePageString, Utf8ThatGb2312LacksIsReplaced) {
+    // U+1F600 has no GB2312 form; 0xFF is never UTF-8.
+    const std::string emoji = utf8ToNarrow(std::string("a\xF0\x9F\x98\x80") + "b");
+    ASSERT_GE(emoji.size(), 3u);
+    EXPECT_EQ(emoji.front(), 'a');
+    EXPECT_EQ(emoji.back(), 'b');
+    EXPECT_NE(emoji.find('?'), std::string::npos);
+    const std::string invalid = utf8ToNarrow(std::string("a\xFF") + "b");
+    EXPECT_EQ(invalid.front(), 'a');
+    EXPECT_EQ(invalid.back(), 'b');
+    EXPECT_NE(invalid.find('?'), std::string::npos);
 }
 
 TEST(LaunchParameters, StartupErrorShowsCommandLineThenMessage) {

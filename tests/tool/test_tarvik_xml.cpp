@@ -1,0 +1,633 @@
+// End-to-end tests of the tarvik-xml tool: each case runs the built program
+// with its arguments and standard input, and checks the exit code and what
+// came out on standard output and standard error.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/messages.h"
+#include "run_program.h"
+#include "xml/document.h"
+#include "xml/file.h"
+#include "xml/messages.h"
+
+namespace {
+
+namespace messages = tarvik::xml::messages;
+using testing_support::ProgramRun;
+
+// The program under test; CMake passes its path.
+constexpr char ToolPath[] = TARVIK_XML_TOOL;
+
+// The exit codes the tool promises.
+constexpr int Success = 0;
+constexpr int InputError = 1;
+constexpr int UsageError = 2;
+
+// 中文 and 游戏 in GB2312 and in UTF-8.
+constexpr char ChineseGb2312[] = "\xD6\xD0\xCE\xC4";
+constexpr char ChineseUtf8[] = "\xE4\xB8\xAD\xE6\x96\x87";
+constexpr char GameGb2312[] = "\xD3\xCE\xCF\xB7";
+constexpr char GameUtf8[] = "\xE6\xB8\xB8\xE6\x88\x8F";
+// Library messages in UTF-8, as --utf8 shows them.
+constexpr char BracketMismatchUtf8[] =
+    "\xE6\x8B\xAC\xE5\x8F\xB7\xE4\xB8\x8D\xE5\x8C\xB9\xE9\x85\x8D";  // 括号不匹配
+constexpr char TagNotClosedUtf8[] =
+    "\xE6\xA0\x87\xE7\xAD\xBE\xE6\x9C\xAA\xE6\xAD\xA3\xE7\xA1\xAE\xE5\x85\xB3\xE9\x97\xAD";  // 标签未正确关闭
+constexpr char StreamTruncatedUtf8[] =
+    "\xE6\x95\xB0\xE6\x8D\xAE\xE6\xB5\x81\xE4\xB8\x8D\xE5\xAE\x8C\xE6\x95\xB4";  // 数据流不完整
+
+// A markup file with every kind of node, and how print shows it: one
+// top-level node per line group, one tab per level, CDATA after its
+// parent's tabs and its own, then an empty line.
+const std::string GoodMarkup = std::string(
+                                   "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n"
+                                   "<game title=\"") +
+                               ChineseGb2312 +
+                               "\">\n"
+                               "\t<server url=\"http://game.example/\" port=\"80\"/>\n"
+                               "\t<motd>[[data|1 < 2|data]]</motd>\n"
+                               "\t<![CDATA[raw <bytes>]]>\n"
+                               "</game>\n"
+                               "<second/>\n";
+const std::string GoodText = std::string("<game title=\"") + ChineseGb2312 +
+                             "\">\n"
+                             "\t<server url=\"http://game.example/\" port=\"80\"></server>\n"
+                             "\t<motd>[[data|1 < 2|data]]</motd>\n"
+                             "\t\t<![CDATA[raw <bytes>]]>\n"
+                             "\n"
+                             "</game>\n"
+                             "<second></second>\n";
+
+// Every integer in a binary node record (tag, length, count) takes 4 bytes.
+constexpr size_t RecordIntegerSize = 4;
+
+// What brace prints for the text t=VALUE.
+std::string rootWithT(const std::string& value) {
+    return "<AbsoluteRoot t=\"" + value + "\"></AbsoluteRoot>\n";
+}
+
+// A launch text with a url and a connstate holding `game` and `chinese`, and
+// the lines --launch shows for it.
+std::string launchLine(const std::string& game, const std::string& chinese) {
+    return "url='http://" + game + ".cn/', connstate=" + chinese;
+}
+std::string launchShown(const std::string& game, const std::string& chinese) {
+    return "url: 'http://" + game + ".cn/'\nconnstate: '" + chinese + "'\n";
+}
+
+// One expectation on a stream's bytes.
+struct Expect {
+    bool whole;  // the stream must be exactly `text`; otherwise it must contain it
+    std::string text;
+};
+Expect equals(std::string text) {
+    return {true, std::move(text)};
+}
+Expect contains(std::string text) {
+    return {false, std::move(text)};
+}
+const Expect Nothing = {true, ""};
+
+void check(const std::string& stream, const Expect& expect, const char* name) {
+    if (expect.whole)
+        EXPECT_EQ(stream, expect.text) << "on " << name;
+    else
+        EXPECT_NE(stream.find(expect.text), std::string::npos)
+            << "on " << name << ": " << testing::PrintToString(stream) << "\n  lacks "
+            << testing::PrintToString(expect.text);
+}
+
+// One run of the tool. An argument "@name" stands for the fixture file `name`.
+struct ToolCase {
+    const char* what;
+    std::vector<std::string> arguments;
+    std::string input;
+    int exitCode;
+    Expect out;
+    Expect err;
+};
+
+class TarvikXmlTool : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::string pattern = testing::TempDir() + "tarvik-xml-tool-XXXXXX";
+        ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+        directory_ = pattern;
+        write("good.xml", GoodMarkup);
+        write("empty.xml", "");
+        write("unclosed.xml", "<a>\n<b>\n");
+        write("single-quoted.xml", "<a>\n\t<b c='d'/>\n</a>\n");
+        goodBinary_ = binaryOf(GoodMarkup);
+        write("good.bin", goodBinary_);
+        write("truncated.bin", goodBinary_.substr(0, goodBinary_.size() - 1));
+        write("trailing.bin", goodBinary_ + "x");
+        // Type tag 0x501: its first byte says "binary", its value names no node.
+        const std::string unknownTag("\x01\x05\x00\x00", RecordIntegerSize);
+        write("unknown-tag.bin", unknownTag + goodBinary_.substr(RecordIntegerSize));
+    }
+    static void TearDownTestSuite() {
+        if (!directory_.empty())
+            std::filesystem::remove_all(directory_);
+    }
+
+    static std::string path(const std::string& name) { return directory_ + "/" + name; }
+    static void write(const std::string& name, const std::string& bytes) {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    static std::string read(const std::string& name) {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // The binary record of a markup text's document root, as the library writes it.
+    static std::string binaryOf(const std::string& markup) {
+        tarvik::xml::XMLDocument document;
+        document.parseMarkup(markup.c_str());
+        std::ostringstream out(std::ios::binary);
+        document.root().writeBinary(out);
+        return out.str();
+    }
+
+    // What the tool reports for truncated.bin: its last field, the last
+    // child's 4-byte child count, is cut short.
+    static std::string truncatedReport() {
+        return path("truncated.bin") + ": byte " +
+               std::to_string(goodBinary_.size() - RecordIntegerSize) + ": " +
+               messages::StreamTruncated + "\n";
+    }
+
+    static ProgramRun run(std::vector<std::string> arguments, const std::string& input = "") {
+        for (std::string& argument : arguments) {
+            if (argument.size() > 1 && argument[0] == '@')
+                argument = path(argument.substr(1));
+        }
+        return testing_support::runProgram(ToolPath, arguments, input);
+    }
+
+    static void runTable(const std::vector<ToolCase>& cases) {
+        for (const ToolCase& c : cases) {
+            SCOPED_TRACE(c.what);
+            const ProgramRun result = run(c.arguments, c.input);
+            EXPECT_EQ(result.exitCode, c.exitCode);
+            check(result.out, c.out, "standard output");
+            check(result.err, c.err, "standard error");
+        }
+    }
+
+    static inline std::string directory_;   // the fixture files, for the whole suite
+    static inline std::string goodBinary_;  // the record of GoodMarkup's document
+};
+
+// ------------------------------------------------------------ usage and help
+
+TEST_F(TarvikXmlTool, WrongCommandLinesExitWithUsageAndAHint) {
+    runTable({
+        {"no command",
+         {},
+         "",
+         UsageError,
+         Nothing,
+         equals("tarvik-xml: no command given\nTry 'tarvik-xml --help'.\n")},
+        {"unknown command",
+         {"frobnicate"},
+         "",
+         UsageError,
+         Nothing,
+         equals("tarvik-xml: unknown command 'frobnicate'\nTry 'tarvik-xml --help'.\n")},
+        {"unknown option",
+         {"--bogus"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml: unknown option '--bogus'\n")},
+        {"unknown option after a command",
+         {"print", "-x", "@good.xml"},
+         "",
+         UsageError,
+         Nothing,
+         equals("tarvik-xml print: unknown option '-x'\nTry 'tarvik-xml print --help'.\n")},
+        {"print without a file",
+         {"print"},
+         "",
+         UsageError,
+         Nothing,
+         equals("tarvik-xml print: expects FILE\nTry 'tarvik-xml print --help'.\n")},
+        {"print with two files",
+         {"print", "@good.xml", "@good.xml"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml print: expects FILE\n")},
+        {"to-binary without OUT",
+         {"to-binary", "@good.xml"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml to-binary: expects FILE OUT\n")},
+        {"from-binary without a file",
+         {"from-binary"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml from-binary: expects FILE\n")},
+        {"check with two files",
+         {"check", "@good.xml", "@good.bin"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml check: expects FILE\n")},
+        {"brace without a text",
+         {"brace"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml brace: expects TEXT|-\n")},
+        {"--launch on another command",
+         {"check", "--launch", "@good.xml"},
+         "",
+         UsageError,
+         Nothing,
+         contains("--launch belongs to the brace command")},
+    });
+}
+
+TEST_F(TarvikXmlTool, HelpGoesToStandardOutput) {
+    runTable({
+        {"overview",
+         {"--help"},
+         "",
+         Success,
+         contains("Usage: tarvik-xml [--utf8] COMMAND ARGUMENTS...\n"),
+         Nothing},
+        {"short form", {"-h"}, "", Success, contains("Exit status: 0 success"), Nothing},
+        {"brace",
+         {"brace", "--help"},
+         "",
+         Success,
+         contains("Usage: tarvik-xml brace [--launch] [--utf8] TEXT|-\n"),
+         Nothing},
+        {"print",
+         {"print", "--help"},
+         "",
+         Success,
+         contains("Usage: tarvik-xml print [--utf8] FILE\n"),
+         Nothing},
+        {"to-binary",
+         {"--help", "to-binary"},
+         "",
+         Success,
+         contains("Usage: tarvik-xml to-binary [--utf8] FILE OUT\n"),
+         Nothing},
+        {"from-binary",
+         {"from-binary", "-h"},
+         "",
+         Success,
+         contains("Usage: tarvik-xml from-binary [--utf8] FILE\n"),
+         Nothing},
+        {"check tells how it tells the forms apart",
+         {"check", "--help"},
+         "",
+         Success,
+         contains("first byte is 0x01 or 0x02"),
+         Nothing},
+    });
+    const std::string overview = run({"--help"}).out;
+    for (const char* command : {"brace TEXT|-", "print FILE", "to-binary FILE OUT",
+                                "from-binary FILE", "check FILE", "--utf8"})
+        EXPECT_NE(overview.find(command), std::string::npos) << command;
+}
+
+// ------------------------------------------------------------ brace
+
+TEST_F(TarvikXmlTool, BracePrintsTheRootAndItsTree) {
+    runTable({
+        {"named values",
+         {"brace", "url='a b', connstate=2"},
+         "",
+         Success,
+         equals("<AbsoluteRoot url=\"a b\" connstate=\"2\"></AbsoluteRoot>\n"),
+         Nothing},
+        {"a group",
+         {"brace", "x = (a, b)"},
+         "",
+         Success,
+         equals("<AbsoluteRoot>\n\t<x [1]=\"a\" [2]=\"b\"></x>\n</AbsoluteRoot>\n"),
+         Nothing},
+        {"standard input, comments included",
+         {"brace", "-"},
+         "-- launch parameters\nurl = x\n",
+         Success,
+         equals("<AbsoluteRoot url=\"x\"></AbsoluteRoot>\n"),
+         Nothing},
+        {"a text that begins with -- after the end of options",
+         {"brace", "--", "-- c\nurl=y"},
+         "",
+         Success,
+         equals("<AbsoluteRoot url=\"y\"></AbsoluteRoot>\n"),
+         Nothing},
+        {"an empty text",
+         {"brace", ""},
+         "",
+         Success,
+         equals("<AbsoluteRoot></AbsoluteRoot>\n"),
+         Nothing},
+        {"GB2312 bytes pass through",
+         {"brace", std::string("t=") + ChineseGb2312},
+         "",
+         Success,
+         equals(rootWithT(ChineseGb2312)),
+         Nothing},
+        {"a refused text keeps what came before",
+         {"brace", "url = x, y = (a = 1"},
+         "",
+         InputError,
+         equals("<AbsoluteRoot url=\"x\"></AbsoluteRoot>\n"),
+         equals(std::string("tarvik-xml: the brace text is refused: ") + messages::BracketMismatch +
+                " (the tree holds what came before the error)\n")},
+        {"a stray closing bracket ends the text",
+         {"brace", "url = x) connstate = 1"},
+         "",
+         Success,
+         equals("<AbsoluteRoot url=\"x\"></AbsoluteRoot>\n"),
+         Nothing},
+    });
+}
+
+TEST_F(TarvikXmlTool, LaunchShowsWhatTheLauncherTakes) {
+    runTable({
+        {"all three on the root",
+         {"brace", "--launch", "url='a b', connstate=abc, waitClose=0"},
+         "",
+         Success,
+         contains("url: 'a b'\nconnstate: 'abc'\nwaitClose: 0 (a close request quits at once)\n"
+                  "start-up: goes on\n"),
+         Nothing},
+        {"one group, hexadecimal waitClose",
+         {"brace", "(url=x, waitClose=0x1F)", "--launch"},
+         "",
+         Success,
+         contains("url: 'x'\nconnstate: (not given)\nwaitClose: 31 (a close request goes to "
+                  "the game core first)\nstart-up: goes on\n"),
+         Nothing},
+        {"quotes are shown doubled",
+         {"brace", "--launch", "url='it''s'"},
+         "",
+         Success,
+         contains("url: 'it''s'\n"),
+         Nothing},
+        {"a comma after the group hides the url",
+         {"brace", "--launch", "(url=x),"},
+         "",
+         InputError,
+         contains(std::string("url: (not given)\nconnstate: (not given)\nwaitClose: 1 (a close "
+                              "request goes to the game core first)\nstart-up: stops without a "
+                              "url: the launcher shows \"") +
+                  StartupErrorText + "\" and exits with code 0\n"),
+         Nothing},
+        {"a refused text still starts with what came before",
+         {"brace", "--launch", "url=x, ("},
+         "",
+         InputError,
+         contains("url: 'x'\nconnstate: (not given)\nwaitClose: 1"),
+         contains(messages::BracketMismatch)},
+        {"bytes that are not GB2312 arrive as the launcher's conversion leaves them",
+         {"brace", "--launch", "url=a\xFF"},
+         "",
+         Success,
+         contains("url: 'a?'\n"),
+         Nothing},
+        {"the tree comes first",
+         {"brace", "--launch", "url=x"},
+         "",
+         Success,
+         contains("<AbsoluteRoot url=\"x\"></AbsoluteRoot>\nurl: 'x'\n"),
+         Nothing},
+    });
+}
+
+// ------------------------------------------------------------ files
+
+TEST_F(TarvikXmlTool, PrintShowsEachTopLevelNode) {
+    runTable({
+        {"every kind of node", {"print", "@good.xml"}, "", Success, equals(GoodText), Nothing},
+        {"an empty file", {"print", "@empty.xml"}, "", Success, Nothing, Nothing},
+        {"an element left open",
+         {"print", "@unclosed.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("unclosed.xml") + ":2:1: " + messages::TagNotClosed + "\n")},
+        {"a missing file",
+         {"print", "@missing.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("missing.xml") + ": " + messages::CannotOpenFile + "\n")},
+    });
+}
+
+TEST_F(TarvikXmlTool, FromBinaryPrintsTheRecord) {
+    runTable({
+        {"a document root reads as print",
+         {"from-binary", "@good.bin"},
+         "",
+         Success,
+         equals(GoodText),
+         Nothing},
+        {"a record cut short",
+         {"from-binary", "@truncated.bin"},
+         "",
+         InputError,
+         Nothing,
+         equals(truncatedReport())},
+        {"markup text is no record",
+         {"from-binary", "@good.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("good.xml") + ": byte 0: " + messages::UnknownNodeType + "\n")},
+        {"a missing file",
+         {"from-binary", "@missing.bin"},
+         "",
+         InputError,
+         Nothing,
+         contains(messages::CannotOpenFile)},
+    });
+}
+
+TEST_F(TarvikXmlTool, FromBinaryPrintsAnyOtherTopNodeItself) {
+    tarvik::xml::XMLElement solo("solo");
+    solo.appendAttribute(tarvik::xml::XMLAttribute("a", ChineseGb2312));
+    tarvik::xml::saveBinary(solo, path("solo.bin"));
+    const ProgramRun result = run({"from-binary", "@solo.bin"});
+    EXPECT_EQ(result.exitCode, Success);
+    EXPECT_EQ(result.out, std::string("<solo a=\"") + ChineseGb2312 + "\"></solo>\n");
+}
+
+TEST_F(TarvikXmlTool, ToBinaryWritesTheDocumentRoot) {
+    std::filesystem::remove(path("written.bin"));
+    const ProgramRun result = run({"to-binary", "@good.xml", "@written.bin"});
+    EXPECT_EQ(result.exitCode, Success);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(read("written.bin"), goodBinary_);
+
+    runTable({
+        {"a refused file writes nothing",
+         {"to-binary", "@unclosed.xml", "@refused.bin"},
+         "",
+         InputError,
+         Nothing,
+         contains(messages::TagNotClosed)},
+        {"an unwritable OUT",
+         {"to-binary", "@good.xml", "@no-such-folder/out.bin"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("no-such-folder/out.bin") + ": " + messages::CannotWriteFile + "\n")},
+    });
+    EXPECT_FALSE(std::filesystem::exists(path("refused.bin")));
+}
+
+TEST_F(TarvikXmlTool, MarkupThroughBinaryAndBackPrintsTheSame) {
+    const std::string printed = run({"print", "@good.xml"}).out;
+    ASSERT_EQ(run({"to-binary", "@good.xml", "@round.bin"}).exitCode, Success);
+    EXPECT_EQ(run({"from-binary", "@round.bin"}).out, printed);
+
+    // The printed text reads back into the same record.
+    write("printed.xml", printed);
+    ASSERT_EQ(run({"to-binary", "@printed.xml", "@again.bin"}).exitCode, Success);
+    EXPECT_EQ(read("again.bin"), read("round.bin"));
+}
+
+TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
+    runTable({
+        {"markup text",
+         {"check", "@good.xml"},
+         "",
+         Success,
+         equals(path("good.xml") + ": ok (markup text)\n"),
+         Nothing},
+        {"an empty file is markup text",
+         {"check", "@empty.xml"},
+         "",
+         Success,
+         equals(path("empty.xml") + ": ok (markup text)\n"),
+         Nothing},
+        {"a binary node stream",
+         {"check", "@good.bin"},
+         "",
+         Success,
+         equals(path("good.bin") + ": ok (binary node stream)\n"),
+         Nothing},
+        {"line and column in markup",
+         {"check", "@single-quoted.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("single-quoted.xml") + ":2:7: " + messages::AttributeMissingQuote + "\n")},
+        {"an element left open",
+         {"check", "@unclosed.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("unclosed.xml") + ":2:1: " + messages::TagNotClosed + "\n")},
+        {"a byte offset in a binary stream",
+         {"check", "@truncated.bin"},
+         "",
+         InputError,
+         Nothing,
+         equals(truncatedReport())},
+        {"bytes after the record",
+         {"check", "@trailing.bin"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("trailing.bin") + ": byte " + std::to_string(goodBinary_.size()) + ": " +
+                messages::TrailingData + "\n")},
+        {"a first byte of 0x01 means binary, whatever follows",
+         {"check", "@unknown-tag.bin"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("unknown-tag.bin") + ": byte 0: " + messages::UnknownNodeType + "\n")},
+        {"a missing file",
+         {"check", "@missing.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("missing.xml") + ": " + messages::CannotOpenFile + "\n")},
+    });
+}
+
+// ------------------------------------------------------------ --utf8
+
+TEST_F(TarvikXmlTool, Utf8ConvertsAtTheTerminalOnly) {
+    runTable({
+        {"a UTF-8 argument is read as GB2312 and shown as UTF-8",
+         {"--utf8", "brace", std::string("t=") + ChineseUtf8},
+         "",
+         Success,
+         equals(rootWithT(ChineseUtf8)),
+         Nothing},
+        {"UTF-8 on standard input",
+         {"brace", "-", "--utf8"},
+         std::string("t=") + ChineseUtf8,
+         Success,
+         equals(rootWithT(ChineseUtf8)),
+         Nothing},
+        {"the launch values",
+         {"brace", "--launch", "--utf8", launchLine(GameUtf8, ChineseUtf8)},
+         "",
+         Success,
+         contains(launchShown(GameUtf8, ChineseUtf8)),
+         Nothing},
+        {"without --utf8 the launch values stay GB2312",
+         {"brace", "--launch", launchLine(GameGb2312, ChineseGb2312)},
+         "",
+         Success,
+         contains(launchShown(GameGb2312, ChineseGb2312)),
+         Nothing},
+        {"a GB2312 file is shown as UTF-8",
+         {"print", "--utf8", "@good.xml"},
+         "",
+         Success,
+         contains(std::string("<game title=\"") + ChineseUtf8 + "\">\n"),
+         Nothing},
+        {"the brace parser's message",
+         {"--utf8", "brace", "x = ("},
+         "",
+         InputError,
+         equals("<AbsoluteRoot></AbsoluteRoot>\n"),
+         contains(BracketMismatchUtf8)},
+        {"a markup error, the file name as given",
+         {"check", "--utf8", "@unclosed.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("unclosed.xml") + ":2:1: " + TagNotClosedUtf8 + "\n")},
+        {"a binary error",
+         {"from-binary", "--utf8", "@truncated.bin"},
+         "",
+         InputError,
+         Nothing,
+         contains(StreamTruncatedUtf8)},
+    });
+}
+
+TEST_F(TarvikXmlTool, Utf8LeavesTheBinaryFormInGb2312) {
+    ASSERT_EQ(run({"--utf8", "to-binary", "@good.xml", "@utf8.bin"}).exitCode, Success);
+    EXPECT_EQ(read("utf8.bin"), goodBinary_);
+}
+
+}  // namespace

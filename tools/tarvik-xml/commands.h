@@ -1,0 +1,25 @@
+// The tool's commands, and the run of a whole command line.
+#ifndef TARVIK_TOOL_COMMANDS_H
+#define TARVIK_TOOL_COMMANDS_H
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tarvik::tool {
+
+// Exit codes, as command-line programs use them.
+constexpr int ExitSuccess = 0;     // the input was accepted
+constexpr int ExitInputError = 1;  // the input was refused, or a file could not be read or written
+constexpr int ExitUsage = 2;       // the command line was wrong
+
+// Runs one command line (the arguments after the program name) with the
+// given standard streams, which must pass bytes unchanged, and returns the
+// exit code. Reports every failure on `err`; never throws.
+int runTool(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
+            std::ostream& err);
+
+}  // namespace tarvik::tool
+
+#endif  // TARVIK_TOOL_COMMANDS_H

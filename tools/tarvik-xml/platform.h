@@ -1,0 +1,30 @@
+// What differs between Windows and other systems at the tool's edges: where
+// its arguments come from, and how its standard streams treat bytes.
+#ifndef TARVIK_TOOL_PLATFORM_H
+#define TARVIK_TOOL_PLATFORM_H
+
+#include <string>
+#include <vector>
+
+namespace tarvik::tool {
+
+// True where programArguments hands out GB2312 text (Windows, whose command
+// line is wide text); elsewhere arguments are the bytes the shell passed.
+#ifdef _WIN32
+inline constexpr bool ArgumentsAreGb2312 = true;
+#else
+inline constexpr bool ArgumentsAreGb2312 = false;
+#endif
+
+// The program's arguments after its own name. On Windows they are read from
+// the wide command line and converted to GB2312 (a character GB2312 lacks
+// becomes "?"); elsewhere they are argv[1..] as given.
+std::vector<std::string> programArguments(int argc, char** argv);
+
+// Puts standard input, output and error into binary mode on Windows, so that
+// bytes pass unchanged (no CR before LF); elsewhere they already are.
+void useBinaryStandardStreams();
+
+}  // namespace tarvik::tool
+
+#endif  // TARVIK_TOOL_PLATFORM_H
