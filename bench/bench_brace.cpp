@@ -26,8 +26,8 @@ std::string braceText(std::size_t bytes) {
     for (std::size_t index = 0;; ++index) {
         const std::string n = std::to_string(index);
         std::string group = ", window" + n + "=(w=800, h=600, title='\xD3\xCE\xCF\xB7 " + n +
-                            "', flags={1, 2, 3; 4}, pos(x=" + n + ", y=" + n +
-                            ")) -- settings " + n + "\n";
+                            "', flags={1, 2, 3; 4}, pos(x=" + n + ", y=" + n + ")) -- settings " +
+                            n + "\n";
         if (text.size() + group.size() > bytes)
             return text;
         text += group;

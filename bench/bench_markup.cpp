@@ -17,16 +17,17 @@
 #include <benchmark/benchmark.h>
 #include <expat.h>
 
+#include <tinyxml2.h>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
-#include <tinyxml2.h>
 #include <utility>
 
 #include "bench/corpus.h"
 #include "bench/heap.h"
+#include "bench/run.h"
 #include "xml/document.h"
 
 namespace {
@@ -86,8 +87,7 @@ std::shared_ptr<void> buildPugixml(const std::string& text) {
 
 std::shared_ptr<void> buildTinyxml2(const std::string& text) {
     auto document = std::make_shared<tinyxml2::XMLDocument>();
-    return document->Parse(text.data(), text.size()) == tinyxml2::XML_SUCCESS ? document
-                                                                               : nullptr;
+    return document->Parse(text.data(), text.size()) == tinyxml2::XML_SUCCESS ? document : nullptr;
 }
 
 void XMLCALL ignoreStart(void*, const XML_Char*, const XML_Char**) {}
@@ -99,8 +99,8 @@ std::shared_ptr<void> buildExpat(const std::string& text) {
     XML_Parser parser = XML_ParserCreate(ExpatByteEncoding);
     XML_SetElementHandler(parser, ignoreStart, ignoreEnd);
     XML_SetCharacterDataHandler(parser, ignoreText);
-    const bool ok = XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) ==
-                    XML_STATUS_OK;
+    const bool ok =
+        XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
     XML_ParserFree(parser);
     return ok ? std::make_shared<int>(0) : nullptr;
 }
@@ -113,8 +113,8 @@ std::shared_ptr<void> scanMemchr(const std::string& text) {
 }
 
 constexpr Library Libraries[] = {
-    {"tarvik", buildOurs},       {"pugixml", buildPugixml}, {"tinyxml2", buildTinyxml2},
-    {"expat", buildExpat},       {"memchr", scanMemchr},
+    {"tarvik", buildOurs}, {"pugixml", buildPugixml}, {"tinyxml2", buildTinyxml2},
+    {"expat", buildExpat}, {"memchr", scanMemchr},
 };
 
 // The heap one tree of `text` holds, in bytes.
@@ -137,12 +137,7 @@ void parse(benchmark::State& state, Documents& documents, Shape shape, std::size
         return;
     }
     const double heap = static_cast<double>(treeHeap(library, text));
-    for (auto _ : state) {
-        std::shared_ptr<void> tree = library.build(text);
-        state.PauseTiming();
-        tree.reset();
-        state.ResumeTiming();
-    }
+    bench::timeBuilding(state, [&] { return library.build(text); });
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(text.size()));
     state.counters["heap_x"] = heap / static_cast<double>(text.size());
@@ -170,10 +165,5 @@ int main(int argc, char** argv) {
             registerShape(documents, shape, megabytes);
     }
     registerShape(documents, Shape::Real, 0);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runRegistered(argc, argv);
 }

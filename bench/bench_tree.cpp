@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "bench/corpus.h"
+#include "bench/run.h"
 #include "bench/streams.h"
 #include "xml/document.h"
 #include "xml/node_stream.h"
@@ -64,20 +65,17 @@ private:
 // Byte counts for one run: the bytes the operation handled, and the text form.
 void report(benchmark::State& state, std::size_t bytes, std::size_t textBytes) {
     const auto iterations = static_cast<double>(state.iterations());
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                            static_cast<int64_t>(bytes));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
     state.counters["vs_text_MB/s"] = benchmark::Counter(
         iterations * static_cast<double>(textBytes) / bench::Megabyte, benchmark::Counter::kIsRate);
 }
 
 void parse(benchmark::State& state, Trees& trees) {
-    for (auto _ : state) {
+    bench::timeBuilding(state, [&] {
         auto document = std::make_unique<XMLDocument>();
         document->parseMarkup(trees.text().c_str());
-        state.PauseTiming();
-        document.reset();
-        state.ResumeTiming();
-    }
+        return document;
+    });
     report(state, trees.text().size(), trees.text().size());
 }
 
@@ -104,24 +102,16 @@ void writeBinary(benchmark::State& state, Trees& trees) {
 }
 
 void readTree(benchmark::State& state, Trees& trees) {
-    for (auto _ : state) {
+    bench::timeBuilding(state, [&] {
         bench::MemorySource source(trees.binary());
         std::istream in(&source);
-        std::unique_ptr<XMLElement> tree = tarvik::xml::readTree(in);
-        state.PauseTiming();
-        tree.reset();
-        state.ResumeTiming();
-    }
+        return tarvik::xml::readTree(in);
+    });
     report(state, trees.binary().size(), trees.text().size());
 }
 
 void clone(benchmark::State& state, Trees& trees) {
-    for (auto _ : state) {
-        std::unique_ptr<XMLElement> copy = trees.root().clone();
-        state.PauseTiming();
-        copy.reset();
-        state.ResumeTiming();
-    }
+    bench::timeBuilding(state, [&] { return trees.root().clone(); });
     report(state, trees.text().size(), trees.text().size());
 }
 
@@ -159,10 +149,5 @@ int main(int argc, char** argv) {
                 ->UseRealTime();
         }
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runRegistered(argc, argv);
 }

@@ -40,15 +40,46 @@ private:
 // Words for names and text; the last ones are GB2312 (中文 元素 游戏 数据 服务器),
 // since that is what the library holds in practice.
 constexpr const char* Words[] = {
-    "alpha",  "bravo",    "charlie", "delta",  "echo",           "foxtrot",     "golf",
-    "hotel",  "india",    "juliet",  "kilo",   "lima",           "mike",        "november",
-    "oscar",  "papa",     "quebec",  "romeo",  "sierra",         "tango",       "uniform",
-    "victor", "whiskey",  "xray",    "yankee", "zulu",           "server",      "launcher",
-    "window", "message",  "record",  "value",  "\xD6\xD0\xCE\xC4", "\xD4\xAA\xCB\xD8",
-    "\xD3\xCE\xCF\xB7", "\xCA\xFD\xBE\xDD", "\xB7\xFE\xCE\xF1\xC6\xF7",
+    "alpha",
+    "bravo",
+    "charlie",
+    "delta",
+    "echo",
+    "foxtrot",
+    "golf",
+    "hotel",
+    "india",
+    "juliet",
+    "kilo",
+    "lima",
+    "mike",
+    "november",
+    "oscar",
+    "papa",
+    "quebec",
+    "romeo",
+    "sierra",
+    "tango",
+    "uniform",
+    "victor",
+    "whiskey",
+    "xray",
+    "yankee",
+    "zulu",
+    "server",
+    "launcher",
+    "window",
+    "message",
+    "record",
+    "value",
+    "\xD6\xD0\xCE\xC4",
+    "\xD4\xAA\xCB\xD8",
+    "\xD3\xCE\xCF\xB7",
+    "\xCA\xFD\xBE\xDD",
+    "\xB7\xFE\xCE\xF1\xC6\xF7",
 };
-constexpr const char* Cities[] = {"Springfield", "Shelbyville", "Ogdenville", "North Haverbrook",
-                                  "\xB1\xB1\xBE\xA9", "\xC9\xCF\xBA\xA3"};
+constexpr const char* Cities[] = {"Springfield",      "Shelbyville",      "Ogdenville",
+                                  "North Haverbrook", "\xB1\xB1\xBE\xA9", "\xC9\xCF\xBA\xA3"};
 constexpr const char* TagKeys[] = {"colour", "size", "owner", "status", "kind", "note"};
 
 constexpr char Declaration[] = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n";
@@ -78,8 +109,8 @@ void appendRecord(std::string& out, Random& random, std::size_t index) {
     const std::string user = std::string(random.pick(Words)) + number(random.between(1, 9999));
     out += "\t<record id=\"" + number(index) + "\" user=\"" + user + "\" email=\"" + user +
            "@example.org\" city=\"" + random.pick(Cities) + "\" score=\"" +
-           number(random.between(0, 1000)) + "." + number(random.between(0, 9)) +
-           "\" active=\"" + (random.next() % 2 ? "true" : "false") + "\" created=\"2024-" +
+           number(random.between(0, 1000)) + "." + number(random.between(0, 9)) + "\" active=\"" +
+           (random.next() % 2 ? "true" : "false") + "\" created=\"2024-" +
            number(random.between(10, 12)) + "-" + number(random.between(10, 28)) + "T0" +
            number(random.between(0, 9)) + ":" + number(random.between(10, 59)) + ":" +
            number(random.between(10, 59)) + "Z\"";
@@ -89,8 +120,8 @@ void appendRecord(std::string& out, Random& random, std::size_t index) {
     }
     out += ">\n";
     for (std::size_t tags = random.between(2, 3); tags > 0; --tags)
-        out += std::string("\t\t<tag k=\"") + random.pick(TagKeys) + "\" v=\"" + random.pick(Words) +
-               "\"/>\n";
+        out += std::string("\t\t<tag k=\"") + random.pick(TagKeys) + "\" v=\"" +
+               random.pick(Words) + "\"/>\n";
     out += "\t</record>\n";
 }
 
@@ -121,8 +152,8 @@ void appendMarkupBlock(std::string& out, Random& random, std::size_t index) {
     appendWords(out, random, random.between(3, 80));
     out += "]]>\n\t<motd>[[data|1 > 2 ";
     appendWords(out, random, random.between(1, 8));
-    out += "|data]]</motd>\n\t<item id=\"" + number(index) + "\" name=\"" + random.pick(Words) +
-           "\">";
+    out +=
+        "|data]]</motd>\n\t<item id=\"" + number(index) + "\" name=\"" + random.pick(Words) + "\">";
     appendWords(out, random, random.between(1, 10));
     out += "</item>\n\t<flag on=\"1\"/>\n";
 }

@@ -27,7 +27,10 @@ READ_TREE_SPEEDUP = 2.0
 
 
 def medians(path):
-    """name (without the aggregate suffix) -> the median run's fields."""
+    """name (without the aggregate suffix) -> the median run's fields; empty
+    when the program has not written its file."""
+    if not path.exists():
+        return {}
     runs = json.loads(path.read_text())["benchmarks"]
     out = {}
     for run in runs:
