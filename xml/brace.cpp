@@ -156,12 +156,6 @@ private:
 
 }  // namespace
 
-const char* skipWhite(const char* position) {
-    while (isWhite(*position))
-        ++position;
-    return position;
-}
-
 const char* skipSeparators(const char* position) {
     if (!position)
         return nullptr;

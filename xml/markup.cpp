@@ -1,12 +1,16 @@
 #include "xml/markup.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "xml/brace.h"
 #include "xml/messages.h"
@@ -49,19 +53,42 @@ constexpr size_t lengthOf(const char (&)[Size]) {
     return Size - 1;
 }
 
+// Byte classes of the markup form, one table lookup per byte.
+enum ByteClass : uint8_t {
+    NameStartByte = 1,  // may begin a name
+    NameInnerByte = 2,  // may stand inside a name (every name-start byte too)
+};
+
 // ASCII only and independent of the locale, unlike isalpha and isalnum.
-bool isAsciiLetterOrDigit(unsigned char c) {
+constexpr bool isAsciiLetterOrDigit(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+constexpr uint8_t classOf(unsigned char c) {
+    const bool start =
+        isAsciiLetterOrDigit(c) || c == '_' || c == '[' || c == ']' || c >= FirstHighNameByte;
+    const bool inner = start || c == '-' || c == '.' || c == ':';
+    return static_cast<uint8_t>((start ? NameStartByte : 0) | (inner ? NameInnerByte : 0));
+}
+
+// Number of byte values, the size of a table indexed by byte.
+constexpr std::size_t ByteValues = 256;
+
+constexpr std::array<uint8_t, ByteValues> makeByteClasses() {
+    std::array<uint8_t, ByteValues> classes{};
+    for (std::size_t c = 0; c < ByteValues; ++c)
+        classes[c] = classOf(static_cast<unsigned char>(c));
+    return classes;
+}
+
+constexpr std::array<uint8_t, ByteValues> ByteClasses = makeByteClasses();
+
 bool isNameStart(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return isAsciiLetterOrDigit(byte) || c == '_' || c == '[' || c == ']' ||
-           byte >= FirstHighNameByte;
+    return (ByteClasses[static_cast<unsigned char>(c)] & NameStartByte) != 0;
 }
 
 bool isNameByte(char c) {
-    return isNameStart(c) || c == '-' || c == '.' || c == ':';
+    return (ByteClasses[static_cast<unsigned char>(c)] & NameInnerByte) != 0;
 }
 
 // True when `text` begins with `prefix`. Stops at the first difference, so
@@ -93,17 +120,67 @@ XMLElement& openElement(XMLElement* cursor, const char* position) {
     return *cursor;
 }
 
+// Bytes looked at one by one before a search for a byte hands over to the C
+// library: most tags, names and values are shorter, and the library's
+// vectorised search costs more than this to start.
+constexpr int32_t InlineScanLength = 16;
+
+// The first `wanted` byte at or after `position`, or null when the text's NUL
+// comes first; `wanted` must not be NUL.
+const char* findByte(const char* position, char wanted) {
+    for (int32_t i = 0; i < InlineScanLength; ++i, ++position) {
+        if (*position == wanted)
+            return position;
+        if (*position == '\0')
+            return nullptr;
+    }
+    return std::strchr(position, wanted);
+}
+
+// A name in the text: its bytes [begin, end), empty when begin == end, and
+// `next`, where reading goes on after it and the white space that follows.
+struct NameSpan {
+    const char* begin;
+    const char* end;
+    const char* next;
+
+    bool empty() const { return begin == end; }
+    size_t length() const { return static_cast<size_t>(end - begin); }
+    // True when `name` holds exactly these bytes.
+    bool equals(std::string_view name) const {
+        return name.size() == length() && std::memcmp(name.data(), begin, length()) == 0;
+    }
+};
+
+// Appends `bytes` to `text`. An empty text takes the bytes over whole, so its
+// storage is exactly as large as they are (append would round it up).
+void appendBytes(std::string& text, std::string&& bytes) {
+    if (text.empty())
+        text = std::move(bytes);
+    else
+        text += bytes;
+}
+
+// [begin, end) without its CR bytes, in storage of exactly that size.
+std::string withoutCarriageReturns(const char* begin, const char* end) {
+    std::string kept(static_cast<size_t>(end - begin - std::count(begin, end, '\r')), '\0');
+    std::remove_copy(begin, end, kept.begin(), '\r');
+    return kept;
+}
+
 // Appends content bytes to `text`: leading TAB, LF and CR are the layout
 // between a tag and its first child and are dropped (a space is text); CR is
 // dropped everywhere, so CRLF line ends read as LF.
 void appendText(std::string& text, const char* begin, const char* end) {
     while (begin < end && (*begin == '\t' || *begin == '\n' || *begin == '\r'))
         ++begin;
-    while (begin < end) {
-        const char* lineEnd = std::find(begin, end, '\r');
-        text.append(begin, lineEnd);
-        begin = lineEnd == end ? end : lineEnd + 1;
-    }
+    if (begin == end)
+        return;
+    const auto length = static_cast<size_t>(end - begin);
+    if (std::memchr(begin, '\r', length))
+        appendBytes(text, withoutCarriageReturns(begin, end));
+    else
+        appendBytes(text, std::string(begin, length));
 }
 
 // escaped := "[[data" b { byte } b "data]]", with `escape` at "[[data".
@@ -128,7 +205,7 @@ const char* readEscapedText(XMLElement& element, const char* escape) {
 const char* readContent(XMLElement& element, const char* tag, const char* content) {
     if (startsWith(content, DataBracketOpen))
         return readEscapedText(element, content);
-    const char* end = findText(content, ElementToken);
+    const char* end = findByte(content, ElementToken[0]);
     if (!end)
         throw MarkupError(messages::TagNotClosed, tag);
     appendText(element.text, content, end);
@@ -176,18 +253,106 @@ const std::list<XMLToken>& tokenTable() {
     return table;
 }
 
-// The first table entry whose token begins the text at `position`, or null.
-const XMLToken* tokenAt(const char* position) {
-    for (const XMLToken& entry : tokenTable()) {
-        if (startsWith(position, entry.token))
-            return &entry;
+// The token table sorted by the byte after "<": for each value of that byte,
+// the entries that can begin there, in table order. Finding the token at a
+// "<" then compares only the one or two entries that can match, not all five.
+class TokenIndex {
+public:
+    explicit TokenIndex(const std::list<XMLToken>& table) {
+        for (size_t byte = 0; byte < ByteValues; ++byte) {
+            for (const XMLToken& entry : table) {
+                if (canBeginAfterMarkupByte(entry.token, static_cast<char>(byte)))
+                    candidates_[byte].push_back(&entry);
+            }
+        }
     }
-    return nullptr;
+
+    // The first table entry whose token begins the text at `position`, a
+    // "<", or null.
+    const XMLToken* tokenAt(const char* position) const {
+        for (const XMLToken* entry : candidates_[static_cast<unsigned char>(position[1])]) {
+            if (startsWith(position, entry->token))
+                return entry;
+        }
+        return nullptr;
+    }
+
+private:
+    // Whether `token` may begin a text that starts with "<" and `next`.
+    static bool canBeginAfterMarkupByte(const char* token, char next) {
+        if (token[0] == '\0')
+            return true;
+        return token[0] == ElementToken[0] && (token[1] == '\0' || token[1] == next);
+    }
+
+    std::array<std::vector<const XMLToken*>, ByteValues> candidates_;
+};
+
+// Built from the table on first use and never changed afterwards.
+const TokenIndex& tokenIndex() {
+    static const TokenIndex index(tokenTable());
+    return index;
 }
 
-// Every token begins with "<", so the parser may pass over all other bytes at once.
+// Every token begins with "<", so the parser may pass over all other bytes at
+// once: the next "<", or the text's NUL.
 const char* skipToMarkup(const char* position) {
-    return position + std::strcspn(position, ElementToken);
+    const char* markup = findByte(position, ElementToken[0]);
+    return markup ? markup : position + std::strlen(position);
+}
+
+// The byte after the first `token` at or after `position`. The parser calls
+// with the token right at `position`, which needs no search; anywhere else
+// it is searched for as findAfter does, throwing when it never comes.
+template <size_t Size>
+const char* passToken(const char* position, const char (&token)[Size]) {
+    if (startsWith(position, token))
+        return position + lengthOf(token);
+    return findAfter(position, token);
+}
+
+// Sets `target` to [begin, end). Storage grows to exactly the bytes' size,
+// never to the doubled size assign would round a growing string up to; bytes
+// that fit are appended to the emptied string, the cheapest way in.
+void assignExactly(std::string& target, const char* begin, const char* end) {
+    const auto length = static_cast<size_t>(end - begin);
+    if (length <= target.capacity()) {
+        target.clear();
+        target.append(begin, length);
+    } else {
+        target = std::string(begin, length);
+    }
+}
+
+// Appends the attribute name = value to `element`, each string built once in
+// its place. Nothing is appended if building it fails.
+void appendAttributeInPlace(XMLElement& element, const NameSpan& name, const char* valueBegin,
+                            const char* valueEnd) {
+    XMLAttribute& attribute = element.attributes.emplace_back(std::string(), std::string());
+    try {
+        assignExactly(attribute.name, name.begin, name.end);
+        assignExactly(attribute.value, valueBegin, valueEnd);
+    } catch (...) {
+        element.attributes.pop_back();
+        throw;
+    }
+    attribute.hash = nameHash(attribute.name.c_str());
+}
+
+// name := name-start { name-byte }, after white space; the white space after
+// it is skipped as well. The scan stops one byte past MaxNameLength, so an
+// overlong name is refused without being read to its end. The parser reads
+// names in place; scanName copies them out.
+NameSpan findName(const char* position) {
+    const char* start = skipWhite(position);
+    if (!isNameStart(*start))
+        return {start, start, start};
+    const char* end = start + 1;
+    while (isNameByte(*end) && end - start <= MaxNameLength)
+        ++end;
+    if (end - start > MaxNameLength)
+        throw MarkupError(messages::NameTooLong, start);
+    return {start, end, skipWhite(end)};
 }
 
 // Read size for files. Reading in chunks rather than asking the file for its
@@ -212,44 +377,32 @@ bool readWholeFile(const std::string& path, std::string& content) {
 
 const std::list<XMLToken>& markupTokens = tokenTable();
 
-// name := name-start { name-byte }, after white space; the white space after
-// it is skipped as well. The copy stops one byte past MaxNameLength, so an
-// overlong name is refused without being read to its end.
 const char* scanName(char* out, const char* position) {
     out[0] = '\0';
-    const char* start = skipWhite(position);
-    if (!isNameStart(*start))
-        return start;
-    const char* end = start;
-    while (isNameByte(*end) && end - start <= MaxNameLength)
-        ++end;
-    const auto length = static_cast<size_t>(end - start);
-    if (length > static_cast<size_t>(MaxNameLength))
-        throw MarkupError(messages::NameTooLong, start);
-    std::memcpy(out, start, length);
-    out[length] = '\0';
-    return skipWhite(end);
+    const NameSpan name = findName(position);
+    std::memcpy(out, name.begin, name.length());
+    out[name.length()] = '\0';
+    return name.next;
 }
 
 // attributes := { name ws "=" ws '"' { byte but '"' } '"' ws }
 // The list ends at the first byte that cannot begin a name; no white space
 // is needed between one attribute and the next.
 const char* parseAttributes(const char* position, XMLElement& element) {
-    char name[NameBufferSize];
     for (;;) {
-        const char* at = scanName(name, position);
-        if (name[0] == '\0')
-            return at;
-        at = skipWhite(at);
+        const NameSpan name = findName(position);
+        if (name.empty())
+            return name.next;
+        const char* at = name.next;
         if (*at != '=')
             throw MarkupError(messages::AttributeMissingEquals, at);
         const char* quote = skipWhite(at + 1);
         if (*quote != AttributeQuote[0])
             throw MarkupError(messages::AttributeMissingQuote, quote);
-        const char* close = findText(quote + 1, AttributeQuote);
+        const char* close = findByte(quote + 1, AttributeQuote[0]);
         if (!close)
             throw MarkupError(messages::IllegalCharacter, quote);
-        element.appendAttribute(XMLAttribute(std::string(name), std::string(quote + 1, close)));
+        appendAttributeInPlace(element, name, quote + 1, close);
         position = skipWhite(close + 1);
     }
 }
@@ -263,9 +416,10 @@ void XMLDocument::parseMarkup(const char* text) {
     text = text ? text : "";
     const char* position = text;
     const char* tokenStart = text;
+    const TokenIndex& tokens = tokenIndex();
     try {
         while (*(position = skipToMarkup(position))) {
-            const XMLToken* entry = tokenAt(position);
+            const XMLToken* entry = tokens.tokenAt(position);
             if (!entry) {
                 ++position;
                 continue;
@@ -303,13 +457,14 @@ void XMLDocument::loadMarkupFile(const std::string& path) {
 // stays open (as the cursor) until its end tag.
 const char* XMLDocument::parseElement(const char* position) {
     XMLElement& parent = openElement(cursor_, position);
-    char name[NameBufferSize];
-    const char* afterName = scanName(name, position + lengthOf(ElementToken));
-    if (name[0] == '\0')
-        throw MarkupError(messages::MissingElementName, afterName);
-    XMLElement& element = *parent.appendChild(std::make_unique<XMLElement>(std::string(name)));
+    const NameSpan name = findName(position + lengthOf(ElementToken));
+    if (name.empty())
+        throw MarkupError(messages::MissingElementName, name.next);
+    auto created = std::make_unique<XMLElement>();
+    assignExactly(created->name, name.begin, name.end);
+    XMLElement& element = *parent.appendChild(std::move(created));
     cursor_ = &element;
-    const char* tagEnd = parseAttributes(afterName, element);
+    const char* tagEnd = parseAttributes(name.next, element);
     if (startsWith(tagEnd, EmptyElementEnd))
         return closeEmptyElement(tagEnd);
     if (*tagEnd != '>')
@@ -320,11 +475,10 @@ const char* XMLDocument::parseElement(const char* position) {
 // instruction := "<?" ws name ws ( attributes "?>"   when name is "xml"
 //                                | { byte } "?>" )     otherwise, skipped
 const char* XMLDocument::parseDeclaration(const char* position) {
-    char name[NameBufferSize];
-    const char* afterName = scanName(name, position + lengthOf(InstructionToken));
-    if (std::strcmp(name, DeclarationName) != 0)
-        return findAfter(afterName, InstructionEnd);
-    const char* end = parseAttributes(afterName, head_);
+    const NameSpan name = findName(position + lengthOf(InstructionToken));
+    if (!name.equals(DeclarationName))
+        return findAfter(name.next, InstructionEnd);
+    const char* end = parseAttributes(name.next, head_);
     if (!startsWith(end, InstructionEnd))
         throw MarkupError(messages::DeclarationNotClosed, end);
     return end + lengthOf(InstructionEnd);
@@ -338,26 +492,25 @@ const char* XMLDocument::parseComment(const char* position) {
 
 // end-tag := "</" ws name ws ">", naming the open element.
 const char* XMLDocument::parseEndTag(const char* position) {
-    char name[NameBufferSize];
-    const char* end = scanName(name, position + lengthOf(EndTagToken));
-    if (*end != '>')
-        throw MarkupError(messages::EndTagMissingGreater, end);
-    if (!cursor_ || cursor_->name != name)
+    const NameSpan name = findName(position + lengthOf(EndTagToken));
+    if (*name.next != '>')
+        throw MarkupError(messages::EndTagMissingGreater, name.next);
+    if (!cursor_ || !name.equals(cursor_->name))
         throw MarkupError(messages::ElementMismatch, position);
     cursor_ = cursor_->parent;
-    return end + 1;
+    return name.next + 1;
 }
 
 const char* XMLDocument::closeEmptyElement(const char* position) {
     cursor_ = openElement(cursor_, position).parent;
-    return findAfter(position, EmptyElementEnd);
+    return passToken(position, EmptyElementEnd);
 }
 
 // cdata := "<![CDATA[" { byte } "]]>" ws; the bytes are kept as they stand,
 // CR included, and the section ends at the first "]]>".
 const char* XMLDocument::parseCData(const char* position) {
     XMLElement& parent = openElement(cursor_, position);
-    const char* content = findAfter(position, CDataToken);
+    const char* content = passToken(position, CDataToken);
     const char* end = findText(content, CDataEnd);
     if (!end)
         throw MarkupError(messages::CDataNotClosed, content - lengthOf(CDataToken));

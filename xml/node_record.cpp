@@ -13,11 +13,31 @@ namespace {
 constexpr unsigned ByteBits = 8;
 // Mask of one byte's bits.
 constexpr uint32_t ByteMask = 0xFF;
+// Strings up to this size are read through a buffer on the stack, which
+// spares them the zero fill and the second resize of a growing string.
+constexpr std::size_t SmallStringBytes = 256;
+// Reads up to this many bytes go byte by byte: a call through the buffer's
+// virtual sgetn costs more than that for the integers and short names.
+constexpr std::streamsize InlinePullBytes = 16;
 
 // Writes the length and then every byte of `text`, zero bytes included.
 void writeString(std::ostream& out, const std::string& text) {
     writeInt32(out, static_cast<int32_t>(text.size()));
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// Up to `count` bytes from `buffer`. A few bytes are taken one at a time,
+// which stays inline while the buffer holds them; more go in one sgetn.
+std::streamsize pullFrom(std::streambuf& buffer, char* out, std::streamsize count) {
+    if (count > InlinePullBytes)
+        return buffer.sgetn(out, count);
+    for (std::streamsize got = 0; got < count; ++got) {
+        const std::streambuf::int_type byte = buffer.sbumpc();
+        if (std::streambuf::traits_type::eq_int_type(byte, std::streambuf::traits_type::eof()))
+            return got;
+        out[got] = std::streambuf::traits_type::to_char_type(byte);
+    }
+    return count;
 }
 
 }  // namespace
@@ -45,12 +65,40 @@ void writeBody(std::ostream& out, const XMLElement& node) {
 
 // ---------------------------------------------------------------- RecordReader
 
+std::streamsize RecordReader::pull(char* out, std::streamsize count) {
+    if (!in_.good()) {
+        in_.setstate(std::ios::failbit);
+        return 0;
+    }
+    if (std::ostream* tied = in_.tie())
+        tied->flush();
+    std::streamsize got = 0;
+    try {
+        got = pullFrom(*in_.rdbuf(), out, count);
+    } catch (...) {
+        // As istream::read: mark the stream bad, and let the buffer's own
+        // exception through only when the stream asks for exceptions on badbit.
+        const bool rethrow = (in_.exceptions() & std::ios::badbit) != 0;
+        try {
+            in_.setstate(std::ios::badbit);
+        } catch (const std::ios::failure&) {
+        }
+        if (rethrow)
+            throw;
+        return 0;
+    }
+    offset_ += got;
+    if (got != count)
+        in_.setstate(std::ios::eofbit | std::ios::failbit);
+    return got;
+}
+
 int32_t RecordReader::readInt32() {
     const int64_t start = offset_;
     unsigned char bytes[Int32Bytes] = {};
-    in_.read(reinterpret_cast<char*>(bytes), static_cast<std::streamsize>(Int32Bytes));
-    offset_ += in_.gcount();
-    if (in_.gcount() != static_cast<std::streamsize>(Int32Bytes)) {
+    const std::streamsize got =
+        pull(reinterpret_cast<char*>(bytes), static_cast<std::streamsize>(Int32Bytes));
+    if (got != static_cast<std::streamsize>(Int32Bytes)) {
         fault(messages::StreamTruncated, start);
         return 0;
     }
@@ -84,6 +132,15 @@ std::string RecordReader::readString() {
 }
 
 std::string RecordReader::readBytes(std::size_t length) {
+    // Most names, values and texts are short: read them into a local buffer
+    // and build the string once, at its size.
+    if (length == 0)
+        return std::string();  // nothing to read, and the stream is not touched
+    if (length <= SmallStringBytes) {
+        char buffer[SmallStringBytes];
+        const std::streamsize got = pull(buffer, static_cast<std::streamsize>(length));
+        return std::string(buffer, static_cast<std::size_t>(got));
+    }
     // Each round asks for at most as much again as has arrived (and at least
     // one chunk), so the storage stays within twice the bytes read plus one
     // chunk, while long strings still need only a logarithmic number of rounds.
@@ -92,9 +149,8 @@ std::string RecordReader::readBytes(std::size_t length) {
         const std::size_t have = bytes.size();
         const std::size_t want = std::min(length - have, std::max(have, ReadChunkBytes));
         bytes.resize(have + want);
-        in_.read(&bytes[have], static_cast<std::streamsize>(want));
-        const auto got = static_cast<std::size_t>(in_.gcount());
-        offset_ += in_.gcount();
+        const auto got =
+            static_cast<std::size_t>(pull(&bytes[have], static_cast<std::streamsize>(want)));
         bytes.resize(have + got);
         if (got != want)
             break;

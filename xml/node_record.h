@@ -65,6 +65,13 @@ public:
 private:
     // Up to `length` bytes, fewer when the stream ends first.
     std::string readBytes(std::size_t length);
+    // Reads up to `count` bytes into `out` and returns how many came. The
+    // stream's state ends as istream::read leaves it (failbit when it was
+    // not good, eofbit and failbit on a short read, badbit when the buffer
+    // throws, each raising as the stream's exception mask asks), but the
+    // bytes come from its buffer in one call, without the cost read pays per
+    // call; gcount() is not updated.
+    std::streamsize pull(char* out, std::streamsize count);
 
     std::istream& in_;
     int64_t offset_ = 0;

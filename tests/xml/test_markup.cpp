@@ -133,6 +133,32 @@ TEST(ScanName, Table) {
     }
 }
 
+// The name classes spelled out byte by byte, as the grammar gives them.
+bool isReferenceNameStart(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '[' || c == ']' || c >= 0x7F;
+}
+
+bool isReferenceNameByte(unsigned char c) {
+    return isReferenceNameStart(c) || c == '-' || c == '.' || c == ':';
+}
+
+TEST(ScanName, ClassesEveryByteValue) {
+    for (int value = 1; value < 256; ++value) {
+        const auto c = static_cast<unsigned char>(value);
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
+            continue;  // white space before a name is skipped
+        SCOPED_TRACE(value);
+        char out[NameBufferSize];
+        const auto first = exactCopy(std::string(1, static_cast<char>(c)) + "x");
+        scanName(out, first.get());
+        EXPECT_EQ(out[0] != '\0', isReferenceNameStart(c));
+        const auto inner = exactCopy("a" + std::string(1, static_cast<char>(c)) + "=");
+        scanName(out, inner.get());
+        EXPECT_EQ(std::strlen(out), isReferenceNameByte(c) ? 2u : 1u);
+    }
+}
+
 TEST(ScanName, RefusesNamesLongerThanTheBuffer) {
     for (const std::string& text :
          {std::string(MaxNameLength + 1, 'n'), " " + std::string(MaxNameLength + 1, 'n') + ">",
@@ -218,6 +244,8 @@ const HandlerCase HandlerCases[] = {
     {"</a>z", &XMLDocument::parseEndTag, 4, "AbsoluteRoot", "<a>"},
     {"</ a \r\n>z", &XMLDocument::parseEndTag, 8, "AbsoluteRoot", "<a>"},
     {"/>z", &XMLDocument::closeEmptyElement, 2, "AbsoluteRoot", "<a>"},
+    // Called away from "/>", the handler still goes on after the next one.
+    {"x />z", &XMLDocument::closeEmptyElement, 4, "AbsoluteRoot", "<a>"},
     {"<!-- x -->z", &XMLDocument::parseComment, 10, "a", "<a>"},
     {"<!---->z", &XMLDocument::parseComment, 7, "a", "<a>"},
     {"<?pi <a> ?>z", &XMLDocument::parseDeclaration, 11, "a", "<a>"},
@@ -312,6 +340,19 @@ TEST_F(Markup, ParsesToTree) {
         EXPECT_EQ(picture(document.head()), FreshHead);
         const bool rootClosed = std::strstr(c.text, "</AbsoluteRoot>") != nullptr;
         EXPECT_EQ(document.cursor(), rootClosed ? nullptr : &document.root());
+    }
+}
+
+// Short searches run byte by byte and long ones in the C library: values and
+// texts on both sides of that switch read whole.
+TEST_F(Markup, ValuesAndTextsOfEveryShortLengthReadWhole) {
+    for (size_t length = 0; length <= 40; ++length) {
+        SCOPED_TRACE(length);
+        const std::string value(length, 'v');
+        const std::string text(length, 't');
+        const std::string expected =
+            "<AbsoluteRoot <a k='" + value + "'" + (length ? " text='" + text + "'" : "") + ">>";
+        EXPECT_EQ(parse("<a k=\"" + value + "\">" + text + "</a>"), expected);
     }
 }
 

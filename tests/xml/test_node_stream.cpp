@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -283,6 +284,51 @@ TEST(ReadTree, DeepHostileNestingEndsInACleanException) {
     for (int i = 0; i < Depth; ++i)
         bytes += level.substr(0, level.size() - 4) + std::string("\x01\0\0\0", 4);
     EXPECT_TRUE(throwsAt(bytes, messages::StreamTruncated, static_cast<int64_t>(bytes.size())));
+}
+
+// A stream buffer that hands out `bytes` and then throws instead of
+// reporting the end.
+class ThrowingBuffer : public std::stringbuf {
+public:
+    explicit ThrowingBuffer(const std::string& bytes) : std::stringbuf(bytes, std::ios::in) {}
+
+protected:
+    int_type underflow() override {
+        const int_type next = std::stringbuf::underflow();
+        if (traits_type::eq_int_type(next, traits_type::eof()))
+            throw std::runtime_error("device lost");
+        return next;
+    }
+};
+
+// As with istream::read: a buffer that throws leaves the stream bad and
+// nothing escapes, unless the stream asks for exceptions on badbit.
+TEST(ReadTree, AThrowingBufferMakesTheStreamBad) {
+    const std::string bytes = sampleRecord().bytes();
+    ThrowingBuffer quiet(bytes.substr(0, 30));
+    std::istream in(&quiet);
+    try {
+        readTree(in);
+        ADD_FAILURE() << "no XMLException";
+    } catch (const XMLException& error) {
+        EXPECT_STREQ(error.what(), messages::StreamTruncated);
+    }
+    EXPECT_TRUE(in.bad());
+
+    ThrowingBuffer loud(bytes.substr(0, 30));
+    std::istream raising(&loud);
+    raising.exceptions(std::ios::badbit);
+    EXPECT_THROW(readTree(raising), std::runtime_error);
+    EXPECT_TRUE(raising.bad());
+}
+
+// A record read to its end leaves the stream good; one more read fails it.
+TEST(ReadTree, LeavesTheStreamGoodAfterACompleteRecord) {
+    std::istringstream in(sampleRecord().bytes(), std::ios::binary);
+    readTree(in);
+    EXPECT_TRUE(in.good());
+    EXPECT_THROW(readTree(in), XMLException);
+    EXPECT_TRUE(in.eof() && in.fail());
 }
 
 TEST(ReadTree, AStreamThatRaisesPassesItsExceptionOn) {
