@@ -1,5 +1,6 @@
 #include "xml/document.h"
 
+#include <iterator>
 #include <typeinfo>
 #include <utility>
 #include <vector>
@@ -104,13 +105,15 @@ void XMLElement::clear() {
     text.clear();
     attributes.clear();
     parent = nullptr;
-    // Each child's own children are spliced to the end of our list before the
+    // Each child's own children are spliced in right behind it before the
     // child dies, so every destructor meets an empty list: deleting a tree of
-    // any depth takes no stack and no allocation.
+    // any depth takes no stack and no allocation. Splicing them to the front
+    // frees the nodes in document order, the order a parser allocated them
+    // in, which keeps a large tree's memory traffic sequential.
     while (!children.empty()) {
         std::unique_ptr<XMLElement>& first = children.front();
         if (first)
-            children.splice(children.end(), first->children);
+            children.splice(std::next(children.begin()), first->children);
         children.pop_front();
     }
 }
