@@ -4,9 +4,8 @@
 #define ZINDLE_HOST_MESSAGES_H
 
 // Start-up error box: the command line carried no url.
-inline constexpr char
-    StartupErrorText[] =
-        "\xB3\xCC\xD0\xF2\xD3\xF6\xB5\xBD\xB4\xED\xCE\xF3,"
-        "\xC7\xEB\xD6\xD8\xD0\xC2\xC6\xF4\xB6\xAF!";  // 程序遇到错误,请重新启动!
+inline constexpr char StartupErrorText[] =
+    "\xB3\xCC\xD0\xF2\xD3\xF6\xB5\xBD\xB4\xED\xCE\xF3,"
+    "\xC7\xEB\xD6\xD8\xD0\xC2\xC6\xF4\xB6\xAF!";  // 程序遇到错误,请重新启动!
 
 #endif  // ZINDLE_HOST_MESSAGES_H

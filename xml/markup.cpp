@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "xml/brace.h"
+#include "xml/markup_syntax.h"
 #include "xml/messages.h"
 #include "xml/search.h"
 
@@ -21,25 +22,25 @@ namespace tarvik::xml {
 namespace {
 
 // The tokens of the table. Each handler skips exactly its own token.
-constexpr char CDataToken[] = "<![CDATA[";
-constexpr char CommentToken[] = "<!--";
-constexpr char EndTagToken[] = "</";
-constexpr char InstructionToken[] = "<?";
+constexpr const auto& CDataToken = syntax::CDataOpen;
+constexpr const auto& CommentToken = syntax::CommentOpen;
+constexpr const auto& EndTagToken = syntax::EndTagOpen;
+constexpr const auto& InstructionToken = syntax::InstructionOpen;
 constexpr char ElementToken[] = "<";
 
 // What closes the pieces of markup.
-constexpr char CDataEnd[] = "]]>";
-constexpr char CommentEnd[] = "-->";
-constexpr char InstructionEnd[] = "?>";
-constexpr char EmptyElementEnd[] = "/>";
+constexpr const auto& CDataEnd = syntax::CDataClose;
+constexpr const auto& CommentEnd = syntax::CommentClose;
+constexpr const auto& InstructionEnd = syntax::InstructionClose;
+constexpr const auto& EmptyElementEnd = syntax::EmptyElementClose;
 constexpr char AttributeQuote[] = "\"";
 
 // An escaped text opens with this right after ">", then one bracket byte b,
 // and closes with b followed by "data]]".
-constexpr char DataBracketOpen[] = "[[data";
+constexpr const auto& DataBracketOpen = syntax::DataBracketOpen;
 constexpr char DataBracketCloseFormat[] = "%cdata]]";
 // The bracket byte, "data]]" and a NUL.
-constexpr size_t DataBracketCloseSize = 8;
+constexpr size_t DataBracketCloseSize = sizeof syntax::DataBracketClose + 1;
 
 // The one instruction whose attributes are read.
 constexpr char DeclarationName[] = "xml";

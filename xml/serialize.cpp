@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "xml/document.h"
+#include "xml/markup_syntax.h"
 #include "xml/node_class.h"
 #include "xml/node_record.h"
 #include "xml/node_stream.h"
@@ -27,11 +28,6 @@ constexpr int32_t TabRunLength = 16;
 constexpr char TabRun[TabRunLength + 1] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
 
 constexpr char ValueOpening[] = "=\"";
-constexpr char EndTagOpening[] = "</";
-constexpr char CDataOpening[] = "<![CDATA[";
-constexpr char CDataClosing[] = "]]>";
-constexpr char DataBracketOpening[] = "[[data";
-constexpr char DataBracketClosing[] = "data]]";
 // The bracket character is the low byte of dataBracket.
 constexpr int32_t BracketByteMask = 0xFF;
 
@@ -83,13 +79,13 @@ void printOpening(std::ostream& out, const XMLElement& element) {
     out.put('>');
     const char bracket = static_cast<char>(element.dataBracket & BracketByteMask);
     if (element.dataBracket != 0) {
-        writeLiteral(out, DataBracketOpening);
+        writeLiteral(out, syntax::DataBracketOpen);
         out.put(bracket);
     }
     writeText(out, element.text);
     if (element.dataBracket != 0) {
         out.put(bracket);
-        writeLiteral(out, DataBracketClosing);
+        writeLiteral(out, syntax::DataBracketClose);
     }
     if (!element.children.empty() && element.text.empty())
         writeLineBreak(out);
@@ -99,7 +95,7 @@ void printOpening(std::ostream& out, const XMLElement& element) {
 void printClosing(std::ostream& out, const XMLElement& element, int32_t depth) {
     if (!element.children.empty())
         writeTabs(out, depth);
-    writeLiteral(out, EndTagOpening);
+    writeLiteral(out, syntax::EndTagOpen);
     writeText(out, element.name);
     out.put('>');
 }
@@ -172,9 +168,9 @@ std::ostream& XMLElement::print(std::ostream& out, int32_t depth) const {
 
 std::ostream& XMLCData::print(std::ostream& out, int32_t depth) const {
     writeTabs(out, depth);
-    writeLiteral(out, CDataOpening);
+    writeLiteral(out, syntax::CDataOpen);
     writeText(out, text);
-    writeLiteral(out, CDataClosing);
+    writeLiteral(out, syntax::CDataClose);
     writeLineBreak(out);
     return out;
 }
