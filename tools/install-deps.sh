@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with, skipping
 # what is already there. Groups: base (native build and tests), windows
-# (MinGW, Wine, Xvfb), and any extra package names given after the groups.
+# (MinGW, Wine, Xvfb: the Windows builds and their tests), demo (screenshots
+# and a little input for tools/demo.sh), icons (tools/draw-icons.sh), and any
+# extra package names given after the groups.
 #   tools/install-deps.sh base windows
 set -euo pipefail
 
 declare -A groups=(
     [base]="cmake ninja-build g++ clang libgtest-dev"
     [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth"
+    [demo]="imagemagick xdotool"
+    [icons]="imagemagick"
 )
 
 wanted=()
