@@ -12,6 +12,7 @@
 #include "launcher_run.h"
 #include "log_lines.h"
 #include "record_format.h"
+#include "run_checks.h"
 
 namespace {
 
@@ -29,19 +30,11 @@ constexpr UINT LastWordMessage = WM_USER + 0x21;
 constexpr unsigned StreamFirst = 1000;
 constexpr unsigned StreamLength = 80;
 
-void expectShutdownLast(const LogLines& log) {
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], call(GameCoreSlot::Shutdown));
-    EXPECT_EQ(log.back(), call(GameCoreSlot::Destroy, "1"));
-}
-
 TEST(CloseProtocol, WaitCloseZeroEndsTheRunAtOnce) {
     LauncherRun run({L"url=x, waitClose=0", "", false});
     ASSERT_TRUE(run.waitUntilStarted());
     const ULONGLONG closedAt = GetTickCount64();
-    PostMessageW(run.mainWindow(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
+    ASSERT_TRUE(endsWithZeroAfter(run, run.mainWindow(), WM_CLOSE));
     EXPECT_LT(run.exitedAt() - closedAt, static_cast<ULONGLONG>(CloseGraceMs));
     const LogLines log = run.log();
     EXPECT_EQ(countLines(log, record::message(WM_CLOSE, 0, 0)), 0u) << "not the core's to decide";
@@ -53,9 +46,7 @@ TEST(CloseProtocol, TheCoreConfirmsWithQuitMessage) {
     LauncherRun run({L"(url=x)", "on 0x0010 post 0x0501 after 300", false});
     ASSERT_TRUE(run.waitUntilStarted());
     const ULONGLONG closedAt = GetTickCount64();
-    PostMessageW(run.mainWindow(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
+    ASSERT_TRUE(endsWithZeroAfter(run, run.mainWindow(), WM_CLOSE));
     EXPECT_LT(run.exitedAt() - closedAt, static_cast<ULONGLONG>(CloseGraceMs))
         << "the run waited for the grace period instead of the core's answer";
 
@@ -78,6 +69,17 @@ struct GraceRuns {
     LauncherRun destroyed{{L"url=x", "", false}};
 };
 
+// The run ends, not before the grace period after `closedAt` is over and not
+// long after.
+testing::AssertionResult endsWhenTheGracePeriodIsOver(LauncherRun& run, ULONGLONG closedAt) {
+    if (!run.waitForExit())
+        return testing::AssertionFailure() << "the launcher did not end";
+    const ULONGLONG elapsed = run.exitedAt() - closedAt;
+    if (elapsed < static_cast<ULONGLONG>(CloseGraceMs) || elapsed >= CloseGraceMs + EndSlackMs)
+        return testing::AssertionFailure() << "it ended " << elapsed << " ms after the close";
+    return testing::AssertionSuccess();
+}
+
 void checkCancelled(LauncherRun& run, ULONGLONG closedAt) {
     SCOPED_TRACE("0x502 cancels the pending close");
     ASSERT_TRUE(run.waitForLine("post 0x0502 0 0"));
@@ -86,17 +88,12 @@ void checkCancelled(LauncherRun& run, ULONGLONG closedAt) {
         Sleep(static_cast<DWORD>(pastTheGrace - GetTickCount64()));
     EXPECT_TRUE(run.sync()) << "a message after the grace period was not handled";
     EXPECT_TRUE(run.running());
-    PostMessageW(run.gameWindow(), QuitMessage, 0, 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
+    EXPECT_TRUE(endsWithZeroAfter(run, run.gameWindow(), QuitMessage));
 }
 
 void checkStreaming(LauncherRun& run, ULONGLONG closedAt) {
     SCOPED_TRACE("a stream of messages: the first one after the grace period ends the run");
-    ASSERT_TRUE(run.waitForExit());
-    const ULONGLONG elapsed = run.exitedAt() - closedAt;
-    EXPECT_GE(elapsed, static_cast<ULONGLONG>(CloseGraceMs));
-    EXPECT_LT(elapsed, CloseGraceMs + EndSlackMs);
+    ASSERT_TRUE(endsWhenTheGracePeriodIsOver(run, closedAt));
 
     const LogLines stream = linesStartingWith(run.log(), record::messagePrefix(StreamMessage));
     ASSERT_FALSE(stream.empty());
@@ -109,10 +106,7 @@ void checkStreaming(LauncherRun& run, ULONGLONG closedAt) {
 
 void checkIdle(LauncherRun& run, ULONGLONG closedAt) {
     SCOPED_TRACE("no messages at all: the run ends at the end of the grace period");
-    ASSERT_TRUE(run.waitForExit());
-    const ULONGLONG elapsed = run.exitedAt() - closedAt;
-    EXPECT_GE(elapsed, static_cast<ULONGLONG>(CloseGraceMs));
-    EXPECT_LT(elapsed, CloseGraceMs + EndSlackMs);
+    ASSERT_TRUE(endsWhenTheGracePeriodIsOver(run, closedAt));
     EXPECT_EQ(run.exitCode(), 77u) << "the exit code is the last message's wParam";
     const LogLines log = run.log();
     const size_t close = findLine(log, record::message(WM_CLOSE, 0, 0));
@@ -123,11 +117,8 @@ void checkIdle(LauncherRun& run, ULONGLONG closedAt) {
 
 void checkDestroyed(LauncherRun& run, ULONGLONG closedAt) {
     SCOPED_TRACE("command 105: both windows close, and nothing is left to answer");
-    ASSERT_TRUE(run.waitForExit());
+    ASSERT_TRUE(endsWhenTheGracePeriodIsOver(run, closedAt));
     EXPECT_FALSE(IsWindow(run.mainWindow()));
-    const ULONGLONG elapsed = run.exitedAt() - closedAt;
-    EXPECT_GE(elapsed, static_cast<ULONGLONG>(CloseGraceMs));
-    EXPECT_LT(elapsed, CloseGraceMs + EndSlackMs);
     const LogLines log = run.log();
     EXPECT_EQ(countLines(log, record::message(WM_DESTROY, 0, 0)), 2u)
         << "one close request for each window";

@@ -11,6 +11,7 @@
 #include "launcher_run.h"
 #include "log_lines.h"
 #include "record_format.h"
+#include "run_checks.h"
 
 namespace {
 
@@ -42,13 +43,24 @@ LogLines firstLines(const LogLines& log, size_t count) {
 }
 
 void expectOrderlyEnd(const LogLines& log) {
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], call(GameCoreSlot::Shutdown));
-    EXPECT_EQ(log.back(), call(GameCoreSlot::Destroy, "1"));
+    expectShutdownLast(log);
     EXPECT_TRUE(linesStartingWith(log, "check").empty());
     for (GameCoreSlot unused : {GameCoreSlot::Unused6, GameCoreSlot::Unused7, GameCoreSlot::Unused8,
                                 GameCoreSlot::Unused10})
         EXPECT_EQ(countLines(log, call(unused)), 0u) << static_cast<int>(unused);
+}
+
+// Starts a launcher, checks what its core was told, and ends it with
+// `message` to one of its windows.
+void expectConfiguredThenEnded(const std::wstring& commandLine, const std::wstring& url,
+                               const std::wstring& connstate, UINT message) {
+    LauncherRun run({commandLine, "", false});
+    ASSERT_TRUE(run.waitUntilStarted());
+    const LogLines expected = startSequence(run.gameWindow(), url, connstate);
+    EXPECT_EQ(firstLines(run.log(), expected.size()), expected);
+    const HWND window = message == WM_CLOSE ? run.mainWindow() : run.gameWindow();
+    ASSERT_TRUE(endsWithZeroAfter(run, window, message));
+    expectOrderlyEnd(run.log());
 }
 
 TEST(Configuration, ChineseUrlMakesTheRoundTripThroughGb2312) {
@@ -56,26 +68,12 @@ TEST(Configuration, ChineseUrlMakesTheRoundTripThroughGb2312) {
     const std::wstring url =
         L"https://\u6E38\u620F.example/\u4E2D\u6587?\u533A=1&name=\u5F20\u4E09";
     const std::wstring connstate = L"\u8FDE\u63A5\u4E2D";
-    LauncherRun run({L"url='" + url + L"', connstate=" + connstate + L", waitClose=0", "", false});
-    ASSERT_TRUE(run.waitUntilStarted());
-    const LogLines expected = startSequence(run.gameWindow(), url, connstate);
-    EXPECT_EQ(firstLines(run.log(), expected.size()), expected);
-
-    PostMessageW(run.mainWindow(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
-    expectOrderlyEnd(run.log());
+    expectConfiguredThenEnded(L"url='" + url + L"', connstate=" + connstate + L", waitClose=0", url,
+                              connstate, WM_CLOSE);
 }
 
 TEST(Configuration, OneGroupWithoutConnectionState) {
-    LauncherRun run({L"{url=http://x/}", "", false});
-    ASSERT_TRUE(run.waitUntilStarted());
-    const LogLines expected = startSequence(run.gameWindow(), L"http://x/", L"");
-    EXPECT_EQ(firstLines(run.log(), expected.size()), expected);
-    PostMessageW(run.gameWindow(), QuitMessage, 0, 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
-    expectOrderlyEnd(run.log());
+    expectConfiguredThenEnded(L"{url=http://x/}", L"http://x/", L"", QuitMessage);
 }
 
 TEST(Configuration, TextGb2312CannotHoldArrivesAsQuestionMarks) {

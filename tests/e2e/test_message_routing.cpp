@@ -11,6 +11,7 @@
 #include "launcher_run.h"
 #include "log_lines.h"
 #include "record_format.h"
+#include "run_checks.h"
 #include "window_search.h"
 
 namespace {
@@ -70,11 +71,7 @@ void expectGameWindowCoversClientArea(const LauncherRun& run) {
 class Routing : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(run.waitUntilStarted()); }
-    void TearDown() override {
-        PostMessageW(run.gameWindow(), QuitMessage, 0, 0);
-        EXPECT_TRUE(run.waitForExit());
-        EXPECT_EQ(run.exitCode(), 0u);
-    }
+    void TearDown() override { EXPECT_TRUE(endsWithZeroAfter(run, run.gameWindow(), QuitMessage)); }
 
     LauncherRun run{{L"url=x, waitClose=0", "", false}};
 };
@@ -209,9 +206,7 @@ TEST(RoutingInside, MinimumTrackingSizeIgnoresANullPointer) {
     ASSERT_TRUE(run.waitUntilStarted());
     EXPECT_TRUE(run.waitForLine("sent 0x0024 0 0 -> 0"));
     EXPECT_TRUE(run.sync());
-    PostMessageW(run.gameWindow(), QuitMessage, 0, 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
+    EXPECT_TRUE(endsWithZeroAfter(run, run.gameWindow(), QuitMessage));
 }
 
 TEST_F(Routing, AboutCommandShowsTheAboutBoxOwnedByTheWindow) {
@@ -256,13 +251,10 @@ TEST_F(Routing, OtherCommandsDoNothing) {
 TEST(Commands, ExitDestroysTheWindowAndWithWaitCloseZeroEndsTheRun) {
     LauncherRun run({L"url=x, waitClose=0", "", false});
     ASSERT_TRUE(run.waitUntilStarted());
-    PostMessageW(run.mainWindow(), WM_COMMAND, MAKEWPARAM(ExitCommand, 0), 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
+    ASSERT_TRUE(endsWithZeroAfter(run, run.mainWindow(), WM_COMMAND, MAKEWPARAM(ExitCommand, 0)));
     const LogLines log = run.log();
     EXPECT_TRUE(linesStartingWith(log, record::messagePrefix(WM_DESTROY)).empty());
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log.back(), record::call(GameCoreSlot::Destroy, "1"));
+    expectShutdownLast(log);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "host/window_messages.h"
 #include "launcher_run.h"
 #include "log_lines.h"
+#include "run_checks.h"
 #include "window_search.h"
 
 namespace {
@@ -94,9 +95,7 @@ TEST(Startup, WithoutUrlShowsTheErrorBoxAndEndsWithZero) {
 TEST(Startup, WithUrlSendsNothingToTheDebuggerOutput) {
     LauncherRun run({L"url=x, connstate=2, waitClose=0", "", true});
     ASSERT_TRUE(run.waitUntilStarted());
-    PostMessageW(run.gameWindow(), QuitMessage, 0, 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
+    ASSERT_TRUE(endsWithZeroAfter(run, run.gameWindow(), QuitMessage));
     EXPECT_TRUE(run.debugOutput().empty());
 }
 

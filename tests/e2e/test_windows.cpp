@@ -5,6 +5,7 @@
 #include "host/window_messages.h"
 #include "launcher_run.h"
 #include "record_format.h"
+#include "run_checks.h"
 #include "window_search.h"
 
 namespace {
@@ -46,9 +47,7 @@ TEST(Windows, ClassCaptionsAndStyles) {
     ASSERT_FALSE(run.log().empty());
     EXPECT_EQ(run.log().front(), record::createOk(game));
 
-    PostMessageW(main, QuitMessage, 0, 0);
-    ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
+    EXPECT_TRUE(endsWithZeroAfter(run, main, QuitMessage));
 }
 
 }  // namespace
