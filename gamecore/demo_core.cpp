@@ -240,5 +240,7 @@ LRESULT CALLBACK gameWindowProcedure(HWND window, UINT message, WPARAM wParam, L
 }  // namespace
 
 extern "C" ZINDLE_CORE_API GameCore* ZINDLE_CDECL CreateZindle(GameHost* host) {
+    if (!host)
+        return nullptr;  // nowhere to post the close answer to
     return new (std::nothrow) DemoCore(host);
 }
