@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with, skipping
 # what is already there. Groups: base (native build and tests), windows
-# (MinGW, Wine, Xvfb), bench (Google Benchmark, the peer libraries pugixml,
-# TinyXML-2 and Expat, and the real test document from shared-mime-info, for
-# the "bench" preset and tools/bench.sh), and
-# any extra package names given after the groups.
+# (MinGW, Wine, Xvfb: the Windows builds and their tests), bench (Google
+# Benchmark, the peer libraries pugixml, TinyXML-2 and Expat, and the real test
+# document from shared-mime-info, for the "bench" preset and tools/bench.sh),
+# demo (screenshots and a little input for tools/demo.sh), icons
+# (tools/draw-icons.sh), and any extra package names given after the groups.
 #   tools/install-deps.sh base windows
 set -euo pipefail
 
@@ -12,6 +13,8 @@ declare -A groups=(
     [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf"
     [bench]="libbenchmark-dev libpugixml-dev libtinyxml2-dev libexpat1-dev shared-mime-info python3"
     [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth"
+    [demo]="imagemagick xdotool"
+    [icons]="imagemagick"
 )
 
 wanted=()
