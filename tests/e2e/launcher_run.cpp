@@ -72,13 +72,6 @@ std::vector<wchar_t> environmentWith(const std::vector<std::wstring>& entries) {
     return block;
 }
 
-std::wstring fullCommandLine(const std::wstring& arguments) {
-    std::wstring line = L"\"" + directoryOfThisProgram() + LauncherFileName + L"\"";
-    if (!arguments.empty())
-        line += L" " + arguments;
-    return line;
-}
-
 std::string readDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
     std::string text;
     SIZE_T read = 0;
@@ -96,6 +89,13 @@ std::string readDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info
 }
 
 }  // namespace
+
+std::wstring fullCommandLine(const std::wstring& arguments) {
+    std::wstring line = L"\"" + directoryOfThisProgram() + LauncherFileName + L"\"";
+    if (!arguments.empty())
+        line += L" " + arguments;
+    return line;
+}
 
 // Debugging a process is bound to the thread that created it: that thread
 // starts the launcher, then serves its debug events until it ends.

@@ -17,6 +17,10 @@
 constexpr DWORD StartTimeoutMs = 60000;
 constexpr DWORD ExitTimeoutMs = 20000;
 
+// The whole command line a run passes to CreateProcess: the launcher copy's
+// quoted path, then a blank and `arguments` unless they are empty.
+std::wstring fullCommandLine(const std::wstring& arguments);
+
 // How a run starts.
 struct LaunchOptions {
     std::wstring commandLine;  // what follows the program name

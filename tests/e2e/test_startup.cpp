@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,77 @@ TEST(Startup, BadCommandLinesNeverCrashOrHang) {
         const bool started = finish(run);
         if (cases[index].outcome != Outcome::Either) {
             EXPECT_EQ(started, cases[index].outcome == Outcome::Starts);
+        }
+        ASSERT_TRUE(run.waitForExit());
+        EXPECT_EQ(run.exitCode(), 0u);
+    }
+}
+
+// The longest command line CreateProcess takes, terminator included.
+constexpr size_t MaxCommandLineChars = 32767;
+
+// Arguments that fill the command line to the last character the platform allows.
+size_t longestArguments() {
+    return MaxCommandLineChars - fullCommandLine(L"x").size();
+}
+
+// Random brace text of exactly `length` characters, built from the pieces
+// the notation gives meaning to, some GB2312 text, and characters GB2312
+// lacks.
+std::wstring randomBraceText(uint32_t seed, size_t length) {
+    static const wchar_t* const pieces[] = {
+        L"url",        L"connstate", L"waitClose", L"=",    L"(",
+        L")",          L"{",         L"}",         L",",    L";",
+        L"'",          L"''",        L"--",        L" ",    L"\n",
+        L"\r",         L"\t",        L"x",         L"0x1F", L"\u4E2D\u6587",
+        L"\U0001F600", L"\uE000",    L"\xD800"};
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<size_t> pick(0, sizeof pieces / sizeof pieces[0] - 1);
+    std::wstring text;
+    while (text.size() < length)
+        text += pieces[pick(random)];
+    text.resize(length);
+    if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF)
+        text.back() = L'x';  // never cut a character in half at the very end
+    return text;
+}
+
+// Command lines at the platform's limit, and characters that have no GB2312
+// form (unpaired surrogates, private use): each run either starts or stops at
+// the error box, and ends with exit code 0.
+TEST(Startup, HostileCommandLinesAtThePlatformLimit) {
+    const size_t longest = longestArguments();
+    const std::wstring withUrl = L"url=x, ";
+    struct HostileCase {
+        std::wstring commandLine;
+        bool mustStart;  // a url comes first, so start-up has to go on
+        bool mayStart;
+    };
+    std::vector<HostileCase> cases;
+    for (uint32_t seed = 1; seed <= 3; ++seed)
+        cases.push_back({randomBraceText(seed, longest), false, true});
+    cases.push_back({withUrl + randomBraceText(4, longest - withUrl.size()), true, true});
+    cases.push_back({std::wstring(longest, L'('), false, false});
+    cases.push_back({withUrl + std::wstring(longest - withUrl.size(), L'{'), true, true});
+    cases.push_back({L"url='" + std::wstring(longest - 5, L'\u4E2D'), true, true});
+    cases.push_back({L"url=\xD800x, connstate=\xDC00", true, true});
+    cases.push_back({L"url=\uE000", true, true});
+    cases.push_back({L"\xDBFF", false, false});
+    ASSERT_EQ(fullCommandLine(cases.front().commandLine).size() + 1, MaxCommandLineChars);
+
+    std::vector<std::unique_ptr<LauncherRun>> runs;
+    for (const HostileCase& c : cases)
+        runs.push_back(std::make_unique<LauncherRun>(LaunchOptions{c.commandLine, "", false}));
+    for (size_t index = 0; index < cases.size(); ++index) {
+        SCOPED_TRACE("case " + std::to_string(index));
+        LauncherRun& run = *runs[index];
+        ASSERT_TRUE(run.created());
+        const bool started = finish(run);
+        if (cases[index].mustStart) {
+            EXPECT_TRUE(started);
+        }
+        if (!cases[index].mayStart) {
+            EXPECT_FALSE(started);
         }
         ASSERT_TRUE(run.waitForExit());
         EXPECT_EQ(run.exitCode(), 0u);
