@@ -27,15 +27,20 @@ bool isCData(const XMLElement& node) {
     return dynamic_cast<const XMLCData*>(&node) != nullptr;
 }
 
-// The text form escapes nothing, so two shapes do not survive it: plain text
-// that begins with "[[data" reads back as an escape, and plain text followed
-// by a first CDATA child gains the child's indentation. Everything else the
-// reader can build, the writer writes back faithfully.
+// The text form escapes nothing, so three shapes do not survive it: plain
+// text that begins with "[[data" reads back as an escape; escaped text that
+// holds its own terminator (bracket byte, "data]]"), which the reader can
+// produce when it drops a CR from inside one, ends the escape early; and
+// plain text followed by a first CDATA child gains the child's indentation.
+// Everything else the reader can build, the writer writes back faithfully.
 bool printsFaithfully(const XMLElement& element) {
     const bool plainText = !element.text.empty() && element.dataBracket == 0;
     if (plainText && element.text.compare(0, 6, "[[data") == 0)
         return false;
     if (plainText && !element.children.empty() && isCData(*element.children.front()))
+        return false;
+    const std::string terminator = static_cast<char>(element.dataBracket) + std::string("data]]");
+    if (element.dataBracket != 0 && element.text.find(terminator) != std::string::npos)
         return false;
     for (const auto& child : element.children)
         if (!printsFaithfully(*child))
