@@ -22,12 +22,13 @@ echo "== launcher imports"
 tools/check-imports.sh x86_64-w64-mingw32-objdump build/win64/bin/zindleQrvt.exe
 tools/check-imports.sh i686-w64-mingw32-objdump build/win32/bin/zindleQrvt.exe
 
-for preset in linux linux-asan linux-clang win64; do
-    echo "== $preset: tests"
-    ctest --preset "$preset" -j "$jobs"
-done
-
+# Fuzzing first, so the test suites' summaries close the output.
 fuzz_seconds=${TARVIK_FUZZ_SECONDS:-60}
 if [[ $fuzz_seconds -gt 0 ]]; then
     tools/fuzz.sh "$fuzz_seconds"
 fi
+
+for preset in linux linux-asan linux-clang win64; do
+    echo "== $preset: tests"
+    ctest --preset "$preset" -j "$jobs"
+done
