@@ -48,8 +48,8 @@ LaunchParameters readLaunchParameters(const wchar_t* commandLine) {
     CodePageString text(commandLine);
     if (text.narrow.empty())
         text.toNarrow();
-    document.parseBrace(
-        text.narrow.c_str());  // a refused text still leaves what came before the error
+    // A refused text still leaves what came before the error, and that is read.
+    document.parseBrace(text.narrow.c_str());
     return launchParametersOf(document);
 }
 
