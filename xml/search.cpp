@@ -50,6 +50,28 @@ const char* searchWindows(const SkipTable& table, const char* text) {
     }
 }
 
+// Patterns up to this long are found by looking for their first byte with
+// the C library's vectorised strchr and comparing the rest where it stands:
+// for the parser's terminators that beats building a table, and a candidate
+// costs at most this many comparisons, so the search stays linear.
+constexpr size_t ShortPatternLength = 16;
+
+// The leftmost occurrence of `pattern` (2 to ShortPatternLength bytes) in
+// `text`. A comparison stops at the first differing byte, and the text's NUL
+// differs from every pattern byte, so no byte after the NUL is read.
+const char* searchShort(const char* text, const char* pattern) {
+    const char first = pattern[0];
+    for (const char* candidate = std::strchr(text, first); candidate;
+         candidate = std::strchr(candidate + 1, first)) {
+        size_t i = 1;
+        while (pattern[i] != '\0' && candidate[i] == pattern[i])
+            ++i;
+        if (pattern[i] == '\0')
+            return candidate;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void SkipTable::build(const char* patternBytes, int32_t patternLength) {
@@ -84,6 +106,8 @@ const char* findText(const char* text, const char* pattern) {
     if (pattern[1] == '\0')
         return std::strchr(text, pattern[0]);
     const size_t length = std::strlen(pattern);
+    if (length <= ShortPatternLength)
+        return searchShort(text, pattern);
     if (length > static_cast<size_t>(MaxPatternLength))
         return nullptr;
     SkipTable table;

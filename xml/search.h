@@ -1,4 +1,4 @@
-// Substring search for the markup parser: Boyer-Moore-Horspool over raw bytes.
+// Substring search for the markup parser: the leftmost match over raw bytes.
 //
 //     const char* at = findText(text, "-->");      // first byte of the match, or null
 //     const char* next = findAfter(text, "-->");   // just past the match, or throws
@@ -52,7 +52,8 @@ constexpr int32_t MaxPatternLength = int32_t{1} << 30;
 // The first byte of the leftmost occurrence of the NUL-terminated `pattern` in
 // the NUL-terminated `text`, or null. A null text, a null or empty pattern, a
 // pattern longer than MaxPatternLength, and an empty text give null.
-// A one-byte pattern is scanned for byte by byte; longer ones use a SkipTable.
+// A pattern of up to 16 bytes is found from the places of its first byte;
+// longer ones use a SkipTable.
 // Never throws.
 const char* findText(const char* text, const char* pattern);
 
