@@ -5,6 +5,7 @@
 
 #include "xml/debug_output.h"
 #include "xml/messages.h"
+#include "xml/node_class.h"
 
 namespace tarvik::xml {
 
@@ -52,10 +53,14 @@ const char* skipToLineEnd(const char* position) {
     return position;
 }
 
+const char* readGroup(const char* position, XMLElement& element, int32_t depth, NodeStore* store);
+
 // The state of one group while its text is read.
 class GroupReader {
 public:
-    GroupReader(XMLElement& element, int32_t depth) : element_(element), depth_(depth) {}
+    // Fills `element`, with every node and link from `store` (null: the heap).
+    GroupReader(XMLElement& element, int32_t depth, NodeStore* store)
+        : element_(element), depth_(depth), store_(store) {}
 
     // Grammar of a group, one token at a time:
     //   group  := { item } ( NUL | closing bracket )
@@ -124,7 +129,7 @@ private:
     bool isNamed() const { return !element_.name.empty(); }
 
     void storePending() {
-        element_.attributes.emplace_back(std::move(pendingName_), token_);
+        element_.attributes.emplaceBackIn(store_, std::move(pendingName_), token_);
         pendingName_.clear();
         pending_ = false;
     }
@@ -132,27 +137,36 @@ private:
     void appendIndexed() {
         char indexName[16];  // "[" + at most 11 digits and sign + "]" + NUL
         std::snprintf(indexName, sizeof indexName, "[%d]", static_cast<int>(++counter_));
-        element_.attributes.emplace_back(std::string(indexName), token_);
+        element_.attributes.emplaceBackIn(store_, std::string(indexName), token_);
     }
 
     // Reads the child group whose bracket stands at `bracket`, named by the
     // current token, and attaches it once its closing bracket is seen.
     const char* openChild(const char* bracket) {
-        auto child = std::make_unique<XMLElement>(token_);
-        const char* end = parseBraceGroup(bracket + 1, *child, depth_ + 1);
+        std::unique_ptr<XMLElement> child = newNodeOf(NodeClass::Element, store_);
+        child->name = token_;
+        const char* end = readGroup(bracket + 1, *child, depth_ + 1, store_);
         if (!isClosing(*end))
             throw std::runtime_error(messages::BracketMismatch);
-        element_.appendChild(std::move(child));
+        appendChildIn(store_, element_, std::move(child));
         return end + 1;
     }
 
     XMLElement& element_;
     const int32_t depth_;
+    NodeStore* const store_;
     int32_t counter_ = 0;   // indexed attributes made so far in this group
     bool pending_ = false;  // a "name =" waits for its value
     std::string pendingName_;
     std::string token_;  // one buffer, reused for every token of the group
 };
+
+// parseBraceGroup with the nodes and links from `store` (null: the heap).
+const char* readGroup(const char* position, XMLElement& element, int32_t depth, NodeStore* store) {
+    if (depth > MaxBraceDepth)
+        throw std::runtime_error(messages::BracketsTooDeep);
+    return GroupReader(element, depth, store).read(position);
+}
 
 }  // namespace
 
@@ -193,15 +207,13 @@ const char* readBraceToken(const char* position, std::string& token) {
 }
 
 const char* parseBraceGroup(const char* position, XMLElement& element, int32_t depth) {
-    if (depth > MaxBraceDepth)
-        throw std::runtime_error(messages::BracketsTooDeep);
-    return GroupReader(element, depth).read(position);
+    return readGroup(position, element, depth, nullptr);
 }
 
 bool XMLDocument::parseBrace(const char* text) {
     resetRoot();
     try {
-        parseBraceGroup(text ? text : "", root_, 0);
+        readGroup(text ? text : "", root_, 0, &store_);
     } catch (const std::exception& error) {
         debugOutput(error.what());
         return false;

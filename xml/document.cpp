@@ -15,13 +15,6 @@ const char* orEmpty(const char* text) {
     return text ? text : "";
 }
 
-// An empty node of the same library class as `source`, or null when `source`
-// belongs to a class derived outside the library: such a node is copied by its
-// own clone(), since only it knows its extra fields.
-std::unique_ptr<XMLElement> emptyNodeLike(const XMLElement& source) {
-    return newNodeOf(nodeClassOf(source));
-}
-
 }  // namespace
 
 NodeClass nodeClassOf(const XMLElement& node) {
@@ -32,16 +25,32 @@ NodeClass nodeClassOf(const XMLElement& node) {
     return NodeClass::Foreign;
 }
 
-std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass) {
+namespace {
+
+template <typename Node>
+std::unique_ptr<XMLElement> newNodeIn(NodeStore* store) {
+    return std::unique_ptr<XMLElement>(store ? new (*store) Node() : new Node());
+}
+
+}  // namespace
+
+std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass, NodeStore* store) {
     switch (nodeClass) {
         case NodeClass::Element:
-            return std::make_unique<XMLElement>();
+            return newNodeIn<XMLElement>(store);
         case NodeClass::CData:
-            return std::make_unique<XMLCData>();
+            return newNodeIn<XMLCData>(store);
         case NodeClass::Foreign:
             break;
     }
     return nullptr;
+}
+
+XMLElement* appendChildIn(NodeStore* store, XMLElement& parent, std::unique_ptr<XMLElement> child) {
+    if (!child)
+        return nullptr;
+    child->parent = &parent;
+    return parent.children.emplaceBackIn(store, std::move(child)).get();
 }
 
 int32_t nameHash(const char* name) {
@@ -64,6 +73,9 @@ XMLAttribute::XMLAttribute(std::string attributeName, std::string attributeValue
       value(std::move(attributeValue)),
       hash(nameHash(name.c_str())) {}
 
+XMLAttribute::XMLAttribute(std::string_view attributeName, std::string_view attributeValue)
+    : name(attributeName), value(attributeValue), hash(nameHash(name.c_str())) {}
+
 void XMLAttribute::setName(const char* newName) {
     name = orEmpty(newName);
     hash = nameHash(name.c_str());
@@ -82,11 +94,7 @@ void XMLElement::appendAttribute(const XMLAttribute& attribute) {
 }
 
 XMLElement* XMLElement::appendChild(std::unique_ptr<XMLElement> child) {
-    if (!child)
-        return nullptr;
-    child->parent = this;
-    children.push_back(std::move(child));
-    return children.back().get();
+    return appendChildIn(nullptr, *this, std::move(child));
 }
 
 const char* XMLElement::findAttribute(const char* attributeName) const {
@@ -118,15 +126,18 @@ void XMLElement::clear() {
     }
 }
 
-void XMLElement::copyFieldsTo(XMLElement& copy) const {
+void XMLElement::copyFieldsTo(XMLElement& copy, NodeStore* store) const {
     copy.name = name;
     copy.text = text;
     copy.dataBracket = dataBracket;
-    copy.attributes = attributes;  // hashes are copied, not recomputed
+    AttributeList copies;  // hashes are copied, not recomputed
+    for (const XMLAttribute& attribute : attributes)
+        copies.emplaceBackIn(store, attribute);
+    copy.attributes = std::move(copies);
     copy.parent = parent;
 }
 
-void XMLElement::cloneChildrenTo(XMLElement& copy) const {
+void XMLElement::cloneChildrenTo(XMLElement& copy, NodeStore* store) const {
     // Pairs of (source, copy) whose children still have to be copied. Working
     // from this list instead of recursing keeps deep trees off the call stack.
     std::vector<std::pair<const XMLElement*, XMLElement*>> pending{{this, &copy}};
@@ -136,22 +147,31 @@ void XMLElement::cloneChildrenTo(XMLElement& copy) const {
         for (const std::unique_ptr<XMLElement>& child : source->children) {
             if (!child)
                 continue;
-            std::unique_ptr<XMLElement> node = emptyNodeLike(*child);
+            std::unique_ptr<XMLElement> node = newNodeOf(nodeClassOf(*child), store);
             if (!node) {
-                target->appendChild(child->clone());
+                // Only a foreign class knows its own fields: it copies itself.
+                appendChildIn(store, *target, child->clone());
                 continue;
             }
-            child->copyFieldsTo(*node);
-            pending.emplace_back(child.get(), target->appendChild(std::move(node)));
+            child->copyFieldsTo(*node, store);
+            pending.emplace_back(child.get(), appendChildIn(store, *target, std::move(node)));
         }
     }
 }
 
-std::unique_ptr<XMLElement> XMLElement::clone() const {
-    auto copy = std::make_unique<XMLElement>();
-    copyFieldsTo(*copy);
-    cloneChildrenTo(*copy);
+template <typename Node>
+std::unique_ptr<XMLElement> XMLElement::cloneAs() const {
+    // A lone node goes to the heap: a page of its own would hold just it.
+    NodeStore store;
+    NodeStore* pages = children.empty() ? nullptr : &store;
+    std::unique_ptr<XMLElement> copy = newNodeIn<Node>(pages);
+    copyFieldsTo(*copy, pages);
+    cloneChildrenTo(*copy, pages);
     return copy;
+}
+
+std::unique_ptr<XMLElement> XMLElement::clone() const {
+    return cloneAs<XMLElement>();
 }
 
 // -------------------------------------------------------------------- XMLCData
@@ -161,10 +181,7 @@ XMLCData::XMLCData(std::string content) {
 }
 
 std::unique_ptr<XMLElement> XMLCData::clone() const {
-    auto copy = std::make_unique<XMLCData>();
-    copyFieldsTo(*copy);
-    cloneChildrenTo(*copy);
-    return copy;
+    return cloneAs<XMLCData>();
 }
 
 // ---------------------------------------------------------------- XMLException

@@ -22,6 +22,16 @@
 // writing trees does not recurse on the call stack for the library's own node
 // classes, so a tree of any depth is safe to handle.
 //
+// Memory: the parsers (parseMarkup, parseBrace, readTree, clone) do not ask
+// the heap for every element, attribute and child link. They carve them from
+// the pages of a NodeStore (xml/node_store.h): the document's own, or, for
+// readTree and clone, one that lives as long as the tree it built. Each page
+// counts the blocks it has handed out and goes back to the heap when the last
+// of them is freed, so nothing about ownership changes: a child moved out of
+// `children` outlives its document, and nodes made with std::make_unique mix
+// freely with parsed ones. Names, values and texts are std::string, held in
+// the node itself up to the string's small size and on the heap beyond it.
+//
 // Errors are reported by exceptions: XMLException from the markup parser
 // (xml/markup.h), a standard exception from the brace-notation parser (caught
 // by parseBrace).
@@ -31,11 +41,14 @@
 #include <cstdint>
 #include <exception>
 #include <istream>
-#include <list>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
+
+#include "xml/node_list.h"
+#include "xml/node_store.h"
 
 namespace tarvik::xml {
 
@@ -58,6 +71,8 @@ struct XMLAttribute {
     XMLAttribute(const char* name, const char* value);
     // Takes both strings by value (move them in) and hashes the name up to its first NUL.
     XMLAttribute(std::string name, std::string value);
+    // Copies both byte ranges, NULs included, and hashes the name up to its first NUL.
+    XMLAttribute(std::string_view name, std::string_view value);
 
     // Replaces the name and recomputes the hash.
     void setName(const char* newName);
@@ -67,12 +82,17 @@ struct XMLAttribute {
 // class through the virtual operations, never by a field.
 class XMLElement {
 public:
-    std::string name;                                 // empty for an unnamed element
-    std::string text;                                 // character content
-    std::list<XMLAttribute> attributes;               // insertion order, duplicates allowed
-    std::list<std::unique_ptr<XMLElement>> children;  // owned, in document order
-    XMLElement* parent = nullptr;                     // enclosing element; never owns
-    int32_t dataBracket = 0;  // bracket byte of a "[[data" text escape, 0 for none
+    // The attribute records, in insertion order (std::list-like, see xml/node_list.h).
+    using AttributeList = NodeList<XMLAttribute>;
+    // The owned children, in document order; an entry may be null only if put there by hand.
+    using ChildList = NodeList<std::unique_ptr<XMLElement>>;
+
+    std::string name;              // empty for an unnamed element
+    std::string text;              // character content
+    AttributeList attributes;      // insertion order, duplicates allowed
+    ChildList children;            // owned, in document order
+    XMLElement* parent = nullptr;  // enclosing element; never owns
+    int32_t dataBracket = 0;       // bracket byte of a "[[data" text escape, 0 for none
 
     XMLElement() = default;
     // An element with the given name and nothing else.
@@ -109,6 +129,23 @@ public:
     // Clears the element (see clear()).
     virtual ~XMLElement();
 
+    // A node's memory carries a one-word prefix that says where it came from,
+    // so `delete` (and so std::unique_ptr) frees a node made by plain `new`
+    // and one carved from a NodeStore alike.
+    // Heap memory for a node, as plain `new XMLElement` uses.
+    static void* operator new(std::size_t size) { return allocateBlock(nullptr, size); }
+    // Memory from `store`: `new (store) XMLElement(...)`, as the parsers make nodes.
+    static void* operator new(std::size_t size, NodeStore& store) {
+        return allocateBlock(&store, size);
+    }
+    // Placement new into memory the caller manages (and destroys by hand).
+    static void* operator new(std::size_t, void* place) noexcept { return place; }
+    // Frees a node's memory, wherever it came from.
+    static void operator delete(void* block) noexcept { releaseBlock(block); }
+    // Frees the memory of a node whose constructor threw.
+    static void operator delete(void* block, NodeStore&) noexcept { releaseBlock(block); }
+    static void operator delete(void*, void*) noexcept {}
+
     // Appends a copy of the attribute after the existing ones.
     void appendAttribute(const XMLAttribute& attribute);
     // Appends the child after the existing ones, makes this element its parent,
@@ -123,9 +160,17 @@ public:
 
 protected:
     // Copies this node's own fields (not its children) into `copy`.
-    void copyFieldsTo(XMLElement& copy) const;
+    void copyFieldsTo(XMLElement& copy) const { copyFieldsTo(copy, nullptr); }
     // Deep-copies the children of this node under `copy`.
-    void cloneChildrenTo(XMLElement& copy) const;
+    void cloneChildrenTo(XMLElement& copy) const { cloneChildrenTo(copy, nullptr); }
+    // The same, with the copies' nodes and links from `store` (null: the heap).
+    void copyFieldsTo(XMLElement& copy, NodeStore* store) const;
+    void cloneChildrenTo(XMLElement& copy, NodeStore* store) const;
+    // clone() of the library's classes (Node is XMLElement or XMLCData): a
+    // new Node with this node's fields and subtree, carved from a store of
+    // its own when there is a subtree to copy.
+    template <typename Node>
+    std::unique_ptr<XMLElement> cloneAs() const;
 };
 
 // A CDATA section: its content is `text`; it prints as <![CDATA[...]]> and
@@ -208,6 +253,8 @@ public:
     XMLElement* cursor() const { return cursor_; }
     // Moves the cursor. The document never owns what it points to.
     void setCursor(XMLElement* element) { cursor_ = element; }
+    // The pages this document's parsers carve nodes from.
+    NodeStore& nodeStore() { return store_; }
 
     // Parses a NUL-terminated brace-notation text into a cleared root (see
     // xml/brace.h for the grammar). Returns false if the text was refused (an
@@ -264,6 +311,7 @@ private:
     XMLElement root_;
     XMLElement head_;
     XMLElement* cursor_;
+    NodeStore store_;
 };
 
 }  // namespace tarvik::xml

@@ -15,6 +15,7 @@
 #include "xml/brace.h"
 #include "xml/markup_syntax.h"
 #include "xml/messages.h"
+#include "xml/node_class.h"
 #include "xml/search.h"
 
 namespace tarvik::xml {
@@ -325,19 +326,13 @@ void assignExactly(std::string& target, const char* begin, const char* end) {
     }
 }
 
-// Appends the attribute name = value to `element`, each string built once in
-// its place. Nothing is appended if building it fails.
-void appendAttributeInPlace(XMLElement& element, const NameSpan& name, const char* valueBegin,
-                            const char* valueEnd) {
-    XMLAttribute& attribute = element.attributes.emplace_back(std::string(), std::string());
-    try {
-        assignExactly(attribute.name, name.begin, name.end);
-        assignExactly(attribute.value, valueBegin, valueEnd);
-    } catch (...) {
-        element.attributes.pop_back();
-        throw;
-    }
-    attribute.hash = nameHash(attribute.name.c_str());
+// Appends the attribute name = value to `element`, each string built once,
+// at its size, in its place.
+void appendAttributeInPlace(NodeStore* store, XMLElement& element, const NameSpan& name,
+                            const char* valueBegin, const char* valueEnd) {
+    element.attributes.emplaceBackIn(
+        store, std::string_view(name.begin, name.length()),
+        std::string_view(valueBegin, static_cast<size_t>(valueEnd - valueBegin)));
 }
 
 // name := name-start { name-byte }, after white space; the white space after
@@ -374,22 +369,11 @@ bool readWholeFile(const std::string& path, std::string& content) {
     return !in.bad();
 }
 
-}  // namespace
-
-const std::list<XMLToken>& markupTokens = tokenTable();
-
-const char* scanName(char* out, const char* position) {
-    out[0] = '\0';
-    const NameSpan name = findName(position);
-    std::memcpy(out, name.begin, name.length());
-    out[name.length()] = '\0';
-    return name.next;
-}
-
 // attributes := { name ws "=" ws '"' { byte but '"' } '"' ws }
 // The list ends at the first byte that cannot begin a name; no white space
-// is needed between one attribute and the next.
-const char* parseAttributes(const char* position, XMLElement& element) {
+// is needed between one attribute and the next. The records' links come from
+// `store` (null: the heap).
+const char* readAttributes(const char* position, XMLElement& element, NodeStore* store) {
     for (;;) {
         const NameSpan name = findName(position);
         if (name.empty())
@@ -403,9 +387,25 @@ const char* parseAttributes(const char* position, XMLElement& element) {
         const char* close = findByte(quote + 1, AttributeQuote[0]);
         if (!close)
             throw MarkupError(messages::IllegalCharacter, quote);
-        appendAttributeInPlace(element, name, quote + 1, close);
+        appendAttributeInPlace(store, element, name, quote + 1, close);
         position = skipWhite(close + 1);
     }
+}
+
+}  // namespace
+
+const std::list<XMLToken>& markupTokens = tokenTable();
+
+const char* scanName(char* out, const char* position) {
+    out[0] = '\0';
+    const NameSpan name = findName(position);
+    std::memcpy(out, name.begin, name.length());
+    out[name.length()] = '\0';
+    return name.next;
+}
+
+const char* parseAttributes(const char* position, XMLElement& element) {
+    return readAttributes(position, element, nullptr);
 }
 
 // document := { other bytes | token handled by its handler }
@@ -461,11 +461,11 @@ const char* XMLDocument::parseElement(const char* position) {
     const NameSpan name = findName(position + lengthOf(ElementToken));
     if (name.empty())
         throw MarkupError(messages::MissingElementName, name.next);
-    auto created = std::make_unique<XMLElement>();
+    std::unique_ptr<XMLElement> created(new (store_) XMLElement());
     assignExactly(created->name, name.begin, name.end);
-    XMLElement& element = *parent.appendChild(std::move(created));
+    XMLElement& element = *appendChildIn(&store_, parent, std::move(created));
     cursor_ = &element;
-    const char* tagEnd = parseAttributes(name.next, element);
+    const char* tagEnd = readAttributes(name.next, element, &store_);
     if (startsWith(tagEnd, EmptyElementEnd))
         return closeEmptyElement(tagEnd);
     if (*tagEnd != '>')
@@ -479,7 +479,7 @@ const char* XMLDocument::parseDeclaration(const char* position) {
     const NameSpan name = findName(position + lengthOf(InstructionToken));
     if (!name.equals(DeclarationName))
         return findAfter(name.next, InstructionEnd);
-    const char* end = parseAttributes(name.next, head_);
+    const char* end = readAttributes(name.next, head_, &store_);
     if (!startsWith(end, InstructionEnd))
         throw MarkupError(messages::DeclarationNotClosed, end);
     return end + lengthOf(InstructionEnd);
@@ -515,7 +515,8 @@ const char* XMLDocument::parseCData(const char* position) {
     const char* end = findText(content, CDataEnd);
     if (!end)
         throw MarkupError(messages::CDataNotClosed, content - lengthOf(CDataToken));
-    parent.appendChild(std::make_unique<XMLCData>(std::string(content, end)));
+    appendChildIn(&store_, parent,
+                  std::unique_ptr<XMLElement>(new (store_) XMLCData(std::string(content, end))));
     return skipWhite(end + lengthOf(CDataEnd));
 }
 

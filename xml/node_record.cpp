@@ -176,7 +176,7 @@ void RecordReader::throwIfFaulted() const {
 // A count that reads as negative reads no attributes. An attribute joins the
 // node only when it was read whole, and reading stops at the first short read,
 // so a count the stream cannot back costs nothing.
-void readBody(RecordReader& reader, XMLElement& node) {
+void readBody(RecordReader& reader, XMLElement& node, NodeStore* store) {
     node.name = reader.readString();
     node.dataBracket = reader.readInt32();
     node.text = reader.readString();
@@ -186,7 +186,7 @@ void readBody(RecordReader& reader, XMLElement& node) {
         std::string attributeValue = reader.readString();
         if (!reader.streamOk())
             break;
-        node.attributes.emplace_back(std::move(attributeName), std::move(attributeValue));
+        node.attributes.emplaceBackIn(store, std::move(attributeName), std::move(attributeValue));
     }
 }
 

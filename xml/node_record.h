@@ -82,8 +82,9 @@ private:
 // Reads a record's body (name, data bracket, text, attributes) into `node`:
 // replaces name, text and dataBracket and appends the attributes. Reading
 // stops at the first short read: a name or text keeps the bytes that arrived,
-// an attribute cut short is left out.
-void readBody(RecordReader& reader, XMLElement& node);
+// an attribute cut short is left out. The attributes' links come from `store`
+// (null: the heap).
+void readBody(RecordReader& reader, XMLElement& node, NodeStore* store = nullptr);
 
 }  // namespace tarvik::xml
 

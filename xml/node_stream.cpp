@@ -38,15 +38,15 @@ NodeClass nodeClassOfTag(int32_t tag) {
 
 // tag:int32  body  childCount:int32 -- everything of a record but its children.
 // Throws at the first fault, so no half-read node is ever linked into a tree.
-RecordHead readRecordHead(RecordReader& reader) {
+RecordHead readRecordHead(RecordReader& reader, NodeStore& store) {
     const int64_t tagOffset = reader.offset();
     const int32_t tag = reader.readInt32();
     reader.throwIfFaulted();
     RecordHead head;
-    head.node = newNodeOf(nodeClassOfTag(tag));
+    head.node = newNodeOf(nodeClassOfTag(tag), &store);
     if (!head.node)
         throw XMLException(messages::UnknownNodeType, tagOffset);
-    readBody(reader, *head.node);  // the very routine readBinary runs
+    readBody(reader, *head.node, &store);  // the very routine readBinary runs
     head.childCount = reader.readCount();
     reader.throwIfFaulted();  // the first fault, in the body or the count
     return head;
@@ -58,10 +58,12 @@ RecordHead readRecordHead(RecordReader& reader) {
 // record head, attach the node to the innermost open node, and open it in turn
 // when child records follow; a node closes once its count is used up. Each
 // node joins the tree as soon as it is read, so on a throw the tree under
-// construction is freed whole and nothing leaks.
+// construction is freed whole and nothing leaks. The nodes come from a store
+// of the tree's own, whose pages the tree keeps until its nodes are freed.
 std::unique_ptr<XMLElement> readTree(std::istream& in) {
+    NodeStore store;
     RecordReader reader(in);
-    RecordHead top = readRecordHead(reader);
+    RecordHead top = readRecordHead(reader, store);
     std::vector<OpenNode> open;
     if (top.childCount > 0)
         open.push_back({top.node.get(), top.childCount});
@@ -73,8 +75,8 @@ std::unique_ptr<XMLElement> readTree(std::istream& in) {
         }
         --parent.childrenLeft;
         XMLElement* parentNode = parent.node;
-        RecordHead child = readRecordHead(reader);
-        XMLElement* node = parentNode->appendChild(std::move(child.node));
+        RecordHead child = readRecordHead(reader, store);
+        XMLElement* node = appendChildIn(&store, *parentNode, std::move(child.node));
         if (child.childCount > 0)
             open.push_back({node, child.childCount});
     }

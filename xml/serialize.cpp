@@ -9,7 +9,6 @@
 // its own virtual call, so a user's override is still honoured.
 #include <algorithm>
 #include <cstring>
-#include <list>
 #include <memory>
 #include <vector>
 
@@ -104,7 +103,7 @@ void printClosing(std::ostream& out, const XMLElement& element, int32_t depth) {
 struct PrintFrame {
     const XMLElement* element;
     int32_t depth;
-    std::list<std::unique_ptr<XMLElement>>::const_iterator next;
+    XMLElement::ChildList::const_iterator next;
 };
 
 // The element text form of `top` at `depth`, whatever top's own class. Each

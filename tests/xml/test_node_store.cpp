@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iterator>
+#include <list>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "support/tree_text.h"
+#include "support/trees.h"
+#include "xml/document.h"
+#include "xml/node_list.h"
+#include "xml/node_store.h"
+#include "xml/node_stream.h"
+
+using tarvik::xml::NodeList;
+using tarvik::xml::NodeStore;
+using tarvik::xml::readTree;
+using tarvik::xml::XMLDocument;
+using tarvik::xml::XMLElement;
+using testing_support::NodePtr;
+using testing_support::sameTree;
+using testing_support::treeIsConsistent;
+using testing_support::treeText;
+
+namespace {
+
+constexpr char Game[] =
+    "<game name=\"zindle\"><window w=\"800\" h=\"600\">title<icon id=\"107\"/></window>"
+    "<![CDATA[raw]]><realm n=\"1\"><server host=\"a\"/><server host=\"b\"/></realm></game>";
+
+std::string printed(const XMLElement& element) {
+    std::ostringstream out;
+    element.print(out, 0);
+    return out.str();
+}
+
+template <typename List>
+std::vector<int> forwards(const List& list) {
+    return std::vector<int>(list.begin(), list.end());
+}
+
+template <typename List>
+std::vector<int> backwards(const List& list) {
+    return std::vector<int>(list.rbegin(), list.rend());
+}
+
+// The same operations on a NodeList and a std::list must leave the same
+// entries, read both ways, with the same size: a broken link, count or free
+// shows here, and the sanitizer build checks every block on the way.
+TEST(NodeList, BehavesLikeStdList) {
+    NodeStore store;
+    NodeList<int> ours;
+    NodeList<int> oursOther;
+    std::list<int> theirs;
+    std::list<int> theirsOther;
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (int step = 0; step < 4000; ++step) {
+        const uint32_t pick = next();
+        const auto at = static_cast<std::ptrdiff_t>(next() % (theirs.size() + 1));
+        const int value = step;
+        switch (pick % 11) {
+            case 0:
+                ours.push_back(value), theirs.push_back(value);
+                break;
+            case 1:
+                ours.push_front(value), theirs.push_front(value);
+                break;
+            case 2:
+                ours.emplaceIn(&store, std::next(ours.begin(), at), value);
+                theirs.insert(std::next(theirs.begin(), at), value);
+                break;
+            case 3:
+                if (!theirs.empty() && at < static_cast<std::ptrdiff_t>(theirs.size())) {
+                    ours.erase(std::next(ours.begin(), at));
+                    theirs.erase(std::next(theirs.begin(), at));
+                }
+                break;
+            case 4:
+                oursOther.emplaceBackIn(&store, value), theirsOther.push_back(value);
+                break;
+            case 5:
+                ours.splice(std::next(ours.begin(), at), oursOther);
+                theirs.splice(std::next(theirs.begin(), at), theirsOther);
+                break;
+            case 6:
+                if (!theirs.empty()) {
+                    ours.splice(ours.begin(), ours, std::prev(ours.end()));
+                    theirs.splice(theirs.begin(), theirs, std::prev(theirs.end()));
+                }
+                break;
+            case 7:
+                if (!theirs.empty())
+                    ours.pop_back(), theirs.pop_back();
+                break;
+            case 8:
+                ours.swap(oursOther), theirs.swap(theirsOther);
+                break;
+            case 9: {
+                NodeList<int> copy(ours);
+                ours = std::move(copy);
+                break;
+            }
+            default:
+                if (pick % 97 == 0)
+                    ours.clear(), theirs.clear();
+                break;
+        }
+        ASSERT_EQ(ours.size(), theirs.size()) << "step " << step;
+        ASSERT_EQ(forwards(ours), std::vector<int>(theirs.begin(), theirs.end()));
+        ASSERT_EQ(backwards(ours), std::vector<int>(theirs.rbegin(), theirs.rend()));
+        ASSERT_EQ(forwards(oursOther), std::vector<int>(theirsOther.begin(), theirsOther.end()));
+    }
+}
+
+// A child taken out of a parsed tree (moved out of its entry, or kept while
+// its entry is erased) lives on its own after the document is gone.
+TEST(NodeStore, ChildrenOutliveTheirDocument) {
+    NodePtr moved;
+    NodePtr fromErased;
+    {
+        XMLDocument document;
+        document.parseMarkup(Game);
+        XMLElement& game = *document.root().children.front();
+        moved = std::move(game.children.front());  // the window
+        auto realm = std::prev(game.children.end());
+        fromErased = std::move(*realm);
+        game.children.erase(realm);
+        document.parseMarkup(Game);  // the old tree's remains are freed
+    }
+    // A parent with text writes its children without indentation.
+    EXPECT_EQ(printed(*moved),
+              "<window w=\"800\" h=\"600\">title<icon id=\"107\"></icon>\n</window>");
+    EXPECT_EQ(treeText(*fromErased), "<realm n='1' <server host='a'> <server host='b'>>");
+    EXPECT_TRUE(treeIsConsistent(*fromErased));
+}
+
+// Hand-built nodes come from the heap and parsed ones from a store; either
+// may own the other, and the whole frees alike in either order.
+TEST(NodeStore, ParsedAndHandBuiltTreesMix) {
+    auto handBuilt = std::make_unique<XMLElement>("top");
+    handBuilt->appendChild(std::make_unique<XMLElement>("mine"));
+    {
+        XMLDocument document;
+        document.parseMarkup(Game);
+        XMLElement& game = *document.root().children.front();
+        game.appendChild(std::make_unique<XMLElement>("added"))->appendChild(game.clone());
+        handBuilt->appendChild(std::move(game.children.front()));
+        game.children.pop_front();  // the entry the window was moved out of
+        EXPECT_EQ(game.children.size(), 3u);
+        EXPECT_TRUE(treeIsConsistent(game));
+    }
+    ASSERT_EQ(handBuilt->children.size(), 2u);
+    EXPECT_EQ(handBuilt->children.back()->name, "window");
+    EXPECT_TRUE(treeIsConsistent(*handBuilt));
+}
+
+// Documents on different threads share nothing; a tree read on one thread
+// is freed on another while the first goes on reading into the same pages.
+// The thread-sanitizer build checks both.
+TEST(NodeStore, TreesMayBeFreedOnAnotherThread) {
+    constexpr int Rounds = 200;
+    std::vector<NodePtr> handedOver(Rounds);
+    const auto readAll = [&handedOver](bool keep) {
+        XMLDocument document;
+        for (int round = 0; round < Rounds; ++round) {
+            document.parseMarkup(Game);
+            if (keep)
+                handedOver[round] = std::move(document.root().children.front());
+        }
+    };
+    std::thread reader(readAll, true);
+    std::thread other(readAll, false);
+    reader.join();
+    other.join();
+    std::thread freer([&handedOver] {
+        for (NodePtr& tree : handedOver)
+            tree.reset();
+    });
+    XMLDocument again;
+    for (int round = 0; round < Rounds; ++round)
+        again.parseMarkup(Game);
+    freer.join();
+    EXPECT_EQ(again.root().children.size(), 1u);
+}
+
+// readTree and clone give trees of their own, equal to their source, that
+// outlive every store they were read with.
+TEST(NodeStore, ReadAndClonedTreesStandAlone) {
+    NodePtr cloned;
+    NodePtr read;
+    {
+        XMLDocument document;
+        document.parseMarkup(Game);
+        cloned = document.root().clone();
+        std::istringstream in(testing_support::written(document.root()), std::ios::binary);
+        read = readTree(in);
+        EXPECT_TRUE(sameTree(document.root(), *cloned));
+        EXPECT_TRUE(sameTree(document.root(), *read));
+    }
+    EXPECT_TRUE(sameTree(*cloned, *read));
+}
+
+}  // namespace

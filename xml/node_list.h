@@ -1,0 +1,309 @@
+// NodeList<T>: the doubly linked list behind XMLElement::attributes and
+// XMLElement::children. It reads and behaves like std::list for what a tree
+// needs (iteration both ways, size, front and back, insert, erase, splice),
+// and each entry's link can come from a NodeStore, which is how the parsers
+// build a tree without a heap call per entry:
+//
+//     tarvik::xml::NodeList<std::string> names;
+//     names.push_back("a");                        // a link on the heap
+//     names.emplaceBackIn(&store, "b");            // a link from `store`
+//     for (const std::string& name : names) ...    // "a", "b"
+//
+// Every link is freed the same way wherever it came from, so entries move
+// freely between lists (splice) and lists of different documents.
+#ifndef TARVIK_XML_NODE_LIST_H
+#define TARVIK_XML_NODE_LIST_H
+
+#include <algorithm>
+#include <cstddef>
+#include <initializer_list>
+#include <iterator>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+#include "xml/node_store.h"
+
+namespace tarvik::xml {
+
+template <typename T>
+class NodeList {
+    // Links form a ring through the list's own sentinel, so no end needs a test.
+    struct LinkBase {
+        LinkBase* prev;
+        LinkBase* next;
+    };
+    struct Link : LinkBase {
+        T value;
+        template <typename... Args>
+        explicit Link(Args&&... args)
+            : LinkBase{nullptr, nullptr}, value(std::forward<Args>(args)...) {}
+    };
+
+    template <bool Const>
+    class Iterator {
+    public:
+        using iterator_category = std::bidirectional_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using pointer = std::conditional_t<Const, const T*, T*>;
+        using reference = std::conditional_t<Const, const T&, T&>;
+
+        Iterator() = default;
+        // An iterator converts to its const twin, as std::list's does.
+        template <bool OtherConst, typename = std::enable_if_t<Const && !OtherConst>>
+        Iterator(const Iterator<OtherConst>& other) : link_(other.link_) {}
+
+        reference operator*() const { return static_cast<Link*>(link_)->value; }
+        pointer operator->() const { return &static_cast<Link*>(link_)->value; }
+        Iterator& operator++() {
+            link_ = link_->next;
+            return *this;
+        }
+        Iterator operator++(int) {
+            Iterator before = *this;
+            link_ = link_->next;
+            return before;
+        }
+        Iterator& operator--() {
+            link_ = link_->prev;
+            return *this;
+        }
+        Iterator operator--(int) {
+            Iterator before = *this;
+            link_ = link_->prev;
+            return before;
+        }
+        friend bool operator==(const Iterator& a, const Iterator& b) { return a.link_ == b.link_; }
+        friend bool operator!=(const Iterator& a, const Iterator& b) { return a.link_ != b.link_; }
+
+    private:
+        friend class NodeList;
+        template <bool>
+        friend class Iterator;
+        explicit Iterator(const LinkBase* link) : link_(const_cast<LinkBase*>(link)) {}
+
+        LinkBase* link_ = nullptr;
+    };
+
+public:
+    using value_type = T;
+    using size_type = std::size_t;
+    using difference_type = std::ptrdiff_t;
+    using reference = T&;
+    using const_reference = const T&;
+    using iterator = Iterator<false>;
+    using const_iterator = Iterator<true>;
+    using reverse_iterator = std::reverse_iterator<iterator>;
+    using const_reverse_iterator = std::reverse_iterator<const_iterator>;
+
+    // An empty list.
+    NodeList() noexcept { reset(); }
+    // Copies every entry, in order, into links on the heap.
+    NodeList(const NodeList& other) : NodeList() { append(other); }
+    // A list of the given entries, in order.
+    NodeList(std::initializer_list<T> entries) : NodeList() {
+        for (const T& entry : entries)
+            push_back(entry);
+    }
+    // Takes over every link of `other`, which is left empty.
+    NodeList(NodeList&& other) noexcept : NodeList() { takeLinks(other); }
+    // Replaces the entries with copies of `other`'s.
+    NodeList& operator=(const NodeList& other) {
+        if (this != &other) {
+            NodeList copy(other);
+            swap(copy);
+        }
+        return *this;
+    }
+    // Replaces the entries with `other`'s links; `other` is left empty.
+    NodeList& operator=(NodeList&& other) noexcept {
+        if (this != &other) {
+            clear();
+            takeLinks(other);
+        }
+        return *this;
+    }
+    // Destroys every entry, first to last.
+    ~NodeList() { clear(); }
+
+    iterator begin() noexcept { return iterator(sentinel_.next); }
+    const_iterator begin() const noexcept { return const_iterator(sentinel_.next); }
+    const_iterator cbegin() const noexcept { return begin(); }
+    iterator end() noexcept { return iterator(&sentinel_); }
+    const_iterator end() const noexcept { return const_iterator(&sentinel_); }
+    const_iterator cend() const noexcept { return end(); }
+    reverse_iterator rbegin() noexcept { return reverse_iterator(end()); }
+    const_reverse_iterator rbegin() const noexcept { return const_reverse_iterator(end()); }
+    const_reverse_iterator crbegin() const noexcept { return rbegin(); }
+    reverse_iterator rend() noexcept { return reverse_iterator(begin()); }
+    const_reverse_iterator rend() const noexcept { return const_reverse_iterator(begin()); }
+    const_reverse_iterator crend() const noexcept { return rend(); }
+
+    // True when the list holds nothing.
+    bool empty() const noexcept { return size_ == 0; }
+    // Number of entries, counted as they come and go (constant time).
+    size_type size() const noexcept { return size_; }
+
+    // The first and the last entry; the list must not be empty.
+    T& front() { return *begin(); }
+    const T& front() const { return *begin(); }
+    T& back() { return *std::prev(end()); }
+    const T& back() const { return *std::prev(end()); }
+
+    // Builds an entry from `args` before `position`, its link from `store`
+    // (null: the heap). Returns the new entry's position.
+    template <typename... Args>
+    iterator emplaceIn(NodeStore* store, const_iterator position, Args&&... args) {
+        void* memory = allocateBlock(store, sizeof(Link));
+        Link* link;
+        try {
+            link = new (memory) Link(std::forward<Args>(args)...);
+        } catch (...) {
+            releaseBlock(memory);
+            throw;
+        }
+        linkBefore(position.link_, link);
+        return iterator(link);
+    }
+    // The same at the end; returns the new entry.
+    template <typename... Args>
+    T& emplaceBackIn(NodeStore* store, Args&&... args) {
+        return *emplaceIn(store, end(), std::forward<Args>(args)...);
+    }
+
+    // The std::list operations that put entries in, each link on the heap.
+    template <typename... Args>
+    iterator emplace(const_iterator position, Args&&... args) {
+        return emplaceIn(nullptr, position, std::forward<Args>(args)...);
+    }
+    template <typename... Args>
+    T& emplace_back(Args&&... args) {
+        return emplaceBackIn(nullptr, std::forward<Args>(args)...);
+    }
+    template <typename... Args>
+    T& emplace_front(Args&&... args) {
+        return *emplace(begin(), std::forward<Args>(args)...);
+    }
+    iterator insert(const_iterator position, const T& value) { return emplace(position, value); }
+    iterator insert(const_iterator position, T&& value) {
+        return emplace(position, std::move(value));
+    }
+    void push_back(const T& value) { emplace_back(value); }
+    void push_back(T&& value) { emplace_back(std::move(value)); }
+    void push_front(const T& value) { emplace_front(value); }
+    void push_front(T&& value) { emplace_front(std::move(value)); }
+
+    // Destroys the entry at `position`; returns the position after it.
+    iterator erase(const_iterator position) {
+        LinkBase* link = position.link_;
+        LinkBase* next = link->next;
+        unlink(link);
+        destroy(static_cast<Link*>(link));
+        return iterator(next);
+    }
+    // Destroys the entries in [first, last); returns `last`.
+    iterator erase(const_iterator first, const_iterator last) {
+        while (first != last)
+            first = erase(first);
+        return iterator(last.link_);
+    }
+    // Destroy the first or the last entry; the list must not be empty.
+    void pop_front() { erase(begin()); }
+    void pop_back() { erase(std::prev(end())); }
+    // Destroys every entry, first to last.
+    void clear() noexcept {
+        LinkBase* link = sentinel_.next;
+        reset();
+        while (link != &sentinel_) {
+            LinkBase* next = link->next;
+            destroy(static_cast<Link*>(link));
+            link = next;
+        }
+    }
+
+    // Moves every entry of `other` before `position`, without copying or
+    // allocating; `other` is left empty.
+    void splice(const_iterator position, NodeList& other) noexcept {
+        if (other.empty() || &other == this)
+            return;
+        LinkBase* first = other.sentinel_.next;
+        LinkBase* last = other.sentinel_.prev;
+        const size_type count = other.size_;
+        other.reset();
+        LinkBase* at = position.link_;
+        first->prev = at->prev;
+        last->next = at;
+        at->prev->next = first;
+        at->prev = last;
+        size_ += count;
+    }
+    void splice(const_iterator position, NodeList&& other) noexcept { splice(position, other); }
+    // Moves the entry at `from` in `other` before `position`.
+    void splice(const_iterator position, NodeList& other, const_iterator from) noexcept {
+        LinkBase* link = from.link_;
+        if (link == position.link_ || link->next == position.link_)
+            return;
+        other.unlink(link);
+        linkBefore(position.link_, link);
+    }
+
+    // Exchanges the entries of two lists.
+    void swap(NodeList& other) noexcept {
+        NodeList held(std::move(other));
+        other.takeLinks(*this);
+        takeLinks(held);
+    }
+
+private:
+    void reset() noexcept {
+        sentinel_.prev = sentinel_.next = &sentinel_;
+        size_ = 0;
+    }
+    // Moves `other`'s ring onto this empty list.
+    void takeLinks(NodeList& other) noexcept {
+        if (other.empty())
+            return;
+        sentinel_ = other.sentinel_;
+        sentinel_.next->prev = sentinel_.prev->next = &sentinel_;
+        size_ = other.size_;
+        other.reset();
+    }
+    void append(const NodeList& other) {
+        for (const T& entry : other)
+            push_back(entry);
+    }
+    void linkBefore(LinkBase* at, LinkBase* link) noexcept {
+        link->next = at;
+        link->prev = at->prev;
+        at->prev->next = link;
+        at->prev = link;
+        ++size_;
+    }
+    void unlink(LinkBase* link) noexcept {
+        link->prev->next = link->next;
+        link->next->prev = link->prev;
+        --size_;
+    }
+    static void destroy(Link* link) noexcept {
+        link->~Link();
+        releaseBlock(link);
+    }
+
+    LinkBase sentinel_;
+    size_type size_;
+};
+
+// Equal when both hold equal entries in the same order.
+template <typename T>
+bool operator==(const NodeList<T>& a, const NodeList<T>& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
+template <typename T>
+bool operator!=(const NodeList<T>& a, const NodeList<T>& b) {
+    return !(a == b);
+}
+
+}  // namespace tarvik::xml
+
+#endif  // TARVIK_XML_NODE_LIST_H

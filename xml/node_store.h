@@ -1,0 +1,101 @@
+// The memory a tree's nodes live in. A document's parsers carve its elements,
+// attribute records and child links out of large pages that the document's
+// NodeStore owns, instead of asking the heap for each one:
+//
+//     tarvik::xml::NodeStore store;
+//     void* block = store.allocate(64);    // from the store's current page
+//     tarvik::xml::releaseBlock(block);    // the page counts it as returned
+//
+// How it works. A page is one heap block of 1 KiB to 64 KiB; the store hands
+// out its bytes front to back, each block behind a one-word prefix that names
+// its page. Every page counts the blocks still out. Freeing a block only
+// lowers that count, and the page goes back to the heap as soon as the count
+// reaches zero and no store hands out from it any more. So a node may outlive
+// the store it came from: a child taken out of a parsed tree stays valid after
+// its document is gone, and frees its share of the page when its own owner
+// frees it. The count is atomic, so a tree built on one thread may be freed on
+// another while its document goes on parsing; a store itself is used by one
+// thread at a time. Blocks allocated without a store (`allocateBlock(nullptr,
+// ...)`) come from the heap with the same prefix, so one release fits both.
+//
+// The store never reuses a block freed in the middle of a page: a parsed tree
+// is mostly freed whole. When every block of its current page has come back
+// (a document parsed again), the store starts that page over.
+#ifndef TARVIK_XML_NODE_STORE_H
+#define TARVIK_XML_NODE_STORE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace tarvik::xml {
+
+namespace detail {
+struct NodePage;  // the head of one page; defined where pages are made
+}  // namespace detail
+
+// Alignment of every block: enough for the library's nodes, links and records.
+inline constexpr std::size_t BlockAlignment = 8;
+// The word before every block that names its page (null for the heap),
+// padded to the alignment.
+inline constexpr std::size_t BlockPrefixBytes = BlockAlignment;
+static_assert(sizeof(void*) <= BlockPrefixBytes, "a page address fits the prefix");
+// Larger blocks go to the heap: a page holds many nodes, not one big thing.
+inline constexpr std::size_t LargestStoredBlock = 512;
+
+// Pages of node memory, owned by one document or one tree-building call.
+// Not copyable or movable: its pages know it only through their counts.
+class NodeStore {
+public:
+    NodeStore() = default;
+    // Gives up the current page: it returns to the heap once its last block does.
+    ~NodeStore();
+
+    NodeStore(const NodeStore&) = delete;
+    NodeStore& operator=(const NodeStore&) = delete;
+
+    // `size` bytes aligned to BlockAlignment, valid until releaseBlock. Throws
+    // std::bad_alloc when the heap has no page to give. Inline: the parsers
+    // call it for every node, and it is mostly a pointer bump.
+    void* allocate(std::size_t size) {
+        const std::size_t blockBytes =
+            (size + BlockPrefixBytes + BlockAlignment - 1) & ~(BlockAlignment - 1);
+        if (size > LargestStoredBlock || blockBytes > static_cast<std::size_t>(end_ - next_))
+            return allocateSlowly(size);
+        char* block = next_;
+        next_ += blockBytes;
+        ++handedOut_;
+        std::memcpy(block, &page_, sizeof page_);
+        return block + BlockPrefixBytes;
+    }
+
+private:
+    // allocate() when the block is large or the current page is full.
+    void* allocateSlowly(std::size_t size);
+    // Makes room for a block of `blockBytes` (prefix included).
+    void startPage(std::size_t blockBytes);
+    // Hands the current page over to its blocks, freeing it if none is out.
+    void retirePage() noexcept;
+
+    detail::NodePage* page_ = nullptr;
+    char* next_ = nullptr;   // first free byte of the current page
+    char* end_ = nullptr;    // end of the current page
+    int32_t handedOut_ = 0;  // blocks carved from the current page
+    std::size_t nextPageBytes_ = 0;
+};
+
+// `size` bytes from the heap, behind the same prefix as a store's blocks.
+void* allocateHeapBlock(std::size_t size);
+
+// `size` bytes from `store`, or from the heap when `store` is null; either way
+// freed by releaseBlock. Throws std::bad_alloc.
+inline void* allocateBlock(NodeStore* store, std::size_t size) {
+    return store ? store->allocate(size) : allocateHeapBlock(size);
+}
+
+// Frees a block from allocateBlock or NodeStore::allocate. Null is ignored.
+void releaseBlock(void* block) noexcept;
+
+}  // namespace tarvik::xml
+
+#endif  // TARVIK_XML_NODE_STORE_H
