@@ -1,6 +1,9 @@
 #include "xml/node_record.h"
 
 #include <algorithm>
+#include <limits>
+#include <streambuf>
+#include <string_view>
 #include <utility>
 
 #include "xml/messages.h"
@@ -38,6 +41,23 @@ std::streamsize pullFrom(std::streambuf& buffer, char* out, std::streamsize coun
         out[got] = std::streambuf::traits_type::to_char_type(byte);
     }
     return count;
+}
+
+// The get area of a stream buffer is protected, but a member pointer formed
+// through a derived class reaches it on any buffer: what lets a record be
+// read where its bytes already stand, with no copy and no virtual call.
+struct GetArea : std::streambuf {
+    static char* next(std::streambuf& buffer) { return (buffer.*&GetArea::gptr)(); }
+    static char* end(std::streambuf& buffer) { return (buffer.*&GetArea::egptr)(); }
+    static void skip(std::streambuf& buffer, int count) { (buffer.*&GetArea::gbump)(count); }
+};
+
+// Decodes 4 little-endian bytes.
+int32_t decodeInt32(const unsigned char* bytes) {
+    uint32_t bits = 0;
+    for (std::size_t i = 0; i < Int32Bytes; ++i)
+        bits |= static_cast<uint32_t>(bytes[i]) << (ByteBits * i);
+    return static_cast<int32_t>(bits);
 }
 
 }  // namespace
@@ -93,7 +113,21 @@ std::streamsize RecordReader::pull(char* out, std::streamsize count) {
     return got;
 }
 
+const char* RecordReader::take(std::size_t count) {
+    std::streambuf* buffer = in_.rdbuf();
+    if (!in_.good() || !buffer || count > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return nullptr;
+    char* next = GetArea::next(*buffer);
+    if (static_cast<std::size_t>(GetArea::end(*buffer) - next) < count)
+        return nullptr;
+    GetArea::skip(*buffer, static_cast<int>(count));
+    offset_ += static_cast<int64_t>(count);
+    return next;
+}
+
 int32_t RecordReader::readInt32() {
+    if (const char* bytes = take(Int32Bytes))
+        return decodeInt32(reinterpret_cast<const unsigned char*>(bytes));
     const int64_t start = offset_;
     unsigned char bytes[Int32Bytes] = {};
     const std::streamsize got =
@@ -102,10 +136,7 @@ int32_t RecordReader::readInt32() {
         fault(messages::StreamTruncated, start);
         return 0;
     }
-    uint32_t bits = 0;
-    for (std::size_t i = 0; i < Int32Bytes; ++i)
-        bits |= static_cast<uint32_t>(bytes[i]) << (ByteBits * i);
-    return static_cast<int32_t>(bits);
+    return decodeInt32(bytes);
 }
 
 int32_t RecordReader::readCount() {
@@ -115,6 +146,34 @@ int32_t RecordReader::readCount() {
         return count;
     fault(messages::InvalidLength, start);
     return 0;
+}
+
+bool RecordReader::takeString(std::string_view& bytes) {
+    std::streambuf* buffer = in_.rdbuf();
+    if (!in_.good() || !buffer)
+        return false;
+    const char* next = GetArea::next(*buffer);
+    const auto held = static_cast<std::size_t>(GetArea::end(*buffer) - next);
+    if (held < Int32Bytes)
+        return false;
+    const int32_t length = decodeInt32(reinterpret_cast<const unsigned char*>(next));
+    if (length < 0 || static_cast<std::size_t>(length) > held - Int32Bytes ||
+        held > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return false;  // the careful path reports it, or reads on past the buffer
+    // Bytes already in the buffer need no wait, so the tied stream is not flushed.
+    const std::size_t fieldBytes = Int32Bytes + static_cast<std::size_t>(length);
+    GetArea::skip(*buffer, static_cast<int>(fieldBytes));
+    offset_ += static_cast<int64_t>(fieldBytes);
+    bytes = std::string_view(next + Int32Bytes, static_cast<std::size_t>(length));
+    return true;
+}
+
+void RecordReader::readString(std::string& target) {
+    std::string_view bytes;
+    if (takeString(bytes))
+        target.assign(bytes.data(), bytes.size());
+    else
+        target = readString();
 }
 
 std::string RecordReader::readString() {
@@ -136,6 +195,8 @@ std::string RecordReader::readBytes(std::size_t length) {
     // and build the string once, at its size.
     if (length == 0)
         return std::string();  // nothing to read, and the stream is not touched
+    if (const char* bytes = take(length))
+        return std::string(bytes, length);
     if (length <= SmallStringBytes) {
         char buffer[SmallStringBytes];
         const std::streamsize got = pull(buffer, static_cast<std::streamsize>(length));
@@ -177,12 +238,24 @@ void RecordReader::throwIfFaulted() const {
 // node only when it was read whole, and reading stops at the first short read,
 // so a count the stream cannot back costs nothing.
 void readBody(RecordReader& reader, XMLElement& node, NodeStore* store) {
-    node.name = reader.readString();
+    reader.readString(node.name);
     node.dataBracket = reader.readInt32();
-    node.text = reader.readString();
+    reader.readString(node.text);
     const int32_t count = reader.readCount();
     for (int32_t i = 0; i < count; ++i) {
-        std::string attributeName = reader.readString();
+        // Most attributes stand whole in the stream's buffer: built from it in place.
+        std::string_view nameBytes;
+        std::string_view valueBytes;
+        std::string attributeName;
+        if (reader.takeString(nameBytes)) {
+            if (reader.takeString(valueBytes)) {
+                node.attributes.emplaceBackIn(store, nameBytes, valueBytes);
+                continue;
+            }
+            attributeName.assign(nameBytes.data(), nameBytes.size());  // before reading on
+        } else {
+            attributeName = reader.readString();
+        }
         std::string attributeValue = reader.readString();
         if (!reader.streamOk())
             break;

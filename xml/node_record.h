@@ -12,6 +12,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "xml/document.h"
 
@@ -52,6 +53,13 @@ public:
     // InvalidLength fault and a failed stream, since nothing after it can be
     // trusted to be in step.
     std::string readString();
+    // The same into `target`, reusing its storage.
+    void readString(std::string& target);
+    // A whole string field where it stands in the stream's buffer, consumed:
+    // false, consuming nothing, when the buffer does not hold it whole or
+    // its length is negative (readString then reads or reports it). The
+    // bytes stay valid until the next read.
+    bool takeString(std::string_view& bytes);
 
     // Records a fault unless an earlier one is already recorded.
     void fault(const char* message, int64_t offset);
@@ -63,6 +71,11 @@ public:
     void throwIfFaulted() const;
 
 private:
+    // The next `count` bytes where they stand in the stream's buffer, now
+    // consumed; null, consuming nothing, when the buffer does not hold them
+    // all or the stream is not good. The bytes stay valid until the next read.
+    // Bytes already in the buffer need no wait, so the tied stream is not flushed.
+    const char* take(std::size_t count);
     // Up to `length` bytes, fewer when the stream ends first.
     std::string readBytes(std::size_t length);
     // Reads up to `count` bytes into `out` and returns how many came. The
