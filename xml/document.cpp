@@ -137,25 +137,43 @@ void XMLElement::copyFieldsTo(XMLElement& copy, NodeStore* store) const {
     copy.parent = parent;
 }
 
+namespace {
+
+// A source node still to be copied, and the copy that takes its copy as a child.
+struct PendingCopy {
+    const XMLElement* source;
+    XMLElement* parent;
+};
+
+// Queues the children of `source` to be copied under `parent`, the last
+// first, so that they come off the stack in document order.
+void queueChildren(std::vector<PendingCopy>& pending, const XMLElement& source,
+                   XMLElement* parent) {
+    for (auto child = source.children.rbegin(); child != source.children.rend(); ++child) {
+        if (*child)
+            pending.push_back({child->get(), parent});
+    }
+}
+
+}  // namespace
+
 void XMLElement::cloneChildrenTo(XMLElement& copy, NodeStore* store) const {
-    // Pairs of (source, copy) whose children still have to be copied. Working
-    // from this list instead of recursing keeps deep trees off the call stack.
-    std::vector<std::pair<const XMLElement*, XMLElement*>> pending{{this, &copy}};
+    // Pre-order from a work list instead of recursing keeps deep trees off the
+    // call stack; in document order, both trees are walked front to back in
+    // memory, as a parser laid them out.
+    std::vector<PendingCopy> pending;
+    queueChildren(pending, *this, &copy);
     while (!pending.empty()) {
         const auto [source, target] = pending.back();
         pending.pop_back();
-        for (const std::unique_ptr<XMLElement>& child : source->children) {
-            if (!child)
-                continue;
-            std::unique_ptr<XMLElement> node = newNodeOf(nodeClassOf(*child), store);
-            if (!node) {
-                // Only a foreign class knows its own fields: it copies itself.
-                appendChildIn(store, *target, child->clone());
-                continue;
-            }
-            child->copyFieldsTo(*node, store);
-            pending.emplace_back(child.get(), appendChildIn(store, *target, std::move(node)));
+        std::unique_ptr<XMLElement> node = newNodeOf(nodeClassOf(*source), store);
+        if (!node) {
+            // Only a foreign class knows its own fields: it copies itself.
+            appendChildIn(store, *target, source->clone());
+            continue;
         }
+        source->copyFieldsTo(*node, store);
+        queueChildren(pending, *source, appendChildIn(store, *target, std::move(node)));
     }
 }
 
