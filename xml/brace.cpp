@@ -1,7 +1,11 @@
 #include "xml/brace.h"
 
-#include <cstdio>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "xml/debug_output.h"
 #include "xml/messages.h"
@@ -22,7 +26,7 @@ bool isClosing(char c) {
 }
 
 // Bytes that end a bare token. Bytes from 0x80 up are never delimiters.
-bool endsBareToken(char c) {
+constexpr bool isDelimiter(unsigned char c) {
     switch (c) {
         case '\0':
         case '\t':
@@ -42,8 +46,84 @@ bool endsBareToken(char c) {
     }
 }
 
-bool isCommentMarker(const std::string& token) {
+// Number of byte values, the size of a table indexed by byte.
+constexpr size_t ByteValues = 256;
+
+// isDelimiter for every byte, so a bare token costs one lookup per byte.
+constexpr std::array<bool, ByteValues> makeDelimiters() {
+    std::array<bool, ByteValues> table{};
+    for (size_t c = 0; c < ByteValues; ++c)
+        table[c] = isDelimiter(static_cast<unsigned char>(c));
+    return table;
+}
+
+constexpr std::array<bool, ByteValues> Delimiters = makeDelimiters();
+
+bool endsBareToken(char c) {
+    return Delimiters[static_cast<unsigned char>(c)];
+}
+
+bool isCommentMarker(std::string_view token) {
     return token.size() >= 2 && token[0] == '-' && token[1] == '-';
+}
+
+// Room for "[" + the digits of any 64-bit count + "]".
+constexpr size_t IndexNameSize = 24;
+constexpr int DecimalBase = 10;
+
+// The name of the `index`-th indexed attribute, "[1]", "[2]", ..., written
+// into the end of `buffer`: the text "[%d]" gives, without a format call.
+std::string_view indexName(int64_t index, char (&buffer)[IndexNameSize]) {
+    char* first = buffer + IndexNameSize;
+    *--first = ']';
+    do {
+        *--first = static_cast<char>('0' + index % DecimalBase);
+        index /= DecimalBase;
+    } while (index > 0);
+    *--first = '[';
+    return std::string_view(first, static_cast<size_t>(buffer + IndexNameSize - first));
+}
+
+// The byte after a quoted token that begins at `position` (just past its
+// opening quote), with its content in `token`: a view of the text itself
+// while no doubled quote needs undoing, else of `unquoted`.
+const char* readQuoted(const char* position, std::string_view& token, std::string& unquoted) {
+    const char* start = position;
+    while (*position && *position != '\'')
+        ++position;
+    if (*position == '\0' || position[1] != '\'') {
+        token = std::string_view(start, static_cast<size_t>(position - start));
+        return *position ? position + 1 : position;
+    }
+    unquoted.assign(start, position);
+    for (; *position; ++position) {
+        if (*position != '\'') {
+            unquoted += *position;
+        } else if (position[1] == '\'') {
+            unquoted += '\'';
+            ++position;
+        } else {
+            ++position;
+            break;
+        }
+    }
+    token = unquoted;
+    return position;
+}
+
+// token  := quoted | bare | empty
+// quoted := "'" { byte other than "'" | "''" } ( "'" | NUL )   -- not opened by "''"
+// bare   := { byte that is no delimiter }
+// As readBraceToken, but the token is a view: of the text, or of `unquoted`.
+const char* readToken(const char* position, std::string_view& token, std::string& unquoted) {
+    position = skipWhite(position);
+    if (position[0] == '\'' && position[1] != '\'')
+        return readQuoted(position + 1, token, unquoted);
+    const char* start = position;
+    while (!endsBareToken(*position))
+        ++position;
+    token = std::string_view(start, static_cast<size_t>(position - start));
+    return position;
 }
 
 // A comment runs to the end of its line; the line break itself is a separator.
@@ -71,7 +151,7 @@ public:
     const char* read(const char* position) {
         position = skipWhite(position);
         while (*position) {
-            position = readBraceToken(position, token_);
+            position = readToken(position, token_, unquoted_);
             if (isCommentMarker(token_)) {
                 position = skipSeparators(skipToLineEnd(position));
                 continue;
@@ -106,6 +186,10 @@ private:
             if (isOpening(*afterEquals))
                 return openChild(afterEquals);
             pendingName_ = token_;
+            if (!token_.empty() && token_.data() == unquoted_.data()) {
+                nameBytes_ = token_;  // the next token reuses unquoted_
+                pendingName_ = nameBytes_;
+            }
             pending_ = true;
             return afterEquals;
         }
@@ -113,7 +197,7 @@ private:
             return openChild(stopPosition);
         if (isClosing(stop)) {
             if (isNamed() && counter_ == 0)
-                element_.text = token_;
+                element_.text.assign(token_.data(), token_.size());
             else
                 appendIndexed();
             return nullptr;
@@ -122,29 +206,27 @@ private:
             appendIndexed();
             return skipSeparators(stopPosition);
         }
-        element_.text = token_;  // the next byte begins the next token, or ends the text
+        element_.text.assign(token_.data(), token_.size());  // the next token, or the end, follows
         return stopPosition;
     }
 
     bool isNamed() const { return !element_.name.empty(); }
 
     void storePending() {
-        element_.attributes.emplaceBackIn(store_, std::move(pendingName_), token_);
-        pendingName_.clear();
+        element_.attributes.emplaceBackIn(store_, pendingName_, token_);
         pending_ = false;
     }
 
     void appendIndexed() {
-        char indexName[16];  // "[" + at most 11 digits and sign + "]" + NUL
-        std::snprintf(indexName, sizeof indexName, "[%d]", static_cast<int>(++counter_));
-        element_.attributes.emplaceBackIn(store_, std::string(indexName), token_);
+        char buffer[IndexNameSize];
+        element_.attributes.emplaceBackIn(store_, indexName(++counter_, buffer), token_);
     }
 
     // Reads the child group whose bracket stands at `bracket`, named by the
     // current token, and attaches it once its closing bracket is seen.
     const char* openChild(const char* bracket) {
         std::unique_ptr<XMLElement> child = newNodeOf(NodeClass::Element, store_);
-        child->name = token_;
+        child->name.assign(token_.data(), token_.size());
         const char* end = readGroup(bracket + 1, *child, depth_ + 1, store_);
         if (!isClosing(*end))
             throw std::runtime_error(messages::BracketMismatch);
@@ -155,10 +237,12 @@ private:
     XMLElement& element_;
     const int32_t depth_;
     NodeStore* const store_;
-    int32_t counter_ = 0;   // indexed attributes made so far in this group
+    int64_t counter_ = 0;   // indexed attributes made so far in this group
     bool pending_ = false;  // a "name =" waits for its value
-    std::string pendingName_;
-    std::string token_;  // one buffer, reused for every token of the group
+    std::string_view pendingName_;
+    std::string nameBytes_;  // a waiting name that had doubled quotes undone
+    std::string_view token_;
+    std::string unquoted_;  // a quoted token with doubled quotes undone
 };
 
 // parseBraceGroup with the nodes and links from `store` (null: the heap).
@@ -178,31 +262,13 @@ const char* skipSeparators(const char* position) {
     return position;
 }
 
-// token  := quoted | bare | empty
-// quoted := "'" { byte other than "'" | "''" } ( "'" | NUL )   -- not opened by "''"
-// bare   := { byte that is no delimiter }
 const char* readBraceToken(const char* position, std::string& token) {
     if (!position)
         return nullptr;
-    token.clear();
-    position = skipWhite(position);
-    if (position[0] == '\'' && position[1] != '\'') {
-        for (++position; *position; ++position) {
-            if (*position != '\'') {
-                token += *position;
-            } else if (position[1] == '\'') {
-                token += '\'';
-                ++position;
-            } else {
-                return position + 1;
-            }
-        }
-        return position;
-    }
-    const char* start = position;
-    while (!endsBareToken(*position))
-        ++position;
-    token.assign(start, position);
+    std::string_view view;
+    std::string unquoted;
+    position = readToken(position, view, unquoted);
+    token.assign(view.data(), view.size());
     return position;
 }
 
