@@ -13,6 +13,10 @@ namespace bench {
 // tree really costs. Take it before and after building a tree.
 std::size_t heapInUse();
 
+// Bytes of this process's memory resident now (/proc/self/statm), 0 where
+// that cannot be read.
+std::size_t residentBytes();
+
 }  // namespace bench
 
 #endif  // BENCH_HEAP_H

@@ -3,10 +3,12 @@
 
     tools/bench_report.py build/bench > build/bench/report.md
 
-Reads bench_markup.json, bench_tree.json and bench_brace.json from the
-folder (Google Benchmark's --benchmark_out, run with repetitions and
-aggregates only) and uses the medians. Every ratio compares numbers from
-the same run.
+Reads bench_markup.json, bench_tree.json, bench_brace.json and
+bench_memory.json from the folder (Google Benchmark's --benchmark_out, run
+with repetitions and aggregates only) and uses the medians. When the folder
+holds baseline/ with the same files from an earlier version of the library
+(tools/bench.sh with BENCH_BASELINE), a before/after table compares the two.
+Every ratio compares numbers from the same run.
 """
 import json
 import sys
@@ -17,25 +19,37 @@ PEERS = ["pugixml", "tinyxml2", "expat", "memchr"]
 SIZES = ["1", "10", "50", "full"]
 MB = 1e6
 
-# The targets: parse speed against TinyXML-2 (every shape) and pugixml (the
-# attribute-heavy and deep shapes), tree heap, linear growth, readTree speed.
+# The targets: parse speed against TinyXML-2 and pugixml (every shape), tree
+# heap, linear growth, readTree and clone speed against parsing, destroying
+# against parsing, parseBrace against the baseline, and memory going back.
 TINYXML2_SPEEDUP = 1.5
 PUGIXML_SHARE = 0.5
-PUGIXML_SHAPES = {"records", "deep"}
+PUGIXML_SHAPES = set(SHAPES)
 LINEAR_TOLERANCE = 1.15
 READ_TREE_SPEEDUP = 2.0
+CLONE_SPEEDUP = 2.0
+DESTROY_SPEEDUP = 5.0  # destroying takes at most a fifth of the parse's time
+BRACE_SPEEDUP = 2.0
+HEAP_LEFT_PCT = 1.0
+HEAP_LEFT_KIB = 64.0
+TARGETS = ["tinyxml2", "pugixml", "heap", "linear", "readTree", "clone", "destroy", "brace",
+           "heapLeft", "rss"]
 
 
 def medians(path):
-    """name (without the aggregate suffix) -> the median run's fields; empty
-    when the program has not written its file."""
+    """name (without the aggregate suffix) -> the median run's fields (the
+    single run's, for benchmarks run once); empty when the program has not
+    written its file."""
     if not path.exists():
         return {}
     runs = json.loads(path.read_text())["benchmarks"]
     out = {}
     for run in runs:
-        if run.get("aggregate_name") == "median":
-            out[run["run_name"].replace("/real_time", "")] = run
+        name = run["run_name"].replace("/real_time", "").replace("/iterations:1", "")
+        if run.get("aggregate_name") == "median" or run.get("run_type") == "iteration":
+            out.setdefault(name, run)
+            if run.get("aggregate_name") == "median":
+                out[name] = run
     return out
 
 
@@ -98,19 +112,79 @@ def judge(verdicts, shape, size, mine, speeds, heap, tinyxml2_heap):
 
 def tree_table(tree, verdicts):
     ops = ["parse", "print", "writeBinary", "readTree", "clone", "destroy"]
-    lines = ["| shape | " + " | ".join(ops) + " | readTree ÷ parse |",
-             "|---|" + "---:|" * (len(ops) + 1)]
+    checks = [("readTree", READ_TREE_SPEEDUP), ("clone", CLONE_SPEEDUP),
+              ("destroy", DESTROY_SPEEDUP)]
+    lines = ["| shape | " + " | ".join(ops) + " | " +
+             " | ".join(f"{op} ÷ parse" for op, _ in checks) + " |",
+             "|---|" + "---:|" * (len(ops) + len(checks))]
     for shape in SHAPES:
         runs = {op: tree.get(f"{op}/{shape}") for op in ops}
         if not runs["parse"]:
             continue
         speeds = {op: runs[op]["vs_text_MB/s"] if runs[op] else None for op in ops}
-        speedup = ratio(speeds["readTree"], speeds["parse"])
-        verdicts["readTree"].append((shape, speedup,
-                                     speedup is not None and speedup >= READ_TREE_SPEEDUP))
+        speedups = []
+        for op, wanted in checks:
+            speedup = ratio(speeds[op], speeds["parse"])
+            verdicts[op].append((shape, speedup, speedup is not None and speedup >= wanted))
+            speedups.append(fmt(speedup, 2))
         lines.append(f"| {shape} | " + " | ".join(fmt(speeds[op]) for op in ops) +
-                     f" | {fmt(speedup, 2)} |")
+                     " | " + " | ".join(speedups) + " |")
     return lines
+
+
+def memory_table(memory, verdicts):
+    lines = ["| shape | heap left after destroy (KiB) | as % of the tree's heap |", "|---|---:|---:|"]
+    for shape in SHAPES:
+        run = memory.get(f"memory/heapLeft/{shape}")
+        if not run:
+            continue
+        kib, pct = run["heap_left_KiB"], run["heap_left_pct"]
+        verdicts["heapLeft"].append((shape, pct, pct <= HEAP_LEFT_PCT or kib <= HEAP_LEFT_KIB))
+        lines.append(f"| {shape} | {fmt(kib, 1)} | {fmt(pct, 3)} |")
+    lines += ["", "| shape (50 MB, 5 rounds) | resident after round 1 (MiB) | after round 5 | growth |",
+              "|---|---:|---:|---:|"]
+    for shape in SHAPES:
+        run = memory.get(f"memory/rounds/{shape}")
+        if not run:
+            continue
+        growth = run["rss_growth_MiB"]
+        verdicts["rss"].append((shape, growth, growth <= 0.0))
+        lines.append(f"| {shape} | {fmt(run['rss_first_MiB'], 1)} | {fmt(run['rss_last_MiB'], 1)}"
+                     f" | {fmt(growth, 1)} |")
+    return lines
+
+
+def before_after(folder, now, verdicts):
+    """Rows of (benchmark, before, after, speedup) for every benchmark of ours
+    that both runs hold."""
+    before = {name: medians(folder / "baseline" / f"{name}.json")
+              for name in ["bench_markup", "bench_tree", "bench_brace"]}
+    if not any(before.values()):
+        return []
+    lines = ["## Before and after (same run)", "",
+             "The baseline is the library at `" + baseline_ref(folder) + "`, built and run "
+             "by the same tools/bench.sh run.", "",
+             "| benchmark | before | after | speedup |", "|---|---:|---:|---:|"]
+    for program, runs in now.items():
+        for name, run in runs.items():
+            if program == "bench_markup" and not name.endswith("/tarvik"):
+                continue
+            old = before.get(program, {}).get(name)
+            if not old or "real_time" not in run:
+                continue
+            speedup = ratio(old["real_time"], run["real_time"])
+            if program == "bench_brace":
+                verdicts["brace"].append((name, speedup,
+                                          speedup is not None and speedup >= BRACE_SPEEDUP))
+            unit = run["time_unit"]
+            lines.append(f"| {name} | {old['real_time']:.3g} {unit} | {run['real_time']:.3g} {unit}"
+                         f" | {fmt(speedup, 2)} |")
+    return lines + [""]
+
+
+def baseline_ref(folder):
+    path = folder / "baseline" / "REF"
+    return path.read_text().strip() if path.exists() else "an earlier commit"
 
 
 def brace_table(brace):
@@ -123,10 +197,15 @@ def brace_table(brace):
 def verdict_lines(verdicts):
     titles = {
         "tinyxml2": f"parseMarkup ≥ {TINYXML2_SPEEDUP}× TinyXML-2",
-        "pugixml": f"parseMarkup ≥ {PUGIXML_SHARE}× pugixml (records, deep)",
+        "pugixml": f"parseMarkup ≥ {PUGIXML_SHARE}× pugixml",
         "heap": "tree heap ≤ TinyXML-2's (ratio shown)",
         "linear": f"1 → 50 MB time per MB within {LINEAR_TOLERANCE}×",
         "readTree": f"readTree ≥ {READ_TREE_SPEEDUP}× parseMarkup",
+        "clone": f"clone ≥ {CLONE_SPEEDUP}× parseMarkup",
+        "destroy": f"destroying ≤ 1/{DESTROY_SPEEDUP:g} of parsing's time",
+        "brace": f"parseBrace ≥ {BRACE_SPEEDUP}× the baseline",
+        "heapLeft": f"heap after destroy within {HEAP_LEFT_PCT:g}% or {HEAP_LEFT_KIB:g} KiB (% shown)",
+        "rss": "resident size does not grow over 5 rounds (MiB shown)",
     }
     lines = []
     for key, title in titles.items():
@@ -143,7 +222,8 @@ def main():
     parse = medians(folder / "bench_markup.json")
     tree = medians(folder / "bench_tree.json")
     brace = medians(folder / "bench_brace.json")
-    verdicts = {key: [] for key in ["tinyxml2", "pugixml", "heap", "linear", "readTree"]}
+    memory = medians(folder / "bench_memory.json")
+    verdicts = {key: [] for key in TARGETS}
     out = ["# Benchmark report", "",
            "Medians of 3 repetitions, all from one run. MB/s counts input bytes (MB = 10^6). "
            "Heap is glibc's mallinfo2 before and after one parse (block headers included), "
@@ -155,7 +235,12 @@ def main():
     out += tree_table(tree, verdicts)
     out += ["", "## parseBrace", ""]
     out += brace_table(brace)
-    out += ["", "## Targets", ""]
+    out += ["", "## Memory going back", ""]
+    out += memory_table(memory, verdicts)
+    out += [""]
+    out += before_after(folder, {"bench_markup": parse, "bench_tree": tree, "bench_brace": brace},
+                        verdicts)
+    out += ["## Targets", ""]
     out += verdict_lines(verdicts)
     print("\n".join(out))
 
