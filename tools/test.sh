@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test suite: native (gcc and clang),
-# native with AddressSanitizer and UndefinedBehaviorSanitizer, the Windows
+# native with AddressSanitizer and UndefinedBehaviorSanitizer, native with
+# ThreadSanitizer, the Windows
 # builds, and every fuzz target for a bounded time. win64 runs its tests under
 # Wine, the launcher's end-to-end suite included (on a private Xvfb display it
 # starts itself); win32, the shipping build, is compile-only on this machine,
@@ -12,7 +13,7 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh base windows
 
 jobs=$(nproc)
-for preset in linux linux-asan linux-clang win64 win32; do
+for preset in linux linux-asan linux-tsan linux-clang win64 win32; do
     echo "== $preset: configure and build"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
@@ -28,7 +29,7 @@ if [[ $fuzz_seconds -gt 0 ]]; then
     tools/fuzz.sh "$fuzz_seconds"
 fi
 
-for preset in linux linux-asan linux-clang win64; do
+for preset in linux linux-asan linux-tsan linux-clang win64; do
     echo "== $preset: tests"
     ctest --preset "$preset" -j "$jobs"
 done
