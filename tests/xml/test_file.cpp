@@ -76,6 +76,18 @@ std::unique_ptr<XMLElement> awkwardTree() {
     return tree;
 }
 
+// The same bytes where the text form can carry them: CR and a zero byte only
+// where the reader keeps them (an attribute value, a CDATA section).
+std::unique_ptr<XMLElement> awkwardTextTree() {
+    auto tree = std::make_unique<XMLElement>("\xB8\xF9");
+    tree->text = "line\nnext end\x1A";
+    tree->appendAttribute(XMLAttribute("k", "\r\n\x1A"));
+    XMLElement* child = tree->appendChild(std::make_unique<XMLElement>("c"));
+    child->dataBracket = -95;
+    child->appendChild(std::make_unique<XMLCData>("\n\r"));
+    return tree;
+}
+
 // The XMLException that `action` throws.
 template <typename Action>
 XMLException thrownBy(Action action) {
@@ -90,7 +102,7 @@ XMLException thrownBy(Action action) {
 
 TEST(Files, SaveTextWritesExactlyThePrintedBytes) {
     TempDir dir;
-    const auto tree = awkwardTree();
+    const auto tree = awkwardTextTree();
     saveText(*tree, dir.file("tree.xml"));
     std::ostringstream printed;
     tree->print(printed, 0);
