@@ -226,6 +226,8 @@ std::string XMLException::describe() const {
     } else if (offset_ >= 0) {
         place += (place.empty() ? "byte " : ": byte ") + std::to_string(offset_);
     }
+    if (!node_.empty())
+        place += (place.empty() ? "" : ": ") + node_;
     return place.empty() ? message_ : place + ": " + message_;
 }
 
@@ -243,6 +245,13 @@ void XMLDocument::resetRoot() {
     root_.clear();
     root_.name = RootElementName;
     cursor_ = &root_;
+}
+
+// The record the constructor gives the head.
+void XMLDocument::resetHead() {
+    head_.clear();
+    head_.name = HeadElementName;
+    head_.appendAttribute(XMLAttribute("encoding", "gb2312"));
 }
 
 }  // namespace tarvik::xml

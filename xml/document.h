@@ -47,6 +47,7 @@
 #include <string_view>
 #include <utility>
 
+#include "xml/load_options.h"
 #include "xml/node_list.h"
 #include "xml/node_store.h"
 
@@ -212,6 +213,12 @@ public:
     int32_t column() const { return column_; }
     // The file the input came from, or empty.
     const std::string& source() const { return source_; }
+    // The node at fault in a tree that cannot be saved, as a path of names
+    // with 1-based positions among all siblings ("/game[1]/motd[2]", CDATA
+    // sections as "#cdata[3]", an attribute after "@"), or empty.
+    const std::string& node() const { return node_; }
+    // Names the node at fault (see node()).
+    void setNode(std::string node) { node_ = std::move(node); }
 
     // Records where the failure was found.
     void setOffset(int64_t offset) { offset_ = offset; }
@@ -219,12 +226,14 @@ public:
     void setSource(std::string source) { source_ = std::move(source); }
 
     // "source:line:column: message", "source: byte N: message", or the parts
-    // of that which are known. The message stays in GB2312.
+    // of that which are known, with ": node" after the place when a node is
+    // named. The message stays in GB2312.
     std::string describe() const;
 
 private:
     std::string message_;
     std::string source_;
+    std::string node_;
     int64_t offset_ = -1;
     int32_t line_ = 0;
     int32_t column_ = 0;
@@ -265,14 +274,28 @@ public:
     // Parses a NUL-terminated markup text (grammar in xml/markup.h) into a
     // cleared root, with the cursor starting on the root; a null text counts as
     // empty. Throws XMLException carrying the failure's offset, line and
-    // column; the tree then keeps what was read before the error. The head is
-    // not reset: each "<?xml" declaration appends to it.
+    // column; the tree then keeps what was read before the error.
+    // The head starts each call as a new document has it, the encoding =
+    // "gb2312" record alone, and each "<?xml" declaration of this text appends
+    // to it: what a parse leaves in the root and the head depends only on its
+    // own text, however often the document is parsed.
     void parseMarkup(const char* text);
-    // Reads the whole file at `path` in binary mode and parses it with
-    // parseMarkup (its text ends at the first NUL byte, if any). Throws
-    // XMLException messages::CannotOpenFile when the file cannot be read;
-    // every error it throws names the path as its source().
-    void loadMarkupFile(const std::string& path);
+    // Reads the file at `path` in binary mode, as bounded by `options` (see
+    // xml/load_options.h), and parses it with parseMarkup. A UTF-8 byte-order
+    // mark at its start is skipped. Throws XMLException, every one naming the
+    // path as its source(): messages::CannotOpenFile when the file cannot be
+    // opened or is a directory, InputTooLarge past the options' limit,
+    // OutOfMemory when memory runs out, ZeroByteInFile at the first zero byte
+    // (the text would end there and the rest be lost) and UnicodeFile for a
+    // UTF-16 or UTF-32 byte-order mark, with offset() the byte; then the
+    // parser's errors.
+    void loadMarkupFile(const std::string& path, const LoadOptions& options = LoadOptions());
+    // Writes the root's children, each printed at depth 0 and followed by a
+    // line break, to the file at `path`, replacing it only once every byte is
+    // on the disk (see saveText in xml/file.h). loadMarkupFile reads back the
+    // same root; the head is not written. Throws as saveText does, and
+    // messages::RootNotPlain for a root with attributes, a text or a data bracket.
+    void saveMarkupFile(const std::string& path) const;
 
     // The markup parser's building blocks, one per entry of markupTokens
     // (xml/markup.h). Each takes the position of its token in a NUL-terminated
@@ -307,6 +330,8 @@ public:
 private:
     // Empties the root, names it "AbsoluteRoot" again and puts the cursor on it.
     void resetRoot();
+    // Gives the head back the one record a new document's head holds.
+    void resetHead();
 
     XMLElement root_;
     XMLElement head_;

@@ -3,39 +3,81 @@
 //     saveBinary(doc.root(), "tree.bin");
 //     std::unique_ptr<XMLElement> tree = loadBinary("tree.bin");
 //     saveText(*tree, "tree.xml");   // indented markup text, for people to read
+//     doc.saveMarkupFile("game.xml"); // a whole document, as loadMarkupFile reads it
 //
 // Every file is opened in binary mode, so its bytes are exactly the ones the
 // tree's print or writeBinary produce on every platform: line breaks are LF
 // alone, and GB2312 text goes out unconverted.
+//
+// Saving never destroys the old file: the new bytes go to a temporary file in
+// the same directory, are flushed to the disk, and only then replace the
+// target in one rename. A full disk, a read-only directory or any other
+// failure leaves the old file as it was and no temporary file behind.
+//
+// Loading is bounded: a regular file is read up to its size, any other
+// source up to LoadOptions::streamLimit (xml/load_options.h). Running out of
+// memory while loading is reported as messages::OutOfMemory.
 //
 // Errors are XMLException whose source() is the path; describe() gives
 // "path: byte N: message" when the byte offset is known.
 #ifndef TARVIK_XML_FILE_H
 #define TARVIK_XML_FILE_H
 
+#include <istream>
 #include <memory>
 #include <string>
 
 #include "xml/document.h"
+#include "xml/load_options.h"
 
 namespace tarvik::xml {
 
 // Writes `tree` as indented markup text, as tree.print(out, 0) writes it, to
-// the file at `path`, replacing the file. Nothing is added around it. Throws
-// XMLException(messages::CannotWriteFile) when the file cannot be created or
-// written; a failed write may leave a partial file behind.
+// the file at `path`, replacing the file only once every byte is on the disk.
+// Nothing is added around it. First checks that loadMarkupFile would read the
+// text back as the same tree, and otherwise throws XMLException naming the
+// node at fault (node()) with the reason: messages::NameNotReadable (a name
+// that is empty, too long or holds a byte a name cannot), QuoteInAttributeValue,
+// ZeroByteInTree, LessThanInText (a "<" in a text without a data bracket),
+// TerminatorInText (a text holding its own bracket and "data]]", a CDATA
+// section holding "]]>"), LayoutInText (a text that opens with TAB or LF or
+// holds a CR), EscapeOpenerInText (a text without a data bracket that opens
+// with "[[data"), InvalidDataBracket (outside -128..127), TextBeforeCData (a
+// text without a data bracket followed by a CDATA child, which would gain
+// that child's tabs) or CDataNotPlain (a CDATA node with a name, attributes,
+// a data bracket or children). Throws XMLException(messages::CannotWriteFile)
+// when the file cannot be written; the old file is then untouched. print
+// itself writes any tree.
 void saveText(const XMLElement& tree, const std::string& path);
 
+// Writes the root's children as XMLDocument::saveMarkupFile does (see xml/document.h).
+void saveMarkupFile(const XMLDocument& document, const std::string& path);
+
 // Writes `tree` as one binary node record (tree.writeBinary) to the file at
-// `path`, replacing the file. Throws as saveText does.
+// `path`, replacing the file only once every byte is on the disk. The binary
+// form carries every tree. Throws XMLException(messages::CannotWriteFile) as
+// saveText does.
 void saveBinary(const XMLElement& tree, const std::string& path);
 
 // Reads the file at `path`, which must hold exactly one binary node record,
 // and returns the tree; the caller owns it. Throws XMLException:
-// messages::CannotOpenFile when the file cannot be opened, the errors of
-// readTree (xml/node_stream.h) with offset() the byte in the file, and
-// messages::TrailingData at the first byte after a complete record.
-std::unique_ptr<XMLElement> loadBinary(const std::string& path);
+// messages::CannotOpenFile when the file cannot be opened or is a directory,
+// the errors of readTree (xml/node_stream.h) with offset() the byte in the
+// file, messages::TrailingData at the first byte after a complete record,
+// InputTooLarge when a source that is not a regular file goes on past
+// `options.streamLimit`, and OutOfMemory.
+std::unique_ptr<XMLElement> loadBinary(const std::string& path,
+                                       const LoadOptions& options = LoadOptions());
+
+// The same as loadBinary, from a stream already open (standard input, say),
+// read at most up to `options.streamLimit` bytes; `source` names it in errors.
+std::unique_ptr<XMLElement> loadBinaryStream(std::istream& in, const std::string& source,
+                                             const LoadOptions& options = LoadOptions());
+
+// The same as XMLDocument::loadMarkupFile, from a stream already open, read
+// at most up to `options.streamLimit` bytes; `source` names it in errors.
+void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& source,
+                      const LoadOptions& options = LoadOptions());
 
 }  // namespace tarvik::xml
 

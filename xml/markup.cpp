@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
@@ -351,23 +350,6 @@ NameSpan findName(const char* position) {
     return {start, end, skipWhite(end)};
 }
 
-// Read size for files. Reading in chunks rather than asking the file for its
-// size first keeps a directory or a device from passing for a huge file.
-constexpr size_t ReadChunkSize = size_t{1} << 16;
-
-// Appends a whole file to `content`. False when it cannot be opened or read.
-bool readWholeFile(const std::string& path, std::string& content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    while (in) {
-        const size_t filled = content.size();
-        content.resize(filled + ReadChunkSize);
-        in.read(&content[filled], static_cast<std::streamsize>(ReadChunkSize));
-        content.resize(filled + static_cast<size_t>(in.gcount()));
-    }
-    return !in.bad();
-}
 
 // attributes := { name ws "=" ws '"' { byte but '"' } '"' ws }
 // The list ends at the first byte that cannot begin a name; no white space
@@ -414,6 +396,7 @@ const char* parseAttributes(const char* position, XMLElement& element) {
 // the walk always moves on. The cursor keeps the nesting: no recursion.
 void XMLDocument::parseMarkup(const char* text) {
     resetRoot();
+    resetHead();
     text = text ? text : "";
     const char* position = text;
     const char* tokenStart = text;
@@ -435,21 +418,6 @@ void XMLDocument::parseMarkup(const char* text) {
     } catch (const XMLException& error) {
         // A search that found no terminator: the place is the token it began.
         throw located(error, text, tokenStart);
-    }
-}
-
-void XMLDocument::loadMarkupFile(const std::string& path) {
-    std::string content;
-    if (!readWholeFile(path, content)) {
-        XMLException error(messages::CannotOpenFile);
-        error.setSource(path);
-        throw error;
-    }
-    try {
-        parseMarkup(content.c_str());
-    } catch (XMLException& error) {
-        error.setSource(path);
-        throw;
     }
 }
 

@@ -66,6 +66,64 @@ inline constexpr char CannotOpenFile[] =
 inline constexpr char CannotWriteFile[] =
     "\xCE\xDE\xB7\xA8\xD0\xB4\xC8\xEB\xCE\xC4\xBC\xFE";  // 无法写入文件
 
+// Files: a source that is not a regular file and goes on past the load limit.
+inline constexpr char InputTooLarge[] =
+    "\xCA\xE4\xC8\xEB\xB3\xAC\xB9\xFD\xB6\xC1\xC8\xA1\xC9\xCF\xCF\xDE";  // 输入超过读取上限
+// Files: memory ran out while a file was read or its tree was built.
+inline constexpr char OutOfMemory[] = "\xC4\xDA\xB4\xE6\xB2\xBB\xD7\xE3";  // 内存不足
+// Markup files: a zero byte before the end of the file, where the text would end.
+inline constexpr char ZeroByteInFile[] =
+    "\xCE\xC4\xBC\xFE\xD6\xD0\xD3\xD0\xC1\xE3\xD7\xD6\xBD\xDA";  // 文件中有零字节
+// Markup files: a UTF-16 or UTF-32 byte-order mark, so not GB2312 text.
+inline constexpr char UnicodeFile[] =
+    "\xB2\xBB\xD6\xA7\xB3\xD6UTF-16\xBB\xF2UTF-32\xB1\xE0\xC2\xEB";  // 不支持UTF-16或UTF-32编码
+
+// Saving as text: an element or attribute name the reader would not read
+// whole (empty, a byte a name cannot hold, longer than MaxNameLength).
+inline constexpr char NameNotReadable[] =
+    "\xC3\xFB\xB3\xC6\xCE\xDE\xB7\xA8\xD4\xAD\xD1\xF9\xB6\xC1\xBB\xD8";  // 名称无法原样读回
+// Saving as text: an attribute value holding a double quote, which would end it.
+inline constexpr char QuoteInAttributeValue[] =
+    "\xCA\xF4\xD0\xD4\xD6\xB5\xD6\xD0\xD3\xD0\xCB\xAB\xD2\xFD\xBA\xC5";  // 属性值中有双引号
+// Saving as text: a value or text holding a zero byte, where printing stops.
+inline constexpr char ZeroByteInTree[] = "\xBA\xAC\xD3\xD0\xC1\xE3\xD7\xD6\xBD\xDA";  // 含有零字节
+// Saving as text: a "<" in a text without a data bracket, where the text would end.
+inline constexpr char LessThanInText
+    [] = "\xCE\xC4\xB1\xBE\xD6\xD0\xD3\xD0<"
+         "\xB5\xAB\xC3\xBB\xD3\xD0\xCA\xFD\xBE\xDD\xC0\xA8\xBA\xC5";  // 文本中有<但没有数据括号
+// Saving as text: a text holding what closes it (its bracket and "data]]",
+// or "]]>" in a CDATA section).
+inline constexpr char TerminatorInText[] =
+    "\xCE\xC4\xB1\xBE\xD6\xD0\xBA\xAC\xD3\xD0\xD7\xD4\xC9\xED\xB5\xC4\xBD\xE1\xCA\xF8\xB1\xEA\xBC"
+    "\xC7";  // 文本中含有自身的结束标记
+// Saving as text: a text that opens with TAB or LF or holds a CR, which the
+// reader drops.
+inline constexpr char LayoutInText[] =
+    "\xCE\xC4\xB1\xBE\xD2\xD4\xD6\xC6\xB1\xED\xB7\xFB\xBB\xF2\xBB\xBB\xD0\xD0\xBF\xAA\xCD\xB7\xBB"
+    "\xF2\xBA\xAC\xD3\xD0\xBB\xD8\xB3\xB5";  // 文本以制表符或换行开头或含有回车
+// Saving as text: a text without a data bracket that opens with "[[data".
+inline constexpr char EscapeOpenerInText[] =
+    "\xCE\xC4\xB1\xBE\xD2\xD4[["
+    "data\xBF\xAA\xCD\xB7\xB5\xAB\xC3\xBB\xD3\xD0\xCA\xFD\xBE\xDD\xC0\xA8\xBA\xC5";  // 文本以[[data开头但没有数据括号
+// Saving as text: a data bracket that is no single non-zero byte as the reader stores it.
+inline constexpr char InvalidDataBracket[] =
+    "\xCA\xFD\xBE\xDD\xC0\xA8\xBA\xC5\xCE\xDE\xD0\xA7";  // 数据括号无效
+// Saving as text: an element with a text whose first child is a CDATA
+// section: the section's tabs would join the text.
+inline constexpr char TextBeforeCData[] =
+    "\xD3\xD0\xCE\xC4\xB1\xBE\xB5\xC4\xD4\xAA\xCB\xD8\xD2\xD4"
+    "CDATA\xBD\xDA\xBF\xAA\xCD\xB7";  // 有文本的元素以CDATA节开头
+// Saving as text: a CDATA node with a name, attributes, a data bracket or
+// children, none of which its text form holds.
+inline constexpr char CDataNotPlain[] =
+    "CDATA\xBD\xDA\xB4\xF8\xD3\xD0\xC3\xFB\xB3\xC6\xA1\xA2\xCA\xF4\xD0\xD4\xA1\xA2\xCA\xFD\xBE\xDD"
+    "\xC0\xA8\xBA\xC5\xBB\xF2\xD7\xD3\xBD\xDA\xB5\xE3";  // CDATA节带有名称、属性、数据括号或子节点
+// Saving a document: a root with attributes, a text or a data bracket, which
+// a markup file does not hold.
+inline constexpr char RootNotPlain[] =
+    "\xCE\xC4\xB5\xB5\xB8\xF9\xB4\xF8\xD3\xD0\xCA\xF4\xD0\xD4\xA1\xA2\xCE\xC4\xB1\xBE\xBB\xF2\xCA"
+    "\xFD\xBE\xDD\xC0\xA8\xBA\xC5";  // 文档根带有属性、文本或数据括号
+
 }  // namespace tarvik::xml::messages
 
 #endif  // TARVIK_XML_MESSAGES_H

@@ -20,6 +20,9 @@ public:
 
     // Size in bytes of the largest block requested since the probe started.
     std::size_t largest() const;
+    // From now on, while the probe lives, a request for more than `bytes`
+    // throws std::bad_alloc, as an exhausted heap would.
+    void refuseAbove(std::size_t bytes);
 };
 
 }  // namespace testing_support

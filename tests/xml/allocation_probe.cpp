@@ -4,6 +4,7 @@
 #include "support/allocation_probe.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -11,8 +12,11 @@ namespace {
 
 std::atomic<bool> probing{false};
 std::atomic<std::size_t> largestRequest{0};
+std::atomic<std::size_t> largestGranted{SIZE_MAX};
 
 void* allocate(std::size_t size) {
+    if (probing.load(std::memory_order_relaxed) && size > largestGranted.load())
+        return nullptr;
     if (probing.load(std::memory_order_relaxed)) {
         std::size_t seen = largestRequest.load(std::memory_order_relaxed);
         while (size > seen && !largestRequest.compare_exchange_weak(seen, size)) {
@@ -33,6 +37,11 @@ AllocationProbe::AllocationProbe() {
 
 AllocationProbe::~AllocationProbe() {
     probing = false;
+    largestGranted = SIZE_MAX;
+}
+
+void AllocationProbe::refuseAbove(std::size_t bytes) {
+    largestGranted = bytes;
 }
 
 std::size_t AllocationProbe::largest() const {

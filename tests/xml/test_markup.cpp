@@ -393,6 +393,18 @@ TEST_F(Markup, XmlDeclarationAppendsToTheHead) {
     EXPECT_EQ(picture(document.root()), "<AbsoluteRoot <a>>");
 }
 
+// The reported case: a million re-parses of a text with a declaration left
+// 2,000,001 attributes on the head. Each parse now starts from a fresh head.
+TEST_F(Markup, ReparsingStartsFromAFreshHead) {
+    const char* declared = "<?xml version=\"1.0\" encoding=\"gb2312\"?><a/>";
+    const char* fresh = "<head encoding='gb2312' version='1.0' encoding='gb2312'>";
+    for (int i = 0; i < 3; ++i)
+        parse(declared);
+    EXPECT_EQ(picture(document.head()), fresh);
+    parse("<b/>");
+    EXPECT_EQ(picture(document.head()), FreshHead);
+}
+
 TEST_F(Markup, ReparsingStartsFromAFreshRoot) {
     parse("<a x=\"1\"><b/></a>");
     document.root().name = "renamed";
@@ -695,6 +707,53 @@ TEST_F(MarkupFile, MissingFileOrFolderCannotBeOpened) {
             ADD_FAILURE() << "expected XMLException";
         }
     }
+}
+
+// The reported cases: a UTF-16 file read as 0 elements, and every byte after
+// a zero byte was lost without a word.
+TEST_F(MarkupFile, ZeroBytesAndUnicodeMarksAreRefusedWhereTheyStand) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* message;
+        int64_t offset;
+    };
+    const Case cases[] = {
+        {"a zero byte inside", std::string("<a/>\0<b/>", 9), messages::ZeroByteInFile, 4},
+        {"UTF-16 without a mark", std::string("<\0a\0/\0>\0", 8), messages::ZeroByteInFile, 1},
+        {"UTF-16 LE", std::string("\xFF\xFE<\0a\0/\0>\0", 10), messages::UnicodeFile, 0},
+        {"UTF-16 BE", std::string("\xFE\xFF\0<\0a\0/\0>", 10), messages::UnicodeFile, 0},
+        {"UTF-32 LE", std::string("\xFF\xFE\0\0<\0\0\0", 8), messages::UnicodeFile, 0},
+        {"UTF-32 BE", std::string("\0\0\xFE\xFF\0\0\0<", 8), messages::UnicodeFile, 0},
+        {"a lone mark", "\xFF\xFE", messages::UnicodeFile, 0},
+        {"a zero byte at the very end", std::string("<a/>\0", 5), messages::ZeroByteInFile, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write(c.bytes);
+        if (const auto error = thrownBy([&] { document.loadMarkupFile(path_); })) {
+            EXPECT_STREQ(error->what(), c.message);
+            EXPECT_EQ(error->source(), path_);
+            EXPECT_EQ(error->offset(), c.offset);
+        } else {
+            ADD_FAILURE() << "expected XMLException";
+        }
+    }
+}
+
+// A UTF-8 mark stands where the reader skips bytes: it is read past, and
+// positions stay those of the file.
+TEST_F(MarkupFile, AUtf8MarkIsReadPast) {
+    write("\xEF\xBB\xBF<a/>\n<b>");
+    if (const auto error = thrownBy([&] { document.loadMarkupFile(path_); })) {
+        EXPECT_STREQ(error->what(), messages::TagNotClosed);
+        EXPECT_EQ(error->offset(), 8);
+    } else {
+        ADD_FAILURE() << "expected XMLException";
+    }
+    write("\xEF\xBB\xBF<a/>");
+    document.loadMarkupFile(path_);
+    EXPECT_EQ(picture(document.root()), "<AbsoluteRoot <a>>");
 }
 
 }  // namespace

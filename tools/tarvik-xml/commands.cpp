@@ -1,12 +1,17 @@
 #include "commands.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 #include "command_line.h"
 #include "host/code_page_string.h"
@@ -16,6 +21,7 @@
 #include "xml/brace.h"
 #include "xml/document.h"
 #include "xml/file.h"
+#include "xml/messages.h"
 #include "xml/node_stream.h"
 
 namespace tarvik::tool {
@@ -27,27 +33,28 @@ using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
 
 constexpr char ProgramName[] = "tarvik-xml";
-// The operand that stands for standard input.
+// The operand that stands for standard input, or for standard output as OUT.
 constexpr char StandardInputOperand[] = "-";
+constexpr const char* StandardOutputOperand = StandardInputOperand;
+// For a command that takes any number of operands.
+constexpr size_t AnyNumber = std::numeric_limits<size_t>::max();
 // The brace parser counts the root group as depth 0.
 constexpr int32_t RootGroupDepth = 0;
 
 // ------------------------------------------------------------ trees as text
 
-// The nodes under `parent`, each printed at depth 0 and followed by a line
-// break: a document's content, the way a markup file holds it.
-std::string contentText(const XMLElement& parent) {
-    std::ostringstream out;
-    for (const auto& child : parent.children)
-        child->print(out, 0) << '\n';
-    return out.str();
+// Writes the nodes under `parent`, each printed at depth 0 and followed by a
+// line break: a document's content, the way a markup file holds it.
+void printContent(const XMLElement& parent, std::ostream& out) {
+    for (const auto& child : parent.children) {
+        if (child)
+            child->print(out, 0) << '\n';
+    }
 }
 
-// One node and its subtree printed at depth 0, followed by a line break.
-std::string nodeText(const XMLElement& node) {
-    std::ostringstream out;
+// Writes one node and its subtree printed at depth 0, and a line break.
+void printNode(const XMLElement& node, std::ostream& out) {
     node.print(out, 0) << '\n';
-    return out.str();
 }
 
 // A document root as to-binary writes it: the root element, holding nothing
@@ -117,14 +124,13 @@ int runBrace(const Invocation& invocation, Terminal& terminal) {
 
     XMLDocument document;
     const std::optional<std::string> refusal = parseBraceText(text, document);
-    std::string shown = nodeText(document.root());
+    printNode(document.root(), terminal.libraryOutput());
     bool accepted = !refusal;
     if (invocation.launch) {
         const LaunchParameters parameters = launchParametersOf(document);
-        shown += launchText(parameters);
+        terminal.libraryOutput() << launchText(parameters);
         accepted = accepted && !parameters.url.empty();
     }
-    terminal.write(terminal.fromLibrary(shown));
     if (refusal) {
         terminal.report(std::string(ProgramName) +
                         ": the brace text is refused: " + terminal.fromLibrary(*refusal) +
@@ -135,48 +141,170 @@ int runBrace(const Invocation& invocation, Terminal& terminal) {
 
 // ------------------------------------------------------------ files
 
+// An input operand opened once: a file, or standard input for "-". Commands
+// read it through stream() exactly once, so pipes and FIFOs work.
+class Input {
+public:
+    // Opens `operand`. Throws InputError, which says why, when it cannot.
+    Input(const std::string& operand, Terminal& terminal);
+
+    std::istream& stream() { return *stream_; }
+    // How far the library may read it: a regular file to its size.
+    const tarvik::xml::LoadOptions& options() const { return options_; }
+    // The name errors give it: the operand as given.
+    const std::string& name() const { return name_; }
+
+private:
+    std::string name_;
+    std::ifstream file_;
+    std::istream* stream_;
+    tarvik::xml::LoadOptions options_;
+};
+
+// An input that cannot be opened, with the system's reason.
+class InputError : public std::exception {
+public:
+    InputError(std::string name, int reason) : name_(std::move(name)), reason_(reason) {}
+    const char* what() const noexcept override { return "cannot open"; }
+    const std::string& name() const { return name_; }
+    // The errno value, or 0 when unknown.
+    int reason() const { return reason_; }
+
+private:
+    std::string name_;
+    int reason_;
+};
+
+Input::Input(const std::string& operand, Terminal& terminal) : name_(operand), stream_(&file_) {
+    if (operand == StandardInputOperand) {
+        stream_ = &terminal.input();
+        return;
+    }
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    const fs::path path(operand);
+    if (fs::is_directory(path, ignored))
+        throw InputError(operand, EISDIR);
+    // A regular file is read to its size, however large; only sources
+    // without a size keep the library's limit.
+    if (fs::is_regular_file(path, ignored)) {
+        const std::uintmax_t size = fs::file_size(path, ignored);
+        if (!ignored && size > options_.streamLimit)
+            options_.streamLimit = size;
+    }
+    errno = 0;
+    file_.open(operand, std::ios::binary);
+    if (!file_)
+        throw InputError(operand, errno);
+}
+
 int runPrint(const Invocation& invocation, Terminal& terminal) {
+    Input input(invocation.operands[0], terminal);
     XMLDocument document;
-    document.loadMarkupFile(invocation.operands[0]);
-    terminal.write(terminal.fromLibrary(contentText(document.root())));
+    tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
+    printContent(document.root(), terminal.libraryOutput());
     return ExitSuccess;
 }
 
-int runToBinary(const Invocation& invocation, Terminal&) {
+int runToBinary(const Invocation& invocation, Terminal& terminal) {
+    Input input(invocation.operands[0], terminal);
     XMLDocument document;
-    document.loadMarkupFile(invocation.operands[0]);
-    tarvik::xml::saveBinary(document.root(), invocation.operands[1]);
+    tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
+    const std::string& out = invocation.operands[1];
+    if (out == StandardOutputOperand)
+        document.root().writeBinary(terminal.byteOutput());
+    else
+        tarvik::xml::saveBinary(document.root(), out);
     return ExitSuccess;
+}
+
+// Prints a record as print prints a document: a document root as to-binary
+// writes it is left out.
+void printRecord(const XMLElement& tree, std::ostream& out) {
+    if (isBareDocumentRoot(tree))
+        printContent(tree, out);
+    else
+        printNode(tree, out);
 }
 
 int runFromBinary(const Invocation& invocation, Terminal& terminal) {
-    const std::unique_ptr<XMLElement> tree = tarvik::xml::loadBinary(invocation.operands[0]);
-    const std::string text = isBareDocumentRoot(*tree) ? contentText(*tree) : nodeText(*tree);
-    terminal.write(terminal.fromLibrary(text));
+    Input input(invocation.operands[0], terminal);
+    const std::unique_ptr<XMLElement> tree =
+        tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
+    printRecord(*tree, terminal.libraryOutput());
     return ExitSuccess;
 }
 
 // A binary node record opens with its type tag, 1 or 2, as four little-endian
-// bytes; markup text never starts with byte 0x01 or 0x02. A file that cannot
-// be read counts as text, whose reader then reports it.
-bool startsAsBinary(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const int first = in.get();
+// bytes; markup text never starts with byte 0x01 or 0x02. The byte is peeked,
+// not taken, so the loader reads the input from its start.
+bool startsAsBinary(std::istream& in) {
+    const int first = in.peek();
     return first == tarvik::xml::ElementTypeTag || first == tarvik::xml::CDataTypeTag;
 }
 
-int runCheck(const Invocation& invocation, Terminal& terminal) {
-    const std::string& path = invocation.operands[0];
-    const bool binary = startsAsBinary(path);
-    if (binary) {
-        tarvik::xml::loadBinary(path);
-    } else {
-        XMLDocument document;
-        document.loadMarkupFile(path);
+// Elements (not CDATA sections) in the tree under `top`, `top` included.
+std::size_t elementCount(const XMLElement& top) {
+    std::size_t count = 0;
+    std::vector<const XMLElement*> pending{&top};
+    while (!pending.empty()) {
+        const XMLElement* node = pending.back();
+        pending.pop_back();
+        if (!dynamic_cast<const XMLCData*>(node))
+            ++count;
+        for (const auto& child : node->children) {
+            if (child)
+                pending.push_back(child.get());
+        }
     }
-    terminal.write(terminal.fromArgument(path) + ": ok (" +
-                   (binary ? "binary node stream" : "markup text") + ")\n");
-    return ExitSuccess;
+    return count;
+}
+
+std::string plural(std::size_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// Reads one input whole, as markup text or as a binary record by its first
+// byte, and says what it found; throws the loader's error.
+std::string checkOne(Input& input) {
+    if (startsAsBinary(input.stream())) {
+        const std::unique_ptr<XMLElement> tree =
+            tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
+        const std::size_t root = isBareDocumentRoot(*tree) ? 1 : 0;
+        return "binary node stream, " + plural(elementCount(*tree) - root, "element");
+    }
+    XMLDocument document;
+    tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
+    return "markup text, " + plural(elementCount(document.root()) - 1, "element");
+}
+
+int reportInputError(const InputError& error, Terminal& terminal);
+
+int runCheck(const Invocation& invocation, Terminal& terminal) {
+    int code = ExitSuccess;
+    for (const std::string& operand : invocation.operands) {
+        try {
+            Input input(operand, terminal);
+            const std::string found = checkOne(input);
+            terminal.write(terminal.fromArgument(operand) + ": ok (" + found + ")\n");
+        } catch (const InputError& error) {
+            code = reportInputError(error, terminal);
+        } catch (const tarvik::xml::XMLException& error) {
+            terminal.reportError(error);
+            code = ExitInputError;
+        }
+    }
+    return code;
+}
+
+// "NAME: 无法打开文件 (reason)", the message as the library spells it.
+int reportInputError(const InputError& error, Terminal& terminal) {
+    std::string line = terminal.fromArgument(error.name()) + ": " +
+                       terminal.fromLibrary(tarvik::xml::messages::CannotOpenFile);
+    if (error.reason() != 0)
+        line += std::string(" (") + std::strerror(error.reason()) + ")";
+    terminal.report(line);
+    return ExitInputError;
 }
 
 // ------------------------------------------------------------ the command table
@@ -184,7 +312,8 @@ int runCheck(const Invocation& invocation, Terminal& terminal) {
 struct Command {
     const char* name;
     const char* operands;  // as the usage line shows them
-    size_t operandCount;
+    size_t fewestOperands;
+    size_t mostOperands;
     bool takesLaunch;        // whether --launch applies
     const char* summary;     // one line for the overview
     const char* help;        // what --help says after the usage line
@@ -212,42 +341,53 @@ constexpr char BraceExitStatus[] =
     "line was wrong.\n";
 
 constexpr char PrintHelp[] =
-    "Reads FILE as markup text and prints it as indented text: each top-level\n"
-    "node as the library prints it (one tab per level, nothing escaped),\n"
-    "followed by a line break. An xml declaration is read but not printed.\n"
-    "Reports the first error as FILE:LINE:COLUMN: message.\n";
+    "Reads FILE (\"-\": standard input) as markup text and prints it as indented\n"
+    "text: each top-level node as the library prints it (one tab per level,\n"
+    "nothing escaped), followed by a line break, written as it goes. An xml\n"
+    "declaration is read but not printed. Reports the first error as\n"
+    "FILE:LINE:COLUMN: message.\n";
 
 constexpr char ToBinaryHelp[] =
-    "Reads FILE as markup text and writes its document to OUT as one binary node\n"
-    "record, replacing OUT: the root element AbsoluteRoot with every top-level\n"
-    "node as its child. from-binary prints it back as print prints FILE.\n";
+    "Reads FILE (\"-\": standard input) as markup text and writes its document to\n"
+    "OUT as one binary node record: the root element AbsoluteRoot with every\n"
+    "top-level node as its child. OUT is replaced only once the whole record is\n"
+    "on the disk, so a failed write leaves it as it was; \"-\" as OUT writes the\n"
+    "record to standard output. from-binary prints it back as print prints FILE.\n";
 
 constexpr char FromBinaryHelp[] =
-    "Reads FILE, which must hold exactly one binary node record, and prints the\n"
-    "tree as indented text. A document root as to-binary writes it (AbsoluteRoot\n"
-    "with nothing but children) is left out, so the text reads as print's;\n"
-    "any other top node is printed itself. Reports the first error as\n"
-    "FILE: byte N: message.\n";
+    "Reads FILE (\"-\": standard input), which must hold exactly one binary node\n"
+    "record, and prints the tree as indented text, written as it goes. A\n"
+    "document root as to-binary writes it (AbsoluteRoot with nothing but\n"
+    "children) is left out, so the text reads as print's; any other top node is\n"
+    "printed itself. Reports the first error as FILE: byte N: message.\n";
 
 constexpr char CheckHelp[] =
-    "Reads FILE and prints \"FILE: ok (...)\" when it holds no error. Otherwise\n"
-    "reports the first error on standard error: FILE:LINE:COLUMN: message for\n"
-    "markup text, FILE: byte N: message for a binary node stream.\n"
+    "Reads each FILE (\"-\": standard input) once and prints \"FILE: ok (markup\n"
+    "text, N elements)\" or \"FILE: ok (binary node stream, N elements)\" when it\n"
+    "holds no error. Otherwise reports its first error on standard error:\n"
+    "FILE:LINE:COLUMN: message for markup text, FILE: byte N: message for a\n"
+    "binary node stream, and goes on with the next FILE.\n"
     "FILE is a binary node stream when its first byte is 0x01 or 0x02 (a record\n"
     "opens with its type tag, 1 or 2, as four little-endian bytes; markup text\n"
-    "never starts with those bytes), and markup text otherwise.\n";
+    "never starts with those bytes), and markup text otherwise. Markup text\n"
+    "holding a zero byte or opening with a UTF-16 or UTF-32 byte-order mark is\n"
+    "refused.\n";
+
+constexpr char CheckExitStatus[] =
+    "Exit status: 0 every FILE was accepted, 1 one or more were refused or could\n"
+    "not be read, 2 the command line was wrong.\n";
 
 constexpr Command Commands[] = {
-    {"brace", "TEXT|-", 1, true, "parse a brace-notation text and print its tree", BraceHelp,
+    {"brace", "TEXT|-", 1, 1, true, "parse a brace-notation text and print its tree", BraceHelp,
      BraceOptions, BraceExitStatus, runBrace},
-    {"print", "FILE", 1, false, "print a markup text file as indented text", PrintHelp, "", nullptr,
-     runPrint},
-    {"to-binary", "FILE OUT", 2, false, "convert a markup text file to a binary node stream",
+    {"print", "FILE", 1, 1, false, "print a markup text file as indented text", PrintHelp, "",
+     nullptr, runPrint},
+    {"to-binary", "FILE OUT", 2, 2, false, "convert a markup text file to a binary node stream",
      ToBinaryHelp, "", nullptr, runToBinary},
-    {"from-binary", "FILE", 1, false, "print a binary node stream as indented text", FromBinaryHelp,
-     "", nullptr, runFromBinary},
-    {"check", "FILE", 1, false, "report the first error in a markup or binary file", CheckHelp, "",
-     nullptr, runCheck},
+    {"from-binary", "FILE", 1, 1, false, "print a binary node stream as indented text",
+     FromBinaryHelp, "", nullptr, runFromBinary},
+    {"check", "FILE...", 1, AnyNumber, false, "report the first error in markup or binary files",
+     CheckHelp, "", CheckExitStatus, runCheck},
 };
 
 const Command* findCommand(const std::string& name) {
@@ -326,7 +466,8 @@ int runInvocation(const Invocation& invocation, Terminal& terminal) {
     }
     if (invocation.launch && !command->takesLaunch)
         return usageError(terminal, command, "--launch belongs to the brace command");
-    if (invocation.operands.size() != command->operandCount)
+    if (invocation.operands.size() < command->fewestOperands ||
+        invocation.operands.size() > command->mostOperands)
         return usageError(terminal, command, std::string("expects ") + command->operands);
     return command->run(invocation, terminal);
 }
@@ -340,6 +481,8 @@ int runTool(const std::vector<std::string>& arguments, std::istream& in, std::os
     int code = ExitInputError;
     try {
         code = runInvocation(invocation, terminal);
+    } catch (const InputError& error) {
+        code = reportInputError(error, terminal);
     } catch (const tarvik::xml::XMLException& error) {
         terminal.reportError(error);
     } catch (const std::exception& error) {

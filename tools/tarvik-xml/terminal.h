@@ -2,27 +2,62 @@
 //
 // The library holds GB2312 bytes, and so do files. Without --utf8 the
 // terminal is taken to hold GB2312 too and nothing is converted. With --utf8
-// the terminal speaks UTF-8: text arguments and standard input are converted
-// to GB2312 on the way in, and everything written goes out as UTF-8.
+// the terminal speaks UTF-8: text arguments and standard input read as text
+// are converted to GB2312 on the way in, and everything written goes out as
+// UTF-8. Output from the library goes out as it is written, converted in
+// bounded pieces, so no output is ever held whole in memory.
 #ifndef TARVIK_TOOL_TERMINAL_H
 #define TARVIK_TOOL_TERMINAL_H
 
+#include <cstddef>
 #include <istream>
+#include <memory>
 #include <ostream>
+#include <streambuf>
 #include <string>
+#include <vector>
 
 #include "xml/document.h"
 
 namespace tarvik::tool {
+
+// A stream buffer that takes GB2312 bytes and writes them to another stream
+// as UTF-8, a bounded piece at a time. A piece never ends inside a two-byte
+// character: a lead byte left over waits for the next piece.
+class Utf8Converter : public std::streambuf {
+public:
+    // Writes to `out`, which must outlive this buffer.
+    explicit Utf8Converter(std::ostream& out);
+    ~Utf8Converter() override;
+    Utf8Converter(const Utf8Converter&) = delete;
+    Utf8Converter& operator=(const Utf8Converter&) = delete;
+
+protected:
+    int_type overflow(int_type c) override;
+    int sync() override;
+
+private:
+    // Converts and writes every complete character collected so far.
+    void convertPending();
+
+    std::ostream& out_;
+    std::vector<char> buffer_;
+};
 
 // The standard streams of one run, and its --utf8 choice.
 class Terminal {
 public:
     // Uses the given streams, which the caller keeps alive; `utf8` is --utf8.
     Terminal(std::istream& in, std::ostream& out, std::ostream& err, bool utf8);
+    ~Terminal();
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
 
-    // Standard input, read whole and as is, converted to GB2312.
+    // Standard input, read whole as text and converted to GB2312. Throws
+    // std::runtime_error past tarvik::xml::DefaultStreamLimit bytes.
     std::string readInput();
+    // Standard input as bytes, for commands that read it as a file.
+    std::istream& input() { return in_; }
     // A text argument (not a file name) converted to GB2312.
     std::string argumentText(const std::string& argument) const;
 
@@ -31,6 +66,11 @@ public:
     // An argument as it was given (a file name, say), in the terminal's encoding.
     std::string fromArgument(const std::string& argument) const;
 
+    // Standard output for GB2312 text from the library: converted on the way
+    // when the terminal speaks UTF-8.
+    std::ostream& libraryOutput();
+    // Standard output for bytes that pass unconverted (a binary record).
+    std::ostream& byteOutput();
     // Writes text already in the terminal's encoding to standard output.
     void write(const std::string& text);
     // Writes one line, already in the terminal's encoding, to standard error.
@@ -43,10 +83,15 @@ public:
     bool outputSucceeded();
 
 private:
+    // Sends whatever the converter still holds on to standard output.
+    void flushLibraryOutput();
+
     std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
     bool utf8_;
+    std::unique_ptr<Utf8Converter> converter_;  // with --utf8 only
+    std::unique_ptr<std::ostream> converted_;   // writes through converter_
 };
 
 }  // namespace tarvik::tool

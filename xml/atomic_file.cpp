@@ -1,0 +1,346 @@
+#include "xml/atomic_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <streambuf>
+#include <vector>
+
+#include "xml/document.h"
+#include "xml/messages.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#endif
+
+namespace tarvik::xml {
+
+namespace {
+
+// Bytes collected before each write to the file.
+constexpr std::size_t WriteBufferSize = std::size_t{1} << 16;
+// Tries at a fresh temporary name before giving up: a name is taken only when
+// another writer chose the same random number.
+constexpr int TemporaryNameTries = 16;
+// Hex digits of the random part of a temporary name.
+constexpr int TemporaryNameDigits = 8;
+constexpr char TemporarySuffix[] = ".tmp-";
+
+XMLException writeError(const std::string& path) {
+    XMLException error(messages::CannotWriteFile);
+    error.setSource(path);
+    return error;
+}
+
+// "<path>.tmp-<8 hex digits>": beside the target, so the rename stays on one
+// file system and is atomic.
+std::string temporaryNameFor(const std::string& path, std::random_device& random) {
+    char digits[TemporaryNameDigits + 1];
+    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(random()));
+    return path + TemporarySuffix + digits;
+}
+
+#ifdef _WIN32
+
+// Windows file names are wide; narrow ones are in the ANSI code page, as the
+// standard library's file streams take them.
+std::wstring widePath(const std::string& path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<std::size_t>(length - 1));
+    return wide;
+}
+
+// The attributes a new file may take over from the one it replaces.
+constexpr DWORD KeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile() { close(); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates a file that must not exist yet; false when it does or cannot be made.
+    bool createNew(const std::string& path) {
+        handle_ = CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+        return handle_ != INVALID_HANDLE_VALUE;
+    }
+    bool nameWasTaken() const { return GetLastError() == ERROR_FILE_EXISTS; }
+    bool write(const char* bytes, std::size_t count) {
+        while (count > 0) {
+            DWORD written = 0;
+            const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(count, MAXDWORD));
+            if (!WriteFile(handle_, bytes, piece, &written, nullptr) || written == 0)
+                return false;
+            bytes += written;
+            count -= written;
+        }
+        return true;
+    }
+    bool flushToDisk() { return FlushFileBuffers(handle_) != 0; }
+    bool close() {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return true;
+        const bool closed = CloseHandle(handle_) != 0;
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// What is known of the file to replace.
+struct Target {
+    std::string path;
+    bool inPlace = false;  // no regular file: written where it stands
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+};
+
+Target targetOf(const std::string& path) {
+    Target target;
+    target.path = path;
+    target.attributes = GetFileAttributesW(widePath(path).c_str());
+    return target;
+}
+
+bool openInPlace(OutputFile&, const Target&) {
+    return false;  // every target is a regular file or a folder, never replaced in place
+}
+
+// Attributes are set on the closed file, in moveOver.
+void keepPermissions(OutputFile&, const std::string&, const Target&) {}
+
+bool moveOver(const std::string& temporary, const Target& target) {
+    if (target.attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(widePath(temporary).c_str(), target.attributes & KeptAttributes);
+    return MoveFileExW(widePath(temporary).c_str(), widePath(target.path).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void removeFile(const std::string& path) {
+    DeleteFileW(widePath(path).c_str());
+}
+
+void flushDirectoryOf(const Target&) {}  // MOVEFILE_WRITE_THROUGH covers the rename
+
+#else
+
+// New files get read and write for everyone, less the process's umask, as an
+// ordinary open would give them.
+constexpr mode_t NewFileMode = 0666;
+// The permission bits, set-id and sticky bits of a mode.
+constexpr mode_t PermissionBits = 07777;
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile() { close(); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    bool createNew(const std::string& path) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NewFileMode);
+        return fd_ >= 0;
+    }
+    bool openExisting(const std::string& path) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        return fd_ >= 0;
+    }
+    bool nameWasTaken() const { return errno == EEXIST; }
+    bool write(const char* bytes, std::size_t count) {
+        while (count > 0) {
+            const ssize_t written = ::write(fd_, bytes, count);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            bytes += written;
+            count -= static_cast<std::size_t>(written);
+        }
+        return true;
+    }
+    bool flushToDisk() { return ::fsync(fd_) == 0; }
+    void setMode(mode_t mode) { ::fchmod(fd_, mode); }
+    bool close() {
+        if (fd_ < 0)
+            return true;
+        const bool closed = ::close(fd_) == 0;
+        fd_ = -1;
+        return closed;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+struct Target {
+    std::string path;
+    bool inPlace = false;  // no regular file: written where it stands
+    bool exists = false;
+    mode_t mode = 0;
+};
+
+// A symbolic link is resolved, so the file it names is replaced, not the link.
+Target targetOf(const std::string& path) {
+    Target target;
+    target.path = path;
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            target.path = resolved;
+            std::free(resolved);
+        }
+    }
+    if (::stat(target.path.c_str(), &status) == 0) {
+        target.exists = true;
+        target.inPlace = !S_ISREG(status.st_mode);
+        target.mode = status.st_mode & PermissionBits;
+    }
+    return target;
+}
+
+bool openInPlace(OutputFile& file, const Target& target) {
+    return file.openExisting(target.path);
+}
+
+void keepPermissions(OutputFile& file, const std::string&, const Target& target) {
+    if (target.exists)
+        file.setMode(target.mode);  // best effort: a failure leaves the umask's bits
+}
+
+bool moveOver(const std::string& temporary, const Target& target) {
+    return std::rename(temporary.c_str(), target.path.c_str()) == 0;
+}
+
+void removeFile(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+// The rename lives in the directory: flushing it makes the new name durable.
+// Best effort, since not every file system can flush a directory.
+void flushDirectoryOf(const Target& target) {
+    const std::string::size_type slash = target.path.rfind('/');
+    const std::string directory =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : target.path.substr(0, slash));
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+#endif
+
+// A stream buffer that collects bytes and hands them to an OutputFile,
+// remembering whether any write failed.
+class FileSink : public std::streambuf {
+public:
+    explicit FileSink(OutputFile& file) : file_(file), buffer_(WriteBufferSize) {
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+    }
+    bool failed() const { return failed_; }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!drain())
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return drain() ? 0 : -1; }
+
+private:
+    bool drain() {
+        const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
+        if (pending > 0 && !failed_ && !file_.write(pbase(), pending))
+            failed_ = true;
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return !failed_;
+    }
+
+    OutputFile& file_;
+    std::vector<char> buffer_;
+    bool failed_ = false;
+};
+
+// Runs `write` into `file`; true when every byte reached it.
+bool fill(OutputFile& file, const std::function<void(std::ostream&)>& write) {
+    FileSink sink(file);
+    std::ostream out(&sink);
+    write(out);
+    out.flush();
+    return out.good() && !sink.failed();
+}
+
+// Creates a temporary file beside the target under a fresh name.
+bool createTemporary(OutputFile& file, const Target& target, std::string& temporary) {
+    std::random_device random;
+    for (int attempt = 0; attempt < TemporaryNameTries; ++attempt) {
+        temporary = temporaryNameFor(target.path, random);
+        if (file.createNew(temporary))
+            return true;
+        if (!file.nameWasTaken())
+            return false;
+    }
+    return false;
+}
+
+void writeInPlace(const Target& target, const std::string& path,
+                  const std::function<void(std::ostream&)>& write) {
+    OutputFile file;
+    if (!openInPlace(file, target))
+        throw writeError(path);
+    const bool written = fill(file, write);
+    if (!file.close() || !written)
+        throw writeError(path);
+}
+
+}  // namespace
+
+void replaceFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
+    const Target target = targetOf(path);
+    if (target.inPlace) {
+        writeInPlace(target, path, write);
+        return;
+    }
+    OutputFile file;
+    std::string temporary;
+    if (!createTemporary(file, target, temporary))
+        throw writeError(path);
+    bool done = false;
+    try {
+        keepPermissions(file, temporary, target);
+        done = fill(file, write) && file.flushToDisk();
+        done = file.close() && done;
+        done = done && moveOver(temporary, target);
+    } catch (...) {
+        file.close();
+        removeFile(temporary);
+        throw;
+    }
+    if (!done) {
+        removeFile(temporary);
+        throw writeError(path);
+    }
+    flushDirectoryOf(target);
+}
+
+}  // namespace tarvik::xml

@@ -1,0 +1,23 @@
+// Internal: whether the text form can carry a tree, so that the markup
+// reader gives back the same tree from what print writes.
+#ifndef TARVIK_XML_TEXT_FORM_H
+#define TARVIK_XML_TEXT_FORM_H
+
+#include <cstddef>
+
+#include "xml/document.h"
+
+namespace tarvik::xml {
+
+// Checks `top`, a top-level node of a file at the 1-based `position` among
+// its siblings, and its whole subtree, without recursion. Throws
+// XMLException at the first node in document order that print would write in
+// a way the reader does not read back as it is, with node() naming it and
+// one of these messages: NameNotReadable, QuoteInAttributeValue,
+// ZeroByteInTree, LessThanInText, TerminatorInText, LayoutInText,
+// EscapeOpenerInText, InvalidDataBracket, TextBeforeCData, CDataNotPlain.
+void checkTextForm(const XMLElement& top, std::size_t position);
+
+}  // namespace tarvik::xml
+
+#endif  // TARVIK_XML_TEXT_FORM_H
