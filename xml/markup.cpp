@@ -367,7 +367,6 @@ NameSpan findName(const char* position) {
     return {start, end, skipWhite(end)};
 }
 
-
 // attributes := { name ws "=" ws '"' { byte but '"' } '"' ws }
 // The list ends at the first byte that cannot begin a name; no white space
 // is needed between one attribute and the next. The records' links come from

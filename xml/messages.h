@@ -88,9 +88,9 @@ inline constexpr char QuoteInAttributeValue[] =
 // Saving as text: a value or text holding a zero byte, where printing stops.
 inline constexpr char ZeroByteInTree[] = "\xBA\xAC\xD3\xD0\xC1\xE3\xD7\xD6\xBD\xDA";  // 含有零字节
 // Saving as text: a "<" in a text without a data bracket, where the text would end.
-inline constexpr char LessThanInText
-    [] = "\xCE\xC4\xB1\xBE\xD6\xD0\xD3\xD0<"
-         "\xB5\xAB\xC3\xBB\xD3\xD0\xCA\xFD\xBE\xDD\xC0\xA8\xBA\xC5";  // 文本中有<但没有数据括号
+inline constexpr char LessThanInText[] =
+    "\xCE\xC4\xB1\xBE\xD6\xD0\xD3\xD0<"
+    "\xB5\xAB\xC3\xBB\xD3\xD0\xCA\xFD\xBE\xDD\xC0\xA8\xBA\xC5";  // 文本中有<但没有数据括号
 // Saving as text: a text holding what closes it (its bracket and "data]]",
 // or "]]>" in a CDATA section).
 inline constexpr char TerminatorInText[] =
