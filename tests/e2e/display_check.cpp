@@ -1,9 +1,10 @@
-// The launcher is a GUI program. Under Wine without an X display it never
-// gets its windows, so the recording core, created only once they exist, never
-// writes a line: every launcher test would wait its whole start timeout on an
-// empty log, while this console program and the resource tests run as if all
-// were well. That is how an i686 run of this suite started by hand, outside
-// tools/with-xvfb.sh, looked; the suite now says so at once instead.
+// The launcher is a GUI program. Under Wine without an X display it cannot
+// create its windows and ends at once, before its recording core is created,
+// while this console program and the resource tests run as if all were well.
+// An i686 run of this suite started by hand, outside tools/with-xvfb.sh,
+// looked like that: every launcher test waited out its start timeout on an
+// empty log. Without DISPLAY the suite now stops at once and says why (and a
+// launcher that ends early no longer makes anyone wait, see LauncherRun).
 #include <windows.h>
 
 #include <gtest/gtest.h>
