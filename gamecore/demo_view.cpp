@@ -219,8 +219,7 @@ void paintSession(HDC dc, const RECT& rect, const DemoState& state, const RECT& 
                     state.connstate.empty() ? L"(none)" : state.connstate, Ice, fonts);
     top += paintRow(dc, content, top, L"Game window", size, TextColour, fonts);
     paintRow(dc, content, top, L"Host record",
-             state.hostRecordValid ? L"as expected (window set, no game yet, callback 0)"
-                                   : L"not as expected",
+             state.hostRecordValid ? L"window set, no game, callback 0" : L"not as expected",
              state.hostRecordValid ? RunningColour : ClosingColour, fonts);
 }
 

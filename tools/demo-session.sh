@@ -4,14 +4,17 @@
 # input, takes screenshots, closes it the way a player does (WM_CLOSE, which
 # the demo core answers with 0x501) and reports the exit code.
 #   tools/demo-session.sh <command line> <screenshot folder>
+# ZINDLE_DEMO_PRESET names the build (win32 unless set).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 command_line=$1
 out=$2
-bin=build/win64/bin
-helper=build/win64/tools/closeLauncher.exe
+preset=${ZINDLE_DEMO_PRESET:-win32}
+bin=build/$preset/bin
+helper=build/$preset/tools/closeLauncher.exe
 
-# The first Wine start in a prefix creates it; do that before two programs race for it.
+# The first program in the prefix starts its server; let one do that alone
+# before two programs race to.
 tools/wine-run.sh "$helper" wait 0 >/dev/null 2>&1
 
 # Wine joins its arguments with single spaces (quoting any that hold one), so

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with, skipping
 # what is already there. Groups: base (native build and tests), windows
-# (MinGW, Wine, Xvfb: the Windows builds and their tests), bench (Google
-# Benchmark, the peer libraries pugixml, TinyXML-2 and Expat, and the real test
-# document from shared-mime-info, for the "bench" preset and tools/bench.sh),
-# demo (screenshots and a little input for tools/demo.sh), icons
-# (tools/draw-icons.sh), and any extra package names given after the groups.
+# (MinGW, Wine with its 32-bit half wine32:i386, Xvfb: the Windows builds and
+# their tests), bench (Google Benchmark, the peer libraries pugixml, TinyXML-2
+# and Expat, and the real test document from shared-mime-info, for the "bench"
+# preset and tools/bench.sh), demo (screenshots and a little input for
+# tools/demo.sh), icons (tools/draw-icons.sh), and any extra package names
+# given after the groups.
 #   tools/install-deps.sh base windows
 set -euo pipefail
 
 declare -A groups=(
     [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf"
     [bench]="libbenchmark-dev libpugixml-dev libtinyxml2-dev libexpat1-dev shared-mime-info python3"
-    [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth"
+    [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32:i386 xvfb xauth"
     [demo]="imagemagick xdotool"
     [icons]="imagemagick"
 )
@@ -27,6 +28,15 @@ for arg in "$@"; do
     fi
 done
 
+# Packages named with an architecture (wine32:i386) need that architecture
+# in dpkg before apt-get can see them.
+foreign=()
+for package in "${wanted[@]}"; do
+    if [[ $package == *:* ]]; then
+        foreign+=("${package##*:}")
+    fi
+done
+
 missing=()
 for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -37,5 +47,10 @@ done
 echo "Installing: ${missing[*]}"
 sudo=""
 [[ $(id -u) -ne 0 ]] && sudo="sudo"
+for architecture in "${foreign[@]}"; do
+    if ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
+        $sudo dpkg --add-architecture "$architecture"
+    fi
+done
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test suite: native (gcc and clang),
 # native with AddressSanitizer and UndefinedBehaviorSanitizer, native with
-# ThreadSanitizer, the Windows
-# builds, and every fuzz target for a bounded time. win64 runs its tests under
-# Wine, the launcher's end-to-end suite included (on a private Xvfb display it
-# starts itself); win32, the shipping build, is compile-only on this machine,
-# so its launcher's imports are checked instead.
+# ThreadSanitizer, the Windows builds, and every fuzz target for a bounded
+# time. win64 and win32 (the shipping build, i686, in a 64-bit prefix as on
+# 64-bit Windows) run their tests under Wine, the launcher's end-to-end suite
+# included (on a private Xvfb display it starts itself); each Wine prefix is
+# made ready before its suites start. The launchers' imports are checked too.
 #   TARVIK_FUZZ_SECONDS=60 (per target; 0 skips fuzzing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,7 +29,9 @@ if [[ $fuzz_seconds -gt 0 ]]; then
     tools/fuzz.sh "$fuzz_seconds"
 fi
 
-for preset in linux linux-asan linux-tsan linux-clang win64; do
+for preset in linux linux-asan linux-tsan linux-clang win64 win32; do
     echo "== $preset: tests"
+    started=$SECONDS
     ctest --preset "$preset" -j "$jobs"
+    echo "== $preset: tests took $((SECONDS - started)) s"
 done

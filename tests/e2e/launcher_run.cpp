@@ -211,8 +211,16 @@ DWORD LauncherRun::processId() const {
 }
 
 bool LauncherRun::waitUntilStarted(DWORD timeoutMs) {
-    if (!created() || !waitForLine(record::message(CoreNotifyMessage, 0, 0), timeoutMs))
+    if (!created())
         return false;
+    if (!waitForLine(record::message(CoreNotifyMessage, 0, 0), timeoutMs)) {
+        // A launcher that cannot open its windows (under Wine: no usable X
+        // display) ends at once with exit code 0 and its core never starts.
+        if (!running())
+            std::cout << "-- launcher " << processId() << " ended with exit code " << exitCode()
+                      << " before its game core started\n";
+        return false;
+    }
     mainWindow_ = findTopLevel(processId(), LauncherClass);
     gameWindow_ =
         mainWindow_ ? FindWindowExW(mainWindow_, nullptr, LauncherClass, nullptr) : nullptr;
@@ -267,12 +275,15 @@ std::vector<std::string> LauncherRun::log() const {
 bool LauncherRun::waitForLine(const std::string& line, DWORD timeoutMs, size_t count) const {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
+        // Looked at before the log: once the launcher has ended, the log just
+        // read is complete and waiting longer cannot bring the line.
+        const bool ended = !running();
         size_t seen = 0;
         for (const std::string& logged : log())
             seen += logged == line ? 1 : 0;
         if (seen >= count)
             return true;
-        if (GetTickCount64() >= deadline)
+        if (ended || GetTickCount64() >= deadline)
             return false;
         Sleep(PollIntervalMs);
     }

@@ -40,7 +40,8 @@ public:
     DWORD processId() const;
 
     // Waits for the game core's start notice, then finds both windows.
-    // Returns false if the launcher did not get that far in time.
+    // Returns false if the launcher did not get that far in time, or ended
+    // before it did (and then says so, with its exit code).
     bool waitUntilStarted(DWORD timeoutMs = StartTimeoutMs);
     HWND mainWindow() const { return mainWindow_; }
     HWND gameWindow() const { return gameWindow_; }
@@ -54,7 +55,8 @@ public:
 
     // The recording core's complete log lines so far.
     std::vector<std::string> log() const;
-    // Waits until the log holds `line` (`count` times); false on timeout.
+    // Waits until the log holds `line` (`count` times); false on timeout, or
+    // at once when the launcher has ended without writing it.
     bool waitForLine(const std::string& line, DWORD timeoutMs = ExitTimeoutMs,
                      size_t count = 1) const;
 

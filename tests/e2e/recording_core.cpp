@@ -4,6 +4,11 @@
 // record it was handed and that the host calls the object it holds, and runs
 // the script in ZINDLE_RECORD_SCRIPT (core_script.h), so a test can drive the
 // launcher from inside the game core.
+//
+// It meets the contract as the closed core does: every slot is a __thiscall
+// member function (ZINDLE_THISCALL on i686), the record is read as three
+// 32-bit fields and the callback is called by hand with the stack checked
+// (host_record.h), never through the launcher's own declarations.
 #include <windows.h>
 
 #include <memory>
@@ -15,6 +20,7 @@
 #include "core_script.h"
 #include "host/game_core.h"
 #include "host/window_messages.h"
+#include "host_record.h"
 #include "record_format.h"
 
 namespace {
@@ -111,20 +117,31 @@ bool isLauncherGameWindow(HWND window) {
            lstrcmpW(className, LauncherClass) == 0;
 }
 
+// What is wrong with one call of the host's callback; empty when nothing.
+std::string checkCallback(GameHost* host, uint32_t first, uint32_t second) {
+    const host_record::CallOutcome outcome = host_record::callCallback(host, first, second);
+    std::string problems;
+    if (outcome.stackDrift != 0)
+        problems += "callback-stack-" + std::to_string(outcome.stackDrift) + ",";
+    if (outcome.result != 0)
+        problems += "callback-not-zero,";
+    return problems;
+}
+
 // What is wrong with the record the factory was handed; empty when nothing.
 std::string checkHostRecord(GameHost* host) {
     if (!host)
         return "null";
+    const host_record::Fields fields = host_record::read(host);
+    if (fields.callbackTable == 0)
+        return "no-callback-table,";
     std::string problems;
-    if (*reinterpret_cast<void* const*>(host) == nullptr)
-        problems += "no-callback-table,";
-    if (host->game != nullptr)
+    if (fields.game != 0)
         problems += "game-already-set,";
-    if (!isLauncherGameWindow(host->gameWindow))
+    if (!isLauncherGameWindow(host_record::gameWindow(host)))
         problems += "not-the-game-window,";
-    // Through the table, as the closed core calls it.
-    if (host->callback(1, 2) != 0 || host->callback(0xFFFFFFFFu, QuitMessage) != 0)
-        problems += "callback-not-zero,";
+    problems += checkCallback(host, 1, 2);
+    problems += checkCallback(host, 0xFFFFFFFFu, QuitMessage);
     return problems;
 }
 
@@ -157,7 +174,7 @@ public:
                 (rule.trigger == ScriptRule::Trigger::Start && start) ||
                 (rule.trigger == ScriptRule::Trigger::Message && rule.triggerMessage == message);
             if (fires)
-                run(rule, host_->gameWindow);
+                run(rule, host_record::gameWindow(host_));
         }
     }
     void ZINDLE_THISCALL unusedSlot6() override { called(GameCoreSlot::Unused6); }
@@ -187,7 +204,7 @@ public:
     void created() {
         for (const ScriptRule& rule : rules_) {
             if (rule.trigger == ScriptRule::Trigger::Create)
-                run(rule, host_->gameWindow);
+                run(rule, host_record::gameWindow(host_));
         }
     }
 
@@ -199,7 +216,7 @@ private:
 
     // The host calls the object its record holds, and nothing else.
     void checkGame(GameCoreSlot slot) {
-        if (host_->game != this)
+        if (host_record::read(host_).game != reinterpret_cast<host_record::Field>(this))
             recordLog().write("check game-not-this-object slot " +
                               std::to_string(static_cast<int>(slot)));
     }
@@ -214,7 +231,7 @@ private:
 extern "C" ZINDLE_CORE_API GameCore* ZINDLE_CDECL CreateZindle(GameHost* host) {
     const std::string problems = checkHostRecord(host);
     recordLog().write("create host=" + (problems.empty() ? std::string("ok") : "bad:" + problems) +
-                      " window=" + record::window(host ? host->gameWindow : nullptr));
+                      " window=" + record::window(host ? host_record::gameWindow(host) : nullptr));
     if (!host)
         return nullptr;
     std::vector<std::string> errors;
