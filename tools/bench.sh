@@ -42,7 +42,7 @@ if [[ -n ${BENCH_BASELINE:-} ]]; then
     git worktree add --detach "$base" "$BENCH_BASELINE" >/dev/null
     (cd "$base" && cmake --preset bench >/dev/null && cmake --build --preset bench >/dev/null)
     rm -rf "$out/baseline"
-    run_benchmarks "$base/build/bench/bin" "$out/baseline" --benchmark_filter=/tarvik$
+    run_benchmarks "$base/build/bench/bin" "$out/baseline" --benchmark_filter=/tarvik/
     git rev-parse --short "$BENCH_BASELINE" >"$out/baseline/REF"
     git worktree remove --force "$base"
 fi

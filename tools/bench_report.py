@@ -40,9 +40,10 @@ def medians(path):
     """name (without the aggregate suffix) -> the median run's fields (the
     single run's, for benchmarks run once); empty when the program has not
     written its file."""
-    if not path.exists():
+    try:
+        runs = json.loads(path.read_text())["benchmarks"]
+    except (OSError, ValueError, KeyError):
         return {}
-    runs = json.loads(path.read_text())["benchmarks"]
     out = {}
     for run in runs:
         name = run["run_name"].replace("/real_time", "").replace("/iterations:1", "")
