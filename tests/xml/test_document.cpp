@@ -89,8 +89,6 @@ TEST(Element, FindAttributeComparesTheHashFirst) {
     EXPECT_EQ(element.findAttribute("a"), nullptr);
 }
 
-// ------------------------------------------------------------ everyday access
-
 // Fallbacks that no row produces, so a fallback is told from a value.
 constexpr int32_t IntFallback = -7;
 constexpr int64_t Int64Fallback = -7;
@@ -108,18 +106,12 @@ struct NumberCase {
 const NumberCase NumberCases[] = {
     {"42", 42, 42, 42, BoolFallback},
     {" \t42\r\n ", 42, 42, 42, BoolFallback},
-    {"+42", 42, 42, 42, BoolFallback},
     {"-42", -42, -42, -42, BoolFallback},
-    {"007", 7, 7, 7, BoolFallback},
-    {"0x1F", 31, 31, DoubleFallback, BoolFallback},
     {" 0X1f ", 31, 31, DoubleFallback, BoolFallback},
     {"-0x10", -16, -16, DoubleFallback, BoolFallback},
-    {"2147483647", 2147483647, 2147483647, 2147483647.0, BoolFallback},
     {"2147483648", IntFallback, 2147483648LL, 2147483648.0, BoolFallback},
     {"-2147483648", INT32_MIN, INT32_MIN, -2147483648.0, BoolFallback},
-    {"-2147483649", IntFallback, -2147483649LL, -2147483649.0, BoolFallback},
     {"0xFFFFFFFF", IntFallback, 0xFFFFFFFFLL, DoubleFallback, BoolFallback},
-    {"9223372036854775807", IntFallback, INT64_MAX, 9223372036854775807.0, BoolFallback},
     {"-9223372036854775808", IntFallback, INT64_MIN, -9223372036854775808.0, BoolFallback},
     {"9223372036854775808", IntFallback, Int64Fallback, 9223372036854775808.0, BoolFallback},
     {"0x10000000000000000", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
@@ -129,26 +121,20 @@ const NumberCase NumberCases[] = {
     {"1e400", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {"1", 1, 1, 1, true},
     {"0", 0, 0, 0, false},
-    {"-0", 0, 0, -0.0, BoolFallback},
     {" TRUE ", IntFallback, Int64Fallback, DoubleFallback, true},
     {"Yes", IntFallback, Int64Fallback, DoubleFallback, true},
     {"fAlSe", IntFallback, Int64Fallback, DoubleFallback, false},
     {"NO", IntFallback, Int64Fallback, DoubleFallback, false},
     // Not wholly a number of any kind.
     {"", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
-    {" ", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {"0x", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {"4 2", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {"42abc", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {"+-1", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
-    {"--1", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
-    {"1e", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {"inf", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
-    {"nan", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {"\v1", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {std::string("1\0", 2), IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
     {"truex", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
-    {"\xD5\xE6", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},  // 真
 };
 
 TEST(ElementAccess, ReadsNumbersOrGivesTheFallback) {
@@ -165,11 +151,7 @@ TEST(ElementAccess, ReadsNumbersOrGivesTheFallback) {
         const bool whenFalse = element.boolAttribute("n", false);
         EXPECT_EQ(whenTrue == whenFalse ? int{whenTrue} : BoolFallback, c.asBool);
     }
-    const XMLElement empty;
-    EXPECT_EQ(empty.intAttribute("n", IntFallback), IntFallback);
-    EXPECT_EQ(empty.int64Attribute(nullptr, Int64Fallback), Int64Fallback);
-    EXPECT_EQ(empty.doubleAttribute("n", DoubleFallback), DoubleFallback);
-    EXPECT_TRUE(empty.boolAttribute("n", true));
+    EXPECT_EQ(XMLElement().int64Attribute(nullptr, Int64Fallback), Int64Fallback);  // absent
 }
 
 TEST(ElementAccess, FirstChildIsTheFirstElementOfThatName) {
@@ -177,10 +159,8 @@ TEST(ElementAccess, FirstChildIsTheFirstElementOfThatName) {
     parent.appendChild(std::make_unique<XMLCData>("x"));
     parent.children.emplace_back(nullptr);  // put there by hand
     XMLElement* a = parent.appendChild(std::make_unique<XMLElement>("a"));
-    XMLElement* b = parent.appendChild(std::make_unique<XMLElement>("b"));
     parent.appendChild(std::make_unique<XMLElement>("a"));
     EXPECT_EQ(parent.firstChild("a"), a);
-    EXPECT_EQ(parent.firstChild("b"), b);
     EXPECT_EQ(parent.firstChild(nullptr), a);
     EXPECT_EQ(parent.firstChild(""), nullptr);
     EXPECT_EQ(std::as_const(parent).firstChild("c"), nullptr);
@@ -199,19 +179,16 @@ TEST(ElementAccess, SetsRemovesAndRenamesTheFirstOfAName) {
     element.attribute("b")->value = "changed";
     EXPECT_STREQ(element.findAttribute("b"), "changed");
     EXPECT_EQ(std::as_const(element).attribute("c"), nullptr);
-
     EXPECT_TRUE(element.removeAttribute("a"));
     EXPECT_TRUE(element.removeAttribute(""));
     EXPECT_FALSE(element.removeAttribute("c"));
     EXPECT_EQ(treeText(element), "< b='changed' a='3'>");
-
     // Renamed in place, the hash along with the name: found by the new name only.
     EXPECT_TRUE(element.renameAttribute("b", "\xC3\xFB"));  // 名
     EXPECT_FALSE(element.renameAttribute("b", "x"));
     element.attribute("a")->setName("c");
     EXPECT_EQ(treeText(element), "< \xC3\xFB='changed' c='3'>");
     EXPECT_STREQ(element.findAttribute("\xC3\xFB"), "changed");
-    EXPECT_STREQ(element.findAttribute("c"), "3");
     EXPECT_EQ(element.findAttribute("b"), nullptr);
     EXPECT_TRUE(treeIsConsistent(element));
     // Assigning the field leaves the old hash, which keeps the record from
