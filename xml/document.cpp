@@ -107,73 +107,95 @@ const char* XMLElement::findAttribute(const char* attributeName) const {
     return nullptr;
 }
 
+namespace {
+
+// Destroys a node whose lists are already empty, its memory freed through
+// `released`. A class derived outside the library may bring its own
+// operator delete, so it is deleted as it asks.
+void destroyEmptied(XMLElement* node, BlockRelease& released) {
+    if (nodeClassOf(*node) == NodeClass::Foreign) {
+        delete node;
+        return;
+    }
+    node->~XMLElement();
+    released.release(node);
+}
+
+}  // namespace
+
 void XMLElement::clear() {
     dataBracket = 0;
     name.clear();
     text.clear();
-    attributes.clear();
     parent = nullptr;
-    // Each child's own children are spliced in right behind it before the
-    // child dies, so every destructor meets an empty list: deleting a tree of
-    // any depth takes no stack and no allocation. Splicing them to the front
-    // frees the nodes in document order, the order a parser allocated them
-    // in, which keeps a large tree's memory traffic sequential.
+    BlockRelease released;
+    attributes.clear(released);
+    // Each child's own children are spliced in where it stood before it dies,
+    // so every destructor meets empty lists: deleting a tree of any depth
+    // takes no stack and no allocation. They go to the front, so the nodes
+    // are freed in document order, the order a parser allocated them in,
+    // which keeps a large tree's memory traffic sequential and lets
+    // `released` take a page's blocks off its count in one step.
     while (!children.empty()) {
-        std::unique_ptr<XMLElement>& first = children.front();
-        if (first)
-            children.splice(std::next(children.begin()), first->children);
-        children.pop_front();
+        XMLElement* child = children.front().release();
+        children.erase(children.begin(), released);
+        if (!child)
+            continue;
+        children.splice(children.begin(), child->children);
+        child->attributes.clear(released);
+        destroyEmptied(child, released);
     }
 }
 
 void XMLElement::copyFieldsTo(XMLElement& copy, NodeStore* store) const {
+    if (&copy == this)
+        return;
     copy.name = name;
     copy.text = text;
     copy.dataBracket = dataBracket;
-    AttributeList copies;  // hashes are copied, not recomputed
+    copy.attributes.clear();
     for (const XMLAttribute& attribute : attributes)
-        copies.emplaceBackIn(store, attribute);
-    copy.attributes = std::move(copies);
+        copy.attributes.emplaceBackIn(store, attribute);  // hashes are copied, not recomputed
     copy.parent = parent;
 }
 
 namespace {
 
-// A source node still to be copied, and the copy that takes its copy as a child.
-struct PendingCopy {
+// A source element whose children are being copied, its copy, and the next
+// child to copy.
+struct CopyFrame {
     const XMLElement* source;
-    XMLElement* parent;
+    XMLElement* target;
+    XMLElement::ChildList::const_iterator next;
 };
-
-// Queues the children of `source` to be copied under `parent`, the last
-// first, so that they come off the stack in document order.
-void queueChildren(std::vector<PendingCopy>& pending, const XMLElement& source,
-                   XMLElement* parent) {
-    for (auto child = source.children.rbegin(); child != source.children.rend(); ++child) {
-        if (*child)
-            pending.push_back({child->get(), parent});
-    }
-}
 
 }  // namespace
 
 void XMLElement::cloneChildrenTo(XMLElement& copy, NodeStore* store) const {
-    // Pre-order from a work list instead of recursing keeps deep trees off the
-    // call stack; in document order, both trees are walked front to back in
-    // memory, as a parser laid them out.
-    std::vector<PendingCopy> pending;
-    queueChildren(pending, *this, &copy);
-    while (!pending.empty()) {
-        const auto [source, target] = pending.back();
-        pending.pop_back();
-        std::unique_ptr<XMLElement> node = newNodeOf(nodeClassOf(*source), store);
-        if (!node) {
-            // Only a foreign class knows its own fields: it copies itself.
-            appendChildIn(store, *target, source->clone());
+    // Pre-order from a stack of open elements instead of recursing keeps deep
+    // trees off the call stack. Each child's link is read just before the
+    // child itself: a parser put the two side by side, so both trees are
+    // walked front to back in memory.
+    std::vector<CopyFrame> open{{this, &copy, children.begin()}};
+    while (!open.empty()) {
+        CopyFrame& frame = open.back();
+        if (frame.next == frame.source->children.end()) {
+            open.pop_back();
             continue;
         }
-        source->copyFieldsTo(*node, store);
-        queueChildren(pending, *source, appendChildIn(store, *target, std::move(node)));
+        const XMLElement* child = (frame.next++)->get();
+        if (!child)
+            continue;
+        XMLElement& target = *frame.target;
+        std::unique_ptr<XMLElement> node = newNodeOf(nodeClassOf(*child), store);
+        if (!node) {
+            // Only a foreign class knows its own fields: it copies itself.
+            appendChildIn(store, target, child->clone());
+            continue;
+        }
+        child->copyFieldsTo(*node, store);
+        XMLElement* added = appendChildIn(store, target, std::move(node));
+        open.push_back({child, added, child->children.begin()});  // `frame` dies here
     }
 }
 

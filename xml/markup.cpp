@@ -342,14 +342,30 @@ NameSpan findName(const char* position) {
     const char* start = skipWhite(position);
     if (!isNameStart(*start))
         return {start, start, start};
+    // Four bytes a round, the length checked once a round. A byte is looked at
+    // only when the one before it was a name byte, so never past the NUL.
     const char* end = start + 1;
-    while (isNameByte(*end) && end - start <= MaxNameLength)
-        ++end;
+    while (isNameByte(end[0])) {
+        if (!isNameByte(end[1])) {
+            end += 1;
+            break;
+        }
+        if (!isNameByte(end[2])) {
+            end += 2;
+            break;
+        }
+        if (!isNameByte(end[3])) {
+            end += 3;
+            break;
+        }
+        end += 4;
+        if (end - start > MaxNameLength)
+            break;
+    }
     if (end - start > MaxNameLength)
         throw MarkupError(messages::NameTooLong, start);
     return {start, end, skipWhite(end)};
 }
-
 
 // attributes := { name ws "=" ws '"' { byte but '"' } '"' ws }
 // The list ends at the first byte that cannot begin a name; no white space

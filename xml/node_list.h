@@ -196,10 +196,15 @@ public:
 
     // Destroys the entry at `position`; returns the position after it.
     iterator erase(const_iterator position) {
+        BlockRelease released;
+        return erase(position, released);
+    }
+    // The same, its link freed through `released`.
+    iterator erase(const_iterator position, BlockRelease& released) {
         LinkBase* link = position.link_;
         LinkBase* next = link->next;
         unlink(link);
-        destroy(static_cast<Link*>(link));
+        destroy(static_cast<Link*>(link), released);
         return iterator(next);
     }
     // Destroys the entries in [first, last); returns `last`.
@@ -213,11 +218,16 @@ public:
     void pop_back() { erase(std::prev(end())); }
     // Destroys every entry, first to last.
     void clear() noexcept {
+        BlockRelease released;
+        clear(released);
+    }
+    // The same, the links freed through `released`.
+    void clear(BlockRelease& released) noexcept {
         LinkBase* link = sentinel_.next;
         reset();
         while (link != &sentinel_) {
             LinkBase* next = link->next;
-            destroy(static_cast<Link*>(link));
+            destroy(static_cast<Link*>(link), released);
             link = next;
         }
     }
@@ -285,9 +295,9 @@ private:
         link->next->prev = link->prev;
         --size_;
     }
-    static void destroy(Link* link) noexcept {
+    static void destroy(Link* link, BlockRelease& released) noexcept {
         link->~Link();
-        releaseBlock(link);
+        released.release(link);
     }
 
     LinkBase sentinel_;

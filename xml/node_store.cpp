@@ -129,4 +129,21 @@ void releaseBlock(void* block) noexcept {
         ::operator delete(prefix);
 }
 
+void BlockRelease::flush() noexcept {
+    if (page_ && count_ > 0)
+        dropShare(page_, count_);
+    page_ = nullptr;
+    count_ = 0;
+}
+
+void BlockRelease::startRun(void* block, Page* page) noexcept {
+    flush();
+    if (!page) {
+        releaseBlock(block);
+        return;
+    }
+    page_ = page;
+    count_ = 1;
+}
+
 }  // namespace tarvik::xml

@@ -96,6 +96,41 @@ inline void* allocateBlock(NodeStore* store, std::size_t size) {
 // Frees a block from allocateBlock or NodeStore::allocate. Null is ignored.
 void releaseBlock(void* block) noexcept;
 
+// Frees blocks as releaseBlock does, but counts a run of blocks from one page
+// as returned in one step, when the run ends or the BlockRelease does: a tree
+// freed in document order meets its blocks page by page, so most frees then
+// cost no atomic operation. A page may go back to the heap a little later.
+class BlockRelease {
+public:
+    BlockRelease() = default;
+    // Counts the last run as returned.
+    ~BlockRelease() { flush(); }
+
+    BlockRelease(const BlockRelease&) = delete;
+    BlockRelease& operator=(const BlockRelease&) = delete;
+
+    // Frees `block` (from allocateBlock or NodeStore::allocate; null is ignored).
+    void release(void* block) noexcept {
+        if (!block)
+            return;
+        detail::NodePage* page;
+        std::memcpy(&page, static_cast<char*>(block) - BlockPrefixBytes, sizeof page);
+        if (page && page == page_)
+            ++count_;
+        else
+            startRun(block, page);
+    }
+    // Counts the run so far as returned.
+    void flush() noexcept;
+
+private:
+    // Ends the run and frees `block`, which lives in `page` (null: the heap).
+    void startRun(void* block, detail::NodePage* page) noexcept;
+
+    detail::NodePage* page_ = nullptr;
+    int32_t count_ = 0;
+};
+
 }  // namespace tarvik::xml
 
 #endif  // TARVIK_XML_NODE_STORE_H

@@ -778,7 +778,7 @@ TEST_F(TarvikXmlTool, CheckTakesSeveralFilesAndSaysWhatEachHolds) {
 // it goes, memory stays with the tree. Under a 150 MB address-space bound,
 // 12,000 levels (150 MB of output) print whole, with and without --utf8.
 TEST_F(TarvikXmlTool, DeepTreesPrintAsTheyGo) {
-#ifdef __SANITIZE_ADDRESS__
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the bound";
 #endif
     constexpr int Depth = 12000;
