@@ -331,7 +331,8 @@ public:
     // Parses a NUL-terminated brace-notation text into a cleared root (see
     // xml/brace.h for the grammar). Returns false if the text was refused (an
     // unclosed group, nesting too deep, out of memory): the reason goes to the
-    // debugger output, and the root keeps what was complete before the error.
+    // debugger output and to lastBraceError(), and the root keeps what was
+    // complete before the error.
     bool parseBrace(const char* text);
 
     // Parses a NUL-terminated markup text (grammar in xml/markup.h) into a
