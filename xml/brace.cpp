@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -276,12 +278,36 @@ const char* parseBraceGroup(const char* position, XMLElement& element, int32_t d
     return readGroup(position, element, depth, nullptr);
 }
 
+namespace {
+
+// The reason lastBraceError() gives. A group is only ever left open by the
+// text ending inside it, so that place is known: the terminating NUL. The
+// reader does not say where nesting went too deep, and memory has no place.
+std::string braceErrorReason(const std::exception& error, const char* text) {
+    if (dynamic_cast<const std::bad_alloc*>(&error) ||
+        dynamic_cast<const std::length_error*>(&error))
+        return messages::OutOfMemory;
+    const std::string message = error.what();
+    if (message == messages::BracketMismatch)
+        return XMLException(messages::BracketMismatch, static_cast<int64_t>(std::strlen(text)))
+            .describe();
+    return message;
+}
+
+}  // namespace
+
 bool XMLDocument::parseBrace(const char* text) {
     resetRoot();
+    lastBraceError_.clear();
     try {
         readGroup(text ? text : "", root_, 0, &store_);
     } catch (const std::exception& error) {
         debugOutput(error.what());
+        try {
+            lastBraceError_ = braceErrorReason(error, text ? text : "");
+        } catch (const std::bad_alloc&) {
+            lastBraceError_ = messages::OutOfMemory;  // short enough to need no heap
+        }
         return false;
     }
     return true;

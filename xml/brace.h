@@ -26,10 +26,21 @@
 //
 // These functions are the parser's parts; most callers want
 // XMLDocument::parseBrace, which catches the errors.
+//
+// Writing: writeBrace turns a tree back into the notation, for a launch link
+// or a configuration file, in one canonical form:
+//   group-content := { pair ", " } { group " " } [ text ]
+//   pair          := [ token ] "=" [ token ]   an empty value is followed by ","
+//   group         := [ token "=" ] "(" group-content ")"
+// A token stands bare when that reads back whole (no delimiter, no single
+// leading "'"), otherwise in quotes with each "'" doubled. Every attribute is
+// a pair, the indexed ones too ("[1]=a"), so no counter can turn a text into
+// an indexed attribute; the text comes last, where the reader takes it.
 #ifndef TARVIK_XML_BRACE_H
 #define TARVIK_XML_BRACE_H
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "xml/document.h"
@@ -65,6 +76,25 @@ const char* readBraceToken(const char* position, std::string& token);
 // Throws std::runtime_error for an unclosed child group or nesting past
 // MaxBraceDepth; complete child groups are attached, unfinished ones freed.
 const char* parseBraceGroup(const char* position, XMLElement& element, int32_t depth);
+
+// Writes `element`'s attributes, child groups and text, without a line break,
+// so that parseBrace on the output gives a root equal to `element` (names,
+// values, texts, indexed attributes, groups, order; the root's own name
+// excepted: the output is read as the root's content, named or not). Writes
+// nothing and throws XMLException, node() naming the node (and "@attribute")
+// at fault, for a tree the notation cannot carry back: messages::
+// BraceCannotHoldCData (a CDATA node, the top one included),
+// BraceCannotHoldDataBracket (a non-zero data bracket), NullChild (a null
+// child entry; the parent is named), BracketsTooDeep (groups nested deeper
+// than MaxBraceDepth below `element`), BraceTextWithoutName (a text on a
+// group without a name, where every value becomes an indexed attribute),
+// ZeroByteInTree (a name, value or text holding a zero byte, where the text
+// would end), BraceCommentMarker (one that begins with "--": a comment marker,
+// quoted or not) and BraceLeadingQuote (one that begins with "'" and cannot
+// stand bare: quoted it would open with "''", which reads as a bare token).
+// Every tree parseBrace builds is accepted. Does not recurse. `out`'s state is
+// never tested.
+void writeBrace(const XMLElement& element, std::ostream& out);
 
 }  // namespace tarvik::xml
 

@@ -34,10 +34,18 @@
 //
 // Errors are reported by exceptions: XMLException from the markup parser
 // (xml/markup.h), a standard exception from the brace-notation parser (caught
-// by parseBrace).
+// by parseBrace, which keeps its reason in lastBraceError()).
+//
+// Everyday access, for finding, reading and changing a tree in one call:
+//
+//     XMLElement* window = doc.root().firstChild("window");       // or null
+//     int32_t width = window->intAttribute("w", 800);             // 800 if absent or no number
+//     window->setAttribute("title", "\xD6\xD0\xCE\xC4");           // replaces or appends
+//     window->removeAttribute("h");
 #ifndef TARVIK_XML_DOCUMENT_H
 #define TARVIK_XML_DOCUMENT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <istream>
@@ -63,6 +71,16 @@ int32_t nameHash(const char* name);
 
 // A named value on an element. `hash` is always nameHash(name): set the name
 // through a constructor or setName so the two never disagree.
+//
+// Renaming: the hash is the gate of every lookup. findAttribute and
+// XMLElement::attribute compare it first and take a record whose hash
+// disagrees for another name, so a lookup costs one integer compare per record
+// that does not match. Comparing names whenever the hashes differ would spend
+// a byte comparison on every such record, the work the hash is there to save,
+// and would change what findAttribute has always answered. So a rename goes
+// through setName or XMLElement::renameAttribute, which recompute the hash;
+// constructors, parsers, readBinary, clone and setAttribute keep the two in
+// step too, and assigning `name` itself is the one way to set them apart.
 struct XMLAttribute {
     std::string name;
     std::string value;
@@ -172,6 +190,49 @@ protected:
     // its own when there is a subtree to copy.
     template <typename Node>
     std::unique_ptr<XMLElement> cloneAs() const;
+
+public:
+    // ---------------------------------------------------------- everyday access
+    // Find, read and change a tree in one call (xml/element_access.cpp). Names
+    // are NUL-terminated GB2312 texts compared byte for byte; a null name of
+    // an attribute counts as empty, as for findAttribute.
+
+    // True for a CDATA section: XMLCData overrides it, so kinds stay told apart by class.
+    virtual bool isCData() const;
+
+    // The first child that is an element (not CDATA) named `childName`, or
+    // null; a null name matches any element. Null entries are passed over.
+    XMLElement* firstChild(const char* childName);
+    const XMLElement* firstChild(const char* childName) const;
+
+    // The first attribute record named `attributeName`, or null, for reading
+    // its value or changing it in place; found as findAttribute finds it.
+    XMLAttribute* attribute(const char* attributeName);
+    const XMLAttribute* attribute(const char* attributeName) const;
+
+    // The first attribute named `attributeName` read as a number: decimal
+    // with an optional sign, or "0x"/"0X" and hexadecimal digits after the
+    // sign, white space (TAB, LF, CR, space) around it allowed. `fallback`
+    // when the attribute is absent, is not wholly such a number, or is out of
+    // the type's range (hexadecimal is a value, not a bit pattern:
+    // "0xFFFFFFFF" is out of an int32_t's range).
+    int32_t intAttribute(const char* attributeName, int32_t fallback) const;
+    int64_t int64Attribute(const char* attributeName, int64_t fallback) const;
+    // The same for a decimal floating-point number ("-1.5", ".5", "2e3");
+    // `fallback` for hexadecimal, "inf", "nan", or beyond a double's range.
+    double doubleAttribute(const char* attributeName, double fallback) const;
+    // The same for "true", "yes", "1" and "false", "no", "0" in any case;
+    // `fallback` for anything else.
+    bool boolAttribute(const char* attributeName, bool fallback) const;
+
+    // Replaces the value of the first attribute named `attributeName`, or
+    // appends the attribute when there is none. A null value counts as empty.
+    void setAttribute(const char* attributeName, const char* value);
+    // Removes the first attribute named `attributeName`; false when there was none.
+    bool removeAttribute(const char* attributeName);
+    // Renames the first attribute named `attributeName` to `newName` in its
+    // place, hash recomputed (see XMLAttribute); false when there was none.
+    bool renameAttribute(const char* attributeName, const char* newName);
 };
 
 // A CDATA section: its content is `text`; it prints as <![CDATA[...]]> and
@@ -191,6 +252,8 @@ public:
     std::unique_ptr<XMLElement> clone() const override;
     // Writes type tag 2. Returns `out`.
     std::ostream& writeTypeTag(std::ostream& out) const override;
+    // True: this node is a CDATA section.
+    bool isCData() const override;
 };
 
 // The library's exception: one fixed GB2312 message text, plus where the
@@ -268,7 +331,8 @@ public:
     // Parses a NUL-terminated brace-notation text into a cleared root (see
     // xml/brace.h for the grammar). Returns false if the text was refused (an
     // unclosed group, nesting too deep, out of memory): the reason goes to the
-    // debugger output, and the root keeps what was complete before the error.
+    // debugger output and to lastBraceError(), and the root keeps what was
+    // complete before the error.
     bool parseBrace(const char* text);
 
     // Parses a NUL-terminated markup text (grammar in xml/markup.h) into a
@@ -327,6 +391,23 @@ public:
     // element is open.
     const char* parseCData(const char* position);
 
+    // ------------------------------------------- buffers and refusal reasons
+
+    // Parses exactly `length` bytes at `text` as parseMarkup(text) parses a
+    // NUL-terminated text (xml/markup_buffer.cpp); the bytes need no NUL
+    // after them, and a null text counts as empty. A zero byte among them
+    // would end the text there and lose the rest, so it is refused before
+    // anything is read, as loadMarkupFile refuses one: XMLException
+    // messages::ZeroByteInFile with offset() the zero byte's, and the
+    // document keeps what it held.
+    void parseMarkup(const char* text, std::size_t length);
+
+    // Why the last parseBrace refused its text: the GB2312 message, after
+    // "byte N: " when the place is known (the end of the text for an open
+    // group), as XMLException::describe() puts it. Empty after a parseBrace
+    // that succeeded, and before the first.
+    const std::string& lastBraceError() const { return lastBraceError_; }
+
 private:
     // Empties the root, names it "AbsoluteRoot" again and puts the cursor on it.
     void resetRoot();
@@ -337,6 +418,7 @@ private:
     XMLElement head_;
     XMLElement* cursor_;
     NodeStore store_;
+    std::string lastBraceError_;  // see lastBraceError()
 };
 
 }  // namespace tarvik::xml

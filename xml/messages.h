@@ -124,6 +124,34 @@ inline constexpr char RootNotPlain[] =
     "\xCE\xC4\xB5\xB5\xB8\xF9\xB4\xF8\xD3\xD0\xCA\xF4\xD0\xD4\xA1\xA2\xCE\xC4\xB1\xBE\xBB\xF2\xCA"
     "\xFD\xBE\xDD\xC0\xA8\xBA\xC5";  // 文档根带有属性、文本或数据括号
 
+// Writing brace notation: a name, value or text that begins with "--", which
+// the reader takes for a comment marker, quoted or not.
+inline constexpr char BraceCommentMarker[] =
+    "\xD2\xD4--\xBF\xAA\xCD\xB7\xBB\xE1\xB1\xBB\xB6\xC1\xD7\xF7\xD7\xA2\xCA\xCD";  // 以--开头会被读作注释
+// Writing brace notation: a name, value or text that begins with "'" and
+// cannot stand bare (a single "'" first, or a delimiter inside), while a
+// quoted form would open with "''", which the reader takes for a bare token.
+inline constexpr char BraceLeadingQuote[] =
+    "\xD2\xD4'\xBF\xAA\xCD\xB7\xB5\xC4\xC4\xDA\xC8\xDD\xCE\xDE\xB7\xA8\xD4\xAD\xD1\xF9\xB6\xC1"
+    "\xBB\xD8";  // 以'开头的内容无法原样读回
+// Writing brace notation: a text on an element without a name, where every
+// value without a name becomes an indexed attribute.
+inline constexpr char
+    BraceTextWithoutName
+        [] = "\xCE\xDE\xC3\xFB\xD4\xAA\xCB\xD8\xB5\xC4\xCE\xC4\xB1\xBE\xCE\xDE\xB7\xA8\xD0\xB4\xB3"
+             "\xF6";  // 无名元素的文本无法写出
+// Writing brace notation: a CDATA node, which the notation has no form for.
+inline constexpr char BraceCannotHoldCData[] =
+    "\xC0\xA8\xBA\xC5\xBC\xC7\xB7\xA8\xCE\xDE\xB7\xA8\xB1\xED\xCA\xBE"
+    "CDATA\xBD\xDA";  // 括号记法无法表示CDATA节
+// Writing brace notation: a non-zero data bracket, which the notation has no form for.
+inline constexpr char BraceCannotHoldDataBracket[] =
+    "\xC0\xA8\xBA\xC5\xBC\xC7\xB7\xA8\xCE\xDE\xB7\xA8\xB1\xED\xCA\xBE\xCA\xFD\xBE\xDD\xC0\xA8"
+    "\xBA\xC5";  // 括号记法无法表示数据括号
+// Writing brace notation: a null entry in a child list, put there by hand.
+inline constexpr char NullChild[] =
+    "\xD7\xD3\xBD\xDA\xB5\xE3\xCE\xAA\xBF\xD5\xD6\xB8\xD5\xEB";  // 子节点为空指针
+
 }  // namespace tarvik::xml::messages
 
 #endif  // TARVIK_XML_MESSAGES_H

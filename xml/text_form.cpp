@@ -22,13 +22,12 @@
 #include "xml/markup_syntax.h"
 #include "xml/messages.h"
 #include "xml/node_class.h"
+#include "xml/node_path.h"
 #include "xml/search.h"
 
 namespace tarvik::xml {
 
 namespace {
-
-constexpr char CDataStep[] = "#cdata";
 
 bool holdsZero(const std::string& bytes) {
     return bytes.find('\0') != std::string::npos;
@@ -117,41 +116,9 @@ Fault cdataFault(const XMLElement& cdata) {
     return {};
 }
 
-// "/name[position]" for an element, "/#cdata[position]" for a CDATA node.
-std::string stepOf(const XMLElement& node, std::size_t position) {
-    const bool cdata = nodeClassOf(node) == NodeClass::CData;
-    return std::string("/") + (cdata ? CDataStep : node.name.c_str()) + "[" +
-           std::to_string(position) + "]";
-}
-
-// 1-based position of `node` among its parent's children.
-std::size_t positionOf(const XMLElement& node) {
-    std::size_t position = 0;
-    for (const auto& sibling : node.parent->children) {
-        ++position;
-        if (sibling.get() == &node)
-            return position;
-    }
-    return position;
-}
-
-// The path from `top` down to `node`, found through the parent links.
-std::string pathOf(const XMLElement& node, const XMLElement& top, std::size_t topPosition) {
-    std::vector<std::string> steps;
-    const XMLElement* at = &node;
-    while (at != &top && at->parent) {
-        steps.push_back(stepOf(*at, positionOf(*at)));
-        at = at->parent;
-    }
-    std::string path = stepOf(top, topPosition);
-    for (auto step = steps.rbegin(); step != steps.rend(); ++step)
-        path += *step;
-    return path;
-}
-
 [[noreturn]] void refuse(const Fault& fault, const XMLElement& node, const XMLElement& top,
                          std::size_t topPosition) {
-    std::string path = pathOf(node, top, topPosition);
+    std::string path = nodePath(node, top, topPosition);
     if (fault.attribute)
         path += "@" + std::string(fault.attribute->name.c_str());
     XMLException error(fault.message);

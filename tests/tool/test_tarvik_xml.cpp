@@ -261,6 +261,18 @@ TEST_F(TarvikXmlTool, WrongCommandLinesExitWithUsageAndAHint) {
          UsageError,
          Nothing,
          contains("--launch belongs to the brace command")},
+        {"--make without a pair",
+         {"brace", "--make"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml brace: expects NAME=VALUE...\n")},
+        {"--make with an operand that is no pair",
+         {"brace", "--make", "a=1", "b"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml brace: expects NAME=VALUE, not 'b'\n")},
     });
 }
 
@@ -362,6 +374,36 @@ TEST_F(TarvikXmlTool, BracePrintsTheRootAndItsTree) {
          "",
          Success,
          equals("<AbsoluteRoot url=\"x\"></AbsoluteRoot>\n"),
+         Nothing},
+    });
+}
+
+TEST_F(TarvikXmlTool, MakeAndFormatWriteBraceNotation) {
+    runTable({
+        {"pairs in order, quoted where needed",
+         {"brace", "--make", "b=2", "a=x y", "c=it's", "d=", "e=(1)", "=f"},
+         "",
+         Success,
+         equals("b=2, a='x y', c=it's, d=, e='(1)', =f\n"),
+         Nothing},
+        {"a value the notation cannot hold",
+         {"brace", "--make", "a=--x"},
+         "",
+         InputError,
+         Nothing,
+         equals(std::string("tarvik-xml: /AbsoluteRoot[1]@a: ") + messages::BraceCommentMarker +
+                "\n")},
+        {"a byte the launcher would turn into ?",
+         {"brace", "--make", "url=a\xFF"},
+         "",
+         InputError,
+         Nothing,
+         contains("tarvik-xml: the launcher would not read url as given")},
+        {"the canonical form",
+         {"brace", "--format", "x = (a, b q) y= 'it''s'"},
+         "",
+         Success,
+         equals("y=it's, x=([1]=a, [2]=q, b)\n"),
          Nothing},
     });
 }
@@ -613,6 +655,20 @@ TEST_F(TarvikXmlTool, Utf8ConvertsAtTheTerminalOnly) {
          InputError,
          equals("<AbsoluteRoot></AbsoluteRoot>\n"),
          contains(BracketMismatchUtf8)},
+        {"--make from UTF-8: the link of the issue",
+         {"--utf8", "brace", "--make", "url=https://\xE4\xBE\x8B\xE5\xAD\x90.example/it's here",
+          "connstate=2", "waitClose=0"},
+         "",
+         Success,
+         equals("url='https://\xE4\xBE\x8B\xE5\xAD\x90.example/it''s here', connstate=2, "
+                "waitClose=0\n"),
+         contains("url: 'https://\xE4\xBE\x8B\xE5\xAD\x90.example/it''s here'\nconnstate: '2'\n")},
+        {"--make: a character GB2312 lacks",
+         {"--utf8", "brace", "--make", "url=\xF0\x9F\x98\x80"},
+         "",
+         InputError,
+         Nothing,
+         equals("tarvik-xml: 'url=\xF0\x9F\x98\x80' holds a character GB2312 lacks\n")},
         {"a markup error, the file name as given",
          {"check", "--utf8", "@unclosed.xml"},
          "",

@@ -1,18 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "support/debug_capture.h"
+#include "support/tree_compare.h"
 #include "support/tree_text.h"
 #include "xml/brace.h"
 #include "xml/messages.h"
 
 using tarvik::xml::MaxBraceDepth;
+using tarvik::xml::writeBrace;
+using tarvik::xml::XMLAttribute;
+using tarvik::xml::XMLCData;
 using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
+using tarvik::xml::XMLException;
 using testing_support::captureDebugOutput;
 using testing_support::DebugOutputIsCapturable;
+using testing_support::treeDifference;
 using testing_support::treeIsConsistent;
 using testing_support::treeText;
 namespace messages = tarvik::xml::messages;
@@ -115,6 +123,28 @@ const BraceCase BraceCases[] = {
 
 class BraceTable : public testing::TestWithParam<BraceCase> {};
 
+// What writeBrace writes for `tree`, or "refused: MESSAGE at NODE" with
+// nothing written.
+std::string written(const XMLElement& tree) {
+    std::ostringstream out;
+    try {
+        writeBrace(tree, out);
+    } catch (const XMLException& error) {
+        return "refused: " + std::string(error.what()) + " at " + error.node() +
+               (out.str().empty() ? "" : ", yet wrote " + out.str());
+    }
+    return out.str();
+}
+
+// Empty when parseBrace reads `text` back as `tree`, the root's name excepted.
+std::string readBackDifference(const std::string& text, const XMLElement& tree) {
+    XMLDocument again;
+    if (!again.parseBrace(text.c_str()))
+        return "refused: " + again.lastBraceError();
+    again.root().name = tree.name;
+    return treeDifference(tree, again.root());
+}
+
 TEST_P(BraceTable, ParsesToTree) {
     const BraceCase& c = GetParam();
     XMLDocument document;
@@ -122,6 +152,10 @@ TEST_P(BraceTable, ParsesToTree) {
     EXPECT_EQ(treeText(document.root()), c.tree);
     EXPECT_TRUE(treeIsConsistent(document.root()));
     EXPECT_EQ(document.cursor(), &document.root());
+    EXPECT_EQ(document.lastBraceError().empty(), c.parsed);
+    // Every tree the parser builds, a refused text's too, is written and reads back.
+    const std::string text = written(document.root());
+    EXPECT_EQ(readBackDifference(text, document.root()), "") << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Notation, BraceTable, testing::ValuesIn(BraceCases));
@@ -196,6 +230,104 @@ TEST(Brace, NestingPastTheBoundIsRefused) {
         }
         EXPECT_TRUE(document.root().children.empty());
     }
+}
+
+TEST(Brace, LastBraceErrorSaysWhyTheLastParseWasRefused) {
+    XMLDocument document;
+    EXPECT_EQ(document.lastBraceError(), "");
+    captureDebugOutput([&] {
+        EXPECT_FALSE(document.parseBrace("url = x, y = (a = 1"));
+        EXPECT_EQ(document.lastBraceError(), std::string("byte 19: ") + messages::BracketMismatch);
+        EXPECT_FALSE(document.parseBrace(nested(MaxBraceDepth + 1, true).c_str()));
+        EXPECT_EQ(document.lastBraceError(), messages::BracketsTooDeep);
+    });
+    EXPECT_TRUE(document.parseBrace("url = x"));
+    EXPECT_EQ(document.lastBraceError(), "");
+}
+
+// One token in every place a tree holds one: how it is written as a value,
+// and that as a name, a group's name or a text it reads back or is refused alike.
+struct TokenWriteCase {
+    std::string token;
+    const char* asValue;  // writeBrace of a root holding t=token, or the refusal
+};
+
+const std::string Refused = "refused: ";
+
+const TokenWriteCase TokenWriteCases[] = {
+    {"x", "t=x"},
+    {"", "t=,"},  // "t=" alone would be dropped, "t=''" is two quotes
+    {"a b", "t='a b'"},
+    {"it's", "t=it's"},
+    {"a'b c", "t='a''b c'"},
+    {"''x", "t=''x"},
+    {"a=b", "t='a=b'"},
+    {"1--x", "t=1--x"},
+    {"\xD6\xD0\xCE\xC4", "t=\xD6\xD0\xCE\xC4"},  // 中文
+    {"a\x81=", "t='a\x81='"},                    // a GBK trail byte that is "="
+    {"--", "refused: "},
+    {"--5", "refused: "},
+    {"'", "refused: "},
+    {"'' x", "refused: "},
+    {std::string("a\0b", 3), "refused: "},
+};
+
+TEST(BraceWriter, QuotesTokensAsTheReaderNeeds) {
+    for (const TokenWriteCase& c : TokenWriteCases) {
+        SCOPED_TRACE(testing::PrintToString(c.token));
+        XMLDocument document;
+        XMLElement& root = document.root();
+        root.appendAttribute(XMLAttribute(std::string("t"), c.token));
+        const std::string value = written(root);
+        const bool refused = std::string(c.asValue) == Refused;
+        EXPECT_EQ(refused ? value.substr(0, Refused.size()) : value, c.asValue);
+        root.clear();
+        root.appendAttribute(XMLAttribute(c.token, std::string("v")));
+        root.appendChild(std::make_unique<XMLElement>(c.token))->setAttribute("k", "1");
+        root.appendChild(std::make_unique<XMLElement>("c"))->text = c.token;
+        root.text = c.token;
+        const std::string all = written(root);
+        EXPECT_EQ(refused ? all.substr(0, Refused.size()) : readBackDifference(all, root),
+                  refused ? Refused : "")
+            << all;
+    }
+}
+
+TEST(BraceWriter, RefusesWhatTheNotationCannotHoldNamingTheNode) {
+    XMLDocument document;
+    XMLElement& root = document.root();
+    XMLElement* group = root.appendChild(std::make_unique<XMLElement>("g"));
+    group->appendAttribute(XMLAttribute("a", "1"));
+    group->appendAttribute(XMLAttribute("--b", "2"));
+    const std::string at = " at /AbsoluteRoot[1]/g[1]";
+    EXPECT_EQ(written(root), Refused + messages::BraceCommentMarker + at + "@--b");
+    group->attributes.pop_back();
+    group->dataBracket = '|';
+    EXPECT_EQ(written(root), Refused + messages::BraceCannotHoldDataBracket + at);
+    group->dataBracket = 0;
+    group->name.clear();
+    group->text = "t";
+    EXPECT_EQ(written(root), Refused + messages::BraceTextWithoutName + " at /AbsoluteRoot[1]/[1]");
+    group->text.clear();
+    group->appendChild(std::make_unique<XMLCData>("c"));
+    EXPECT_EQ(written(root),
+              Refused + messages::BraceCannotHoldCData + " at /AbsoluteRoot[1]/[1]/#cdata[1]");
+    group->children.front().reset();
+    EXPECT_EQ(written(root), Refused + messages::NullChild + " at /AbsoluteRoot[1]/[1]");
+    EXPECT_EQ(written(XMLCData("c")), Refused + messages::BraceCannotHoldCData + " at /#cdata[1]");
+
+    group->children.clear();
+    group->text = "t";  // the top group reads as named, whatever its name
+    EXPECT_EQ(written(*group), "a=1, t");
+
+    XMLDocument deep;
+    ASSERT_TRUE(deep.parseBrace(nested(MaxBraceDepth, true).c_str()));
+    EXPECT_EQ(readBackDifference(written(deep.root()), deep.root()), "");
+    XMLElement* innermost = &deep.root();
+    while (!innermost->children.empty())
+        innermost = innermost->children.front().get();
+    innermost->appendChild(std::make_unique<XMLElement>());
+    EXPECT_EQ(written(deep.root()).rfind(Refused + messages::BracketsTooDeep, 0), 0u);
 }
 
 struct TokenCase {

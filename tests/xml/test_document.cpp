@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "support/tree_text.h"
 #include "support/trees.h"
@@ -85,6 +87,115 @@ TEST(Element, FindAttributeComparesTheHashFirst) {
     element.appendAttribute(XMLAttribute("a", "1"));
     element.attributes.front().hash += 1;
     EXPECT_EQ(element.findAttribute("a"), nullptr);
+}
+
+// Fallbacks that no row produces, so a fallback is told from a value.
+constexpr int32_t IntFallback = -7;
+constexpr int64_t Int64Fallback = -7;
+constexpr double DoubleFallback = -0.25;
+constexpr int BoolFallback = -1;  // neither true (1) nor false (0)
+
+struct NumberCase {
+    std::string value;
+    int32_t asInt;
+    int64_t asInt64;
+    double asDouble;
+    int asBool;
+};
+
+const NumberCase NumberCases[] = {
+    {"42", 42, 42, 42, BoolFallback},
+    {" \t42\r\n ", 42, 42, 42, BoolFallback},
+    {"-42", -42, -42, -42, BoolFallback},
+    {" 0X1f ", 31, 31, DoubleFallback, BoolFallback},
+    {"-0x10", -16, -16, DoubleFallback, BoolFallback},
+    {"2147483648", IntFallback, 2147483648LL, 2147483648.0, BoolFallback},
+    {"-2147483648", INT32_MIN, INT32_MIN, -2147483648.0, BoolFallback},
+    {"0xFFFFFFFF", IntFallback, 0xFFFFFFFFLL, DoubleFallback, BoolFallback},
+    {"-9223372036854775808", IntFallback, INT64_MIN, -9223372036854775808.0, BoolFallback},
+    {"9223372036854775808", IntFallback, Int64Fallback, 9223372036854775808.0, BoolFallback},
+    {"0x10000000000000000", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"1.5", IntFallback, Int64Fallback, 1.5, BoolFallback},
+    {"+.5", IntFallback, Int64Fallback, 0.5, BoolFallback},
+    {"-2e3", IntFallback, Int64Fallback, -2000, BoolFallback},
+    {"1e400", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"1", 1, 1, 1, true},
+    {"0", 0, 0, 0, false},
+    {" TRUE ", IntFallback, Int64Fallback, DoubleFallback, true},
+    {"Yes", IntFallback, Int64Fallback, DoubleFallback, true},
+    {"fAlSe", IntFallback, Int64Fallback, DoubleFallback, false},
+    {"NO", IntFallback, Int64Fallback, DoubleFallback, false},
+    // Not wholly a number of any kind.
+    {"", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"0x", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"4 2", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"42abc", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"+-1", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"inf", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"\v1", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {std::string("1\0", 2), IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+    {"truex", IntFallback, Int64Fallback, DoubleFallback, BoolFallback},
+};
+
+TEST(ElementAccess, ReadsNumbersOrGivesTheFallback) {
+    for (const NumberCase& c : NumberCases) {
+        SCOPED_TRACE(testing::PrintToString(c.value));
+        XMLElement element;
+        element.appendAttribute(XMLAttribute("v", "first"));
+        element.appendAttribute(XMLAttribute(std::string("n"), c.value));
+        element.appendAttribute(XMLAttribute("n", "5"));  // the first of a name counts
+        EXPECT_EQ(element.intAttribute("n", IntFallback), c.asInt);
+        EXPECT_EQ(element.int64Attribute("n", Int64Fallback), c.asInt64);
+        EXPECT_DOUBLE_EQ(element.doubleAttribute("n", DoubleFallback), c.asDouble);
+        const bool whenTrue = element.boolAttribute("n", true);
+        const bool whenFalse = element.boolAttribute("n", false);
+        EXPECT_EQ(whenTrue == whenFalse ? int{whenTrue} : BoolFallback, c.asBool);
+    }
+    EXPECT_EQ(XMLElement().int64Attribute(nullptr, Int64Fallback), Int64Fallback);  // absent
+}
+
+TEST(ElementAccess, FirstChildIsTheFirstElementOfThatName) {
+    XMLElement parent("p");
+    parent.appendChild(std::make_unique<XMLCData>("x"));
+    parent.children.emplace_back(nullptr);  // put there by hand
+    XMLElement* a = parent.appendChild(std::make_unique<XMLElement>("a"));
+    parent.appendChild(std::make_unique<XMLElement>("a"));
+    EXPECT_EQ(parent.firstChild("a"), a);
+    EXPECT_EQ(parent.firstChild(nullptr), a);
+    EXPECT_EQ(parent.firstChild(""), nullptr);
+    EXPECT_EQ(std::as_const(parent).firstChild("c"), nullptr);
+    EXPECT_TRUE(parent.children.front()->isCData());
+    EXPECT_FALSE(a->isCData());
+}
+
+TEST(ElementAccess, SetsRemovesAndRenamesTheFirstOfAName) {
+    XMLElement element;
+    element.setAttribute("a", "1");
+    element.setAttribute("b", "2");
+    element.appendAttribute(XMLAttribute("a", "3"));
+    element.setAttribute("a", "9");  // the first a only
+    element.setAttribute(nullptr, nullptr);
+    EXPECT_EQ(treeText(element), "< a='9' b='2' a='3' =''>");
+    element.attribute("b")->value = "changed";
+    EXPECT_STREQ(element.findAttribute("b"), "changed");
+    EXPECT_EQ(std::as_const(element).attribute("c"), nullptr);
+    EXPECT_TRUE(element.removeAttribute("a"));
+    EXPECT_TRUE(element.removeAttribute(""));
+    EXPECT_FALSE(element.removeAttribute("c"));
+    EXPECT_EQ(treeText(element), "< b='changed' a='3'>");
+    // Renamed in place, the hash along with the name: found by the new name only.
+    EXPECT_TRUE(element.renameAttribute("b", "\xC3\xFB"));  // 名
+    EXPECT_FALSE(element.renameAttribute("b", "x"));
+    element.attribute("a")->setName("c");
+    EXPECT_EQ(treeText(element), "< \xC3\xFB='changed' c='3'>");
+    EXPECT_STREQ(element.findAttribute("\xC3\xFB"), "changed");
+    EXPECT_EQ(element.findAttribute("b"), nullptr);
+    EXPECT_TRUE(treeIsConsistent(element));
+    // Assigning the field leaves the old hash, which keeps the record from
+    // matching either name: the documented way is the only one.
+    element.attribute("c")->name = "d";
+    EXPECT_EQ(element.findAttribute("d"), nullptr);
+    EXPECT_EQ(element.attribute("c"), nullptr);
 }
 
 TEST(Element, AppendChildSetsParentAndIgnoresNull) {

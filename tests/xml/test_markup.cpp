@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -62,6 +63,12 @@ protected:
         const auto text = exactCopy(literal);
         document.parseMarkup(text.get());
         return picture(document.root());
+    }
+    // The same through parseMarkup(text, length), from a heap copy with no
+    // NUL after it, into a fresh document; the error it threw, if any.
+    static std::optional<XMLException> parseBuffer(const std::string& literal, XMLDocument& into) {
+        const std::vector<char> bytes(literal.begin(), literal.end());
+        return thrownBy([&] { into.parseMarkup(bytes.data(), bytes.size()); });
     }
 
     XMLDocument document;
@@ -340,6 +347,9 @@ TEST_F(Markup, ParsesToTree) {
         EXPECT_EQ(picture(document.head()), FreshHead);
         const bool rootClosed = std::strstr(c.text, "</AbsoluteRoot>") != nullptr;
         EXPECT_EQ(document.cursor(), rootClosed ? nullptr : &document.root());
+        XMLDocument buffered;
+        EXPECT_FALSE(parseBuffer(c.text, buffered));
+        EXPECT_EQ(picture(buffered.root()), c.tree);
     }
 }
 
@@ -512,7 +522,27 @@ TEST_F(Markup, ErrorTable) {
             EXPECT_EQ(fresh.cursor(), nullptr);
         }
         EXPECT_TRUE(treeIsConsistent(fresh.root()));
+        XMLDocument buffered;  // the same error and tree from a buffer of that length
+        const auto error = parseBuffer(c.text, buffered);
+        ASSERT_TRUE(error);
+        EXPECT_STREQ(error->what(), c.message);
+        EXPECT_EQ(error->offset(), c.offset);
+        EXPECT_EQ(picture(buffered.root()), c.tree);
     }
+}
+
+// The length is the end: bytes after it are never read, and a zero byte
+// inside is refused where it stands before anything is parsed.
+TEST_F(Markup, ABufferIsReadToItsLength) {
+    const char text[] = "<a/><b/>";
+    document.parseMarkup(text, 4);
+    EXPECT_EQ(picture(document.root()), "<AbsoluteRoot <a>>");
+    document.parseMarkup(text, sizeof text - 1);
+    const auto error = parseBuffer(std::string("<c/>\0<d/>", 9), document);
+    ASSERT_TRUE(error);
+    EXPECT_STREQ(error->what(), messages::ZeroByteInFile);
+    EXPECT_EQ(error->offset(), 4);
+    EXPECT_EQ(picture(document.root()), "<AbsoluteRoot <a> <b>>");
 }
 
 TEST_F(Markup, DescribeNamesLineAndColumn) {

@@ -17,6 +17,10 @@ bool applyOption(const std::string& option, Invocation& invocation) {
         invocation.utf8 = true;
     else if (option == "--launch")
         invocation.launch = true;
+    else if (option == "--make")
+        invocation.make = true;
+    else if (option == "--format")
+        invocation.format = true;
     else if (option == "--help" || option == "-h")
         invocation.help = true;
     else

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "command_line.h"
@@ -28,7 +29,7 @@ namespace tarvik::tool {
 
 namespace {
 
-using tarvik::xml::XMLCData;
+using tarvik::xml::XMLAttribute;
 using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
 
@@ -60,9 +61,8 @@ void printNode(const XMLElement& node, std::ostream& out) {
 // A document root as to-binary writes it: the root element, holding nothing
 // but its children.
 bool isBareDocumentRoot(const XMLElement& node) {
-    return dynamic_cast<const XMLCData*>(&node) == nullptr &&
-           node.name == tarvik::xml::RootElementName && node.attributes.empty() &&
-           node.text.empty() && node.dataBracket == 0;
+    return !node.isCData() && node.name == tarvik::xml::RootElementName &&
+           node.attributes.empty() && node.text.empty() && node.dataBracket == 0;
 }
 
 // ------------------------------------------------------------ brace
@@ -115,7 +115,14 @@ std::string launchText(const LaunchParameters& parameters) {
     return out.str();
 }
 
+int runMake(const Invocation& invocation, Terminal& terminal);
+int runFormat(const Invocation& invocation, Terminal& terminal);
+
 int runBrace(const Invocation& invocation, Terminal& terminal) {
+    if (invocation.make)
+        return runMake(invocation, terminal);
+    if (invocation.format)
+        return runFormat(invocation, terminal);
     const std::string& operand = invocation.operands.front();
     std::string text =
         operand == StandardInputOperand ? terminal.readInput() : terminal.argumentText(operand);
@@ -137,6 +144,101 @@ int runBrace(const Invocation& invocation, Terminal& terminal) {
                         " (the tree holds what came before the error)");
     }
     return accepted ? ExitSuccess : ExitInputError;
+}
+
+int usageError(Terminal& terminal, const char* command, const std::string& problem);
+
+// A tree brace notation cannot write back: "tarvik-xml: NODE: message".
+int reportUnwritable(const tarvik::xml::XMLException& error, Terminal& terminal) {
+    terminal.report(std::string(ProgramName) + ": " + terminal.fromLibrary(error.node()) + ": " +
+                    terminal.fromLibrary(error.what()));
+    return ExitInputError;
+}
+
+// The first attribute of `made` that `read` does not hold as it is, in its
+// place, or null when `read` holds exactly those attributes and nothing else.
+const XMLAttribute* firstChanged(const XMLElement& made, const XMLElement& read) {
+    auto got = read.attributes.begin();
+    for (const XMLAttribute& want : made.attributes) {
+        if (got == read.attributes.end() || got->name != want.name || got->value != want.value)
+            return &want;
+        ++got;
+    }
+    const bool nothingElse =
+        got == read.attributes.end() && read.children.empty() && read.text.empty();
+    return nothingElse ? nullptr : &made.attributes.back();
+}
+
+bool makesLaunchParameter(const XMLElement& made) {
+    return made.attribute("url") || made.attribute("connstate") || made.attribute("waitClose");
+}
+
+// Writes each line of `text`, already in the terminal's encoding, to standard error.
+void reportLines(const std::string& text, Terminal& terminal) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        terminal.report(line);
+}
+
+// brace --make NAME=VALUE...: one line holding those attributes, in that
+// order, written by writeBrace and read back as the launcher would hold it.
+int runMake(const Invocation& invocation, Terminal& terminal) {
+    XMLElement made(tarvik::xml::RootElementName);
+    for (const std::string& operand : invocation.operands) {
+        const std::string pair = terminal.argumentText(operand);
+        const size_t equals = pair.find('=');
+        if (equals == std::string::npos)
+            return usageError(terminal, "brace", "expects NAME=VALUE, not '" + operand + "'");
+        // A link must carry what was asked for, not the "?" a lost character becomes.
+        if (terminal.fromLibrary(pair) != terminal.fromArgument(operand)) {
+            terminal.report(std::string(ProgramName) + ": '" + terminal.fromArgument(operand) +
+                            "' holds a character GB2312 lacks");
+            return ExitInputError;
+        }
+        made.appendAttribute(XMLAttribute(std::string_view(pair).substr(0, equals),
+                                          std::string_view(pair).substr(equals + 1)));
+    }
+    std::ostringstream line;
+    try {
+        tarvik::xml::writeBrace(made, line);
+    } catch (const tarvik::xml::XMLException& error) {
+        return reportUnwritable(error, terminal);
+    }
+    XMLDocument back;
+    const std::optional<std::string> refusal =
+        parseBraceText(asTheLauncherHoldsIt(line.str()), back);
+    const XMLAttribute* changed = firstChanged(made, back.root());
+    if (refusal || changed) {
+        const std::string& name = changed ? changed->name : made.attributes.front().name;
+        terminal.report(std::string(ProgramName) + ": the launcher would not read " +
+                        terminal.fromLibrary(name) +
+                        " as given: its command line turns bytes that are not GB2312 into \"?\"");
+        return ExitInputError;
+    }
+    terminal.libraryOutput() << line.str() << '\n';
+    if (makesLaunchParameter(made))
+        reportLines(terminal.fromLibrary(launchText(launchParametersOf(back))), terminal);
+    return ExitSuccess;
+}
+
+// brace --format TEXT|-: the text's tree written back in the canonical form.
+int runFormat(const Invocation& invocation, Terminal& terminal) {
+    const std::string& operand = invocation.operands.front();
+    const std::string text =
+        operand == StandardInputOperand ? terminal.readInput() : terminal.argumentText(operand);
+    XMLDocument document;
+    if (const std::optional<std::string> refusal = parseBraceText(text, document)) {
+        terminal.report(std::string(ProgramName) +
+                        ": the brace text is refused: " + terminal.fromLibrary(*refusal));
+        return ExitInputError;
+    }
+    try {
+        tarvik::xml::writeBrace(document.root(), terminal.libraryOutput());
+    } catch (const tarvik::xml::XMLException& error) {
+        return reportUnwritable(error, terminal);  // no parsed tree gets here
+    }
+    terminal.libraryOutput() << '\n';
+    return ExitSuccess;
 }
 
 // ------------------------------------------------------------ files
@@ -250,7 +352,7 @@ std::size_t elementCount(const XMLElement& top) {
     while (!pending.empty()) {
         const XMLElement* node = pending.back();
         pending.pop_back();
-        if (!dynamic_cast<const XMLCData*>(node))
+        if (!node->isCData())
             ++count;
         for (const auto& child : node->children) {
             if (child)
@@ -319,6 +421,7 @@ struct Command {
     const char* help;        // what --help says after the usage line
     const char* options;     // the command's own options, for --help
     const char* exitStatus;  // for --help; null for the usual meaning
+    const char* moreUsage;   // further usage lines for --help, or ""
     int (*run)(const Invocation&, Terminal&);
 };
 
@@ -328,17 +431,34 @@ constexpr char BraceHelp[] =
     "indented text, starting with the root element AbsoluteRoot so that the\n"
     "attributes it received show. Put \"--\" before a TEXT that begins with \"-\".\n"
     "A refused text (a group left open) still prints what came before the error,\n"
-    "which is what the launcher keeps; the error goes to standard error.\n";
+    "which is what the launcher keeps; the error goes to standard error.\n"
+    "\n"
+    "--make writes one brace-notation line holding the attributes NAME=VALUE in\n"
+    "the order given (each split at its first \"=\"; values as given, or from UTF-8\n"
+    "with --utf8), quoted and doubled where the notation needs it, to standard\n"
+    "output, ready to paste into a launch link. It first reads the line back as\n"
+    "the launcher would hold it and refuses a line that would read differently;\n"
+    "when url, connstate or waitClose is among the names, what the launcher\n"
+    "would take from it (as --launch shows) goes to standard error.\n"
+    "--format prints TEXT's tree in the canonical brace form: every attribute as\n"
+    "name=value, then the groups, then the text.\n";
 
 constexpr char BraceOptions[] =
     "  --launch  also show the url, connstate and waitClose that the launcher\n"
     "            takes from the text (from the root, or from its one group), and\n"
-    "            whether its start-up would go on.\n";
+    "            whether its start-up would go on.\n"
+    "  --make    write a brace line from the operands NAME=VALUE...\n"
+    "  --format  print TEXT in the canonical brace form\n";
 
 constexpr char BraceExitStatus[] =
     "Exit status: 0 the text was accepted (with --launch: and start-up would go\n"
-    "on), 1 it was refused (with --launch: or start-up would stop), 2 the command\n"
-    "line was wrong.\n";
+    "on), 1 it was refused (with --launch: or start-up would stop; with --make: a\n"
+    "value brace notation cannot hold, or the launcher would read it otherwise),\n"
+    "2 the command line was wrong.\n";
+
+constexpr char BraceMoreUsage[] =
+    "       tarvik-xml brace --make [--utf8] NAME=VALUE...\n"
+    "       tarvik-xml brace --format [--utf8] TEXT|-\n";
 
 constexpr char PrintHelp[] =
     "Reads FILE (\"-\": standard input) as markup text and prints it as indented\n"
@@ -378,16 +498,16 @@ constexpr char CheckExitStatus[] =
     "not be read, 2 the command line was wrong.\n";
 
 constexpr Command Commands[] = {
-    {"brace", "TEXT|-", 1, 1, true, "parse a brace-notation text and print its tree", BraceHelp,
-     BraceOptions, BraceExitStatus, runBrace},
+    {"brace", "TEXT|-", 1, 1, true, "parse, make or format brace notation", BraceHelp, BraceOptions,
+     BraceExitStatus, BraceMoreUsage, runBrace},
     {"print", "FILE", 1, 1, false, "print a markup text file as indented text", PrintHelp, "",
-     nullptr, runPrint},
+     nullptr, "", runPrint},
     {"to-binary", "FILE OUT", 2, 2, false, "convert a markup text file to a binary node stream",
-     ToBinaryHelp, "", nullptr, runToBinary},
+     ToBinaryHelp, "", nullptr, "", runToBinary},
     {"from-binary", "FILE", 1, 1, false, "print a binary node stream as indented text",
-     FromBinaryHelp, "", nullptr, runFromBinary},
+     FromBinaryHelp, "", nullptr, "", runFromBinary},
     {"check", "FILE...", 1, AnyNumber, false, "report the first error in markup or binary files",
-     CheckHelp, "", CheckExitStatus, runCheck},
+     CheckHelp, "", CheckExitStatus, "", runCheck},
 };
 
 const Command* findCommand(const std::string& name) {
@@ -432,7 +552,8 @@ std::string overviewHelp() {
 std::string commandHelp(const Command& command) {
     std::ostringstream out;
     out << "Usage: " << ProgramName << ' ' << command.name
-        << (command.takesLaunch ? " [--launch]" : "") << " [--utf8] " << command.operands << "\n\n"
+        << (command.takesLaunch ? " [--launch]" : "") << " [--utf8] " << command.operands << "\n"
+        << command.moreUsage << "\n"
         << command.help << "\nOptions:\n"
         << command.options << OptionsHelp << '\n'
         << (command.exitStatus ? command.exitStatus : ExitStatusHelp);
@@ -440,12 +561,40 @@ std::string commandHelp(const Command& command) {
 }
 
 // Reports a wrong command line with a pointer to the help, and gives the exit code.
-int usageError(Terminal& terminal, const Command* command, const std::string& problem) {
+int usageError(Terminal& terminal, const char* command, const std::string& problem) {
     const std::string program =
-        command ? std::string(ProgramName) + " " + command->name : std::string(ProgramName);
+        command ? std::string(ProgramName) + " " + command : std::string(ProgramName);
     terminal.report(program + ": " + terminal.fromArgument(problem));
     terminal.report("Try '" + program + " --help'.");
     return ExitUsage;
+}
+
+int usageError(Terminal& terminal, const Command* command, const std::string& problem) {
+    return usageError(terminal, command ? command->name : nullptr, problem);
+}
+
+// How many operands the command takes with these options, and how its usage names them.
+struct OperandRule {
+    size_t fewest;
+    size_t most;
+    const char* shown;
+};
+
+OperandRule operandRule(const Command& command, const Invocation& invocation) {
+    if (invocation.make)
+        return {1, AnyNumber, "NAME=VALUE..."};
+    return {command.fewestOperands, command.mostOperands, command.operands};
+}
+
+// The brace command's options choose what it does; at most one of them.
+const char* wrongBraceOption(const Command& command, const Invocation& invocation) {
+    const int chosen = int{invocation.launch} + int{invocation.make} + int{invocation.format};
+    if (chosen > 0 && !command.takesLaunch)
+        return invocation.launch ? "--launch belongs to the brace command"
+                                 : "--make and --format belong to the brace command";
+    if (chosen > 1)
+        return "--launch, --make and --format do not go together";
+    return nullptr;
 }
 
 int runInvocation(const Invocation& invocation, Terminal& terminal) {
@@ -457,18 +606,19 @@ int runInvocation(const Invocation& invocation, Terminal& terminal) {
         return ExitSuccess;
     }
     if (invocation.command.empty())
-        return usageError(terminal, nullptr, "no command given");
+        return usageError(terminal, static_cast<const char*>(nullptr), "no command given");
     if (!command)
-        return usageError(terminal, nullptr, "unknown command '" + invocation.command + "'");
+        return usageError(terminal, static_cast<const char*>(nullptr),
+                          "unknown command '" + invocation.command + "'");
     if (invocation.help) {
         terminal.write(commandHelp(*command));
         return ExitSuccess;
     }
-    if (invocation.launch && !command->takesLaunch)
-        return usageError(terminal, command, "--launch belongs to the brace command");
-    if (invocation.operands.size() < command->fewestOperands ||
-        invocation.operands.size() > command->mostOperands)
-        return usageError(terminal, command, std::string("expects ") + command->operands);
+    if (const char* problem = wrongBraceOption(*command, invocation))
+        return usageError(terminal, command, problem);
+    const OperandRule rule = operandRule(*command, invocation);
+    if (invocation.operands.size() < rule.fewest || invocation.operands.size() > rule.most)
+        return usageError(terminal, command, std::string("expects ") + rule.shown);
     return command->run(invocation, terminal);
 }
 

@@ -1,0 +1,220 @@
+// Everyday access to an element: its children by name, its attributes by
+// name, read as numbers, set, removed and renamed.
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "xml/document.h"
+
+namespace tarvik::xml {
+
+namespace {
+
+const char* orEmpty(const char* text) {
+    return text ? text : "";
+}
+
+// The library's white space, as both parsers skip it.
+bool isWhite(char c) {
+    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isWhite(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isWhite(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+constexpr uint64_t DecimalBase = 10;
+constexpr uint64_t HexadecimalBase = 16;
+// "0x" and at least one digit.
+constexpr size_t HexadecimalPrefixLength = 2;
+// The value of a digit that no base holds.
+constexpr uint64_t NoDigit = HexadecimalBase;
+
+uint64_t digitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return static_cast<uint64_t>(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return static_cast<uint64_t>(c - 'a') + DecimalBase;
+    if (c >= 'A' && c <= 'F')
+        return static_cast<uint64_t>(c - 'A') + DecimalBase;
+    return NoDigit;
+}
+
+// An integer text's sign and magnitude.
+struct Integer {
+    bool negative = false;
+    uint64_t magnitude = 0;
+};
+
+// integer := [ "+" | "-" ] ( digit { digit } | ( "0x" | "0X" ) hex { hex } )
+// False for anything else, or a magnitude past 64 bits.
+bool readInteger(std::string_view text, Integer& number) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        number.negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    uint64_t base = DecimalBase;
+    if (text.size() > HexadecimalPrefixLength && text[0] == '0' &&
+        (text[1] == 'x' || text[1] == 'X')) {
+        base = HexadecimalBase;
+        text.remove_prefix(HexadecimalPrefixLength);
+    }
+    if (text.empty())
+        return false;
+    for (char c : text) {
+        const uint64_t digit = digitValue(c);
+        if (digit >= base ||
+            number.magnitude > (std::numeric_limits<uint64_t>::max() - digit) / base)
+            return false;
+        number.magnitude = number.magnitude * base + digit;
+    }
+    return true;
+}
+
+// The attribute's value as a signed integer of type Int, or `fallback`.
+template <typename Int>
+Int integerAttribute(const XMLAttribute* attribute, Int fallback) {
+    Integer number;
+    if (!attribute || !readInteger(trimmed(attribute->value), number))
+        return fallback;
+    constexpr auto Largest = static_cast<uint64_t>(std::numeric_limits<Int>::max());
+    if (!number.negative)
+        return number.magnitude <= Largest ? static_cast<Int>(number.magnitude) : fallback;
+    if (number.magnitude > Largest + 1)
+        return fallback;
+    // The most negative value has no positive twin to negate.
+    if (number.magnitude == Largest + 1)
+        return std::numeric_limits<Int>::min();
+    return static_cast<Int>(-static_cast<Int>(number.magnitude));
+}
+
+bool isDecimalStart(char c) {
+    return (c >= '0' && c <= '9') || c == '.';
+}
+
+// Compares ASCII letters without regard to case, and every other byte as it is.
+bool sameWord(std::string_view text, std::string_view word) {
+    if (text.size() != word.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != word[i])
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool XMLElement::isCData() const {
+    return false;
+}
+
+bool XMLCData::isCData() const {
+    return true;
+}
+
+const XMLElement* XMLElement::firstChild(const char* childName) const {
+    for (const auto& child : children) {
+        if (child && !child->isCData() && (!childName || child->name == childName))
+            return child.get();
+    }
+    return nullptr;
+}
+
+XMLElement* XMLElement::firstChild(const char* childName) {
+    return const_cast<XMLElement*>(std::as_const(*this).firstChild(childName));
+}
+
+// The same gate as findAttribute: the hash first, the bytes only when it agrees.
+const XMLAttribute* XMLElement::attribute(const char* attributeName) const {
+    const char* wanted = orEmpty(attributeName);
+    const int32_t hash = nameHash(wanted);
+    for (const XMLAttribute& record : attributes) {
+        if (record.hash == hash && record.name == wanted)
+            return &record;
+    }
+    return nullptr;
+}
+
+XMLAttribute* XMLElement::attribute(const char* attributeName) {
+    return const_cast<XMLAttribute*>(std::as_const(*this).attribute(attributeName));
+}
+
+int32_t XMLElement::intAttribute(const char* attributeName, int32_t fallback) const {
+    return integerAttribute(attribute(attributeName), fallback);
+}
+
+int64_t XMLElement::int64Attribute(const char* attributeName, int64_t fallback) const {
+    return integerAttribute(attribute(attributeName), fallback);
+}
+
+// number := [ "+" | "-" ] ( digit | "." ) ... as std::from_chars reads a
+// decimal; the first byte after the sign rules out "inf", "nan" and a second sign.
+double XMLElement::doubleAttribute(const char* attributeName, double fallback) const {
+    const XMLAttribute* record = attribute(attributeName);
+    if (!record)
+        return fallback;
+    std::string_view number = trimmed(record->value);
+    if (number.size() > 1 && number.front() == '+' && isDecimalStart(number[1]))
+        number.remove_prefix(1);  // from_chars takes "-" only
+    const size_t first = !number.empty() && number.front() == '-' ? 1 : 0;
+    if (number.size() <= first || !isDecimalStart(number[first]))
+        return fallback;
+    double value = 0;
+    const char* end = number.data() + number.size();
+    const auto [stop, error] =
+        std::from_chars(number.data(), end, value, std::chars_format::general);
+    return error == std::errc() && stop == end ? value : fallback;
+}
+
+bool XMLElement::boolAttribute(const char* attributeName, bool fallback) const {
+    const XMLAttribute* record = attribute(attributeName);
+    if (!record)
+        return fallback;
+    const std::string_view word = trimmed(record->value);
+    if (sameWord(word, "true") || sameWord(word, "yes") || sameWord(word, "1"))
+        return true;
+    if (sameWord(word, "false") || sameWord(word, "no") || sameWord(word, "0"))
+        return false;
+    return fallback;
+}
+
+void XMLElement::setAttribute(const char* attributeName, const char* value) {
+    if (XMLAttribute* record = attribute(attributeName))
+        record->value = orEmpty(value);
+    else
+        appendAttribute(XMLAttribute(attributeName, value));
+}
+
+bool XMLElement::removeAttribute(const char* attributeName) {
+    const XMLAttribute* record = attribute(attributeName);
+    if (!record)
+        return false;
+    for (auto at = attributes.begin(); at != attributes.end(); ++at) {
+        if (&*at == record) {
+            attributes.erase(at);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool XMLElement::renameAttribute(const char* attributeName, const char* newName) {
+    XMLAttribute* record = attribute(attributeName);
+    if (!record)
+        return false;
+    record->setName(newName);
+    return true;
+}
+
+}  // namespace tarvik::xml
