@@ -19,35 +19,39 @@ cmake --build --preset bench
 out=build/bench
 min_time=${BENCH_MIN_TIME:-0.3}
 
-# run_benchmarks BIN_DIR OUT_DIR [--benchmark_filter=...]: every program there.
-run_benchmarks() {
-    local bin=$1 dest=$2
-    shift 2
+# run_benchmark PROGRAM BIN_DIR OUT_DIR [--benchmark_filter=...]: one program, if built there.
+run_benchmark() {
+    local program=$1 bin=$2 dest=$3
+    shift 3
+    [[ -x $bin/$program ]] || return 0
     mkdir -p "$dest"
-    for program in bench_markup bench_tree bench_brace bench_memory; do
-        [[ -x $bin/$program ]] || continue
-        local filter=()
-        [[ $program == bench_markup ]] && filter=("$@")
-        echo "== $program ($bin)"
-        "$bin/$program" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-            --benchmark_min_time="$min_time" --benchmark_out_format=json \
-            --benchmark_out="$dest/$program.json" "${filter[@]}"
-    done
+    echo "== $program ($bin)"
+    "$bin/$program" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+        --benchmark_min_time="$min_time" --benchmark_out_format=json \
+        --benchmark_out="$dest/$program.json" "$@"
 }
 
+base=build/bench-baseline
 if [[ -n ${BENCH_BASELINE:-} ]]; then
-    base=build/bench-baseline
-    rm -rf "$base"
+    rm -rf "$base" "$out/baseline"
     git worktree prune
     git worktree add --detach "$base" "$BENCH_BASELINE" >/dev/null
     (cd "$base" && cmake --preset bench >/dev/null && cmake --build --preset bench >/dev/null)
-    rm -rf "$out/baseline"
-    run_benchmarks "$base/build/bench/bin" "$out/baseline" --benchmark_filter=/tarvik/
+    mkdir -p "$out/baseline"
     git rev-parse --short "$BENCH_BASELINE" >"$out/baseline/REF"
-    git worktree remove --force "$base"
 fi
 
-run_benchmarks "$out/bin" "$out"
+# Each program runs for the baseline and then at once for this tree, so that
+# before and after meet the machine in the same state.
+for program in bench_markup bench_tree bench_brace bench_memory; do
+    if [[ -n ${BENCH_BASELINE:-} ]]; then
+        filter=()
+        [[ $program == bench_markup ]] && filter=(--benchmark_filter=/tarvik/)
+        run_benchmark "$program" "$base/build/bench/bin" "$out/baseline" "${filter[@]}"
+    fi
+    run_benchmark "$program" "$out/bin" "$out"
+done
+[[ -n ${BENCH_BASELINE:-} ]] && git worktree remove --force "$base"
 
 python3 tools/bench_report.py "$out" >"$out/report.md"
 echo "Report: $out/report.md"
