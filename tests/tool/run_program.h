@@ -95,6 +95,12 @@ struct StandardFiles {
 inline bool runAndWait(const std::string& program, const std::vector<std::string>& arguments,
                        const StandardFiles& files, int& exitCode);
 
+// Whether a command line can carry `arguments` as they are. A POSIX argv is
+// bytes; a Windows command line is characters, so there only text in the
+// arguments' code page (see argumentCodePage) can: bytes that are not
+// GB2312 have no characters of their own there.
+inline bool commandLineCanCarry(const std::vector<std::string>& arguments);
+
 // Runs `program` with `arguments` (after its name) and `input` as standard
 // input.
 inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -126,6 +132,44 @@ inline std::wstring widen(const std::string& bytes, unsigned int codePage = Narr
 inline unsigned int argumentCodePage(const std::vector<std::string>& arguments) {
     const bool utf8 = std::find(arguments.begin(), arguments.end(), "--utf8") != arguments.end();
     return utf8 ? CP_UTF8 : NarrowCodePage;
+}
+
+// Code page 936's byte ranges: a byte below 0x80 is ASCII; any other starts
+// a pair, whose second byte is 0x40-0xFE but not 0x7F.
+constexpr unsigned char FirstNonAsciiByte = 0x80;
+constexpr unsigned char FirstLeadByte = 0x81;
+constexpr unsigned char LastLeadByte = 0xFE;
+constexpr unsigned char FirstTrailByte = 0x40;
+constexpr unsigned char LastTrailByte = 0xFE;
+constexpr unsigned char NoTrailByte = 0x7F;
+
+inline bool isCodePage936(const std::string& bytes) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < FirstNonAsciiByte)
+            continue;
+        if (lead < FirstLeadByte || lead > LastLeadByte || i + 1 == bytes.size())
+            return false;
+        const auto trail = static_cast<unsigned char>(bytes[++i]);
+        if (trail < FirstTrailByte || trail > LastTrailByte || trail == NoTrailByte)
+            return false;
+    }
+    return true;
+}
+
+inline bool commandLineCanCarry(const std::vector<std::string>& arguments) {
+    const unsigned int codePage = argumentCodePage(arguments);
+    for (const std::string& argument : arguments) {
+        const bool text =
+            codePage == CP_UTF8
+                ? argument.empty() ||
+                      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, argument.data(),
+                                          static_cast<int>(argument.size()), nullptr, 0) > 0
+                : isCodePage936(argument);
+        if (!text)
+            return false;
+    }
+    return true;
 }
 
 // CMake gives a Unix path, which Wine maps onto drive Z:; a Windows path
@@ -227,6 +271,10 @@ inline bool runAndWait(const std::string& program, const std::vector<std::string
 }
 
 #else
+
+inline bool commandLineCanCarry(const std::vector<std::string>&) {
+    return true;  // argv is bytes
+}
 
 // How often a running program is looked at.
 constexpr std::chrono::milliseconds PollInterval{5};
