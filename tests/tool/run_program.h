@@ -143,6 +143,7 @@ constexpr unsigned char FirstTrailByte = 0x40;
 constexpr unsigned char LastTrailByte = 0xFE;
 constexpr unsigned char NoTrailByte = 0x7F;
 
+// Whether `bytes` are text in code page 936 (GBK, of which GB2312 is part).
 inline bool isCodePage936(const std::string& bytes) {
     for (size_t i = 0; i < bytes.size(); ++i) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
