@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -180,6 +181,11 @@ protected:
     static void runTable(const std::vector<ToolCase>& cases) {
         for (const ToolCase& c : cases) {
             SCOPED_TRACE(c.what);
+            if (!testing_support::commandLineCanCarry(c.arguments)) {
+                std::cout << "[  SKIPPED ] " << c.what
+                          << ": no Windows command line holds those bytes\n";
+                continue;
+            }
             const ProgramRun result = run(c.arguments, c.input);
             EXPECT_EQ(result.exitCode, c.exitCode);
             check(result.out, c.out, "standard output");
@@ -700,6 +706,9 @@ ProgramRun shell(const std::string& script, std::vector<std::string> arguments) 
 // The reported cases: check read its FILE twice, so from a pipe it checked
 // nothing and said ok, and a binary stream from a pipe looked truncated.
 TEST_F(TarvikXmlTool, InputsAreReadOnceSoPipesWork) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the cases are sh pipelines, a FIFO and /dev/stdin, which Windows lacks";
+#endif
     const std::string refused = "/dev/stdin:1:6: " + std::string(messages::AttributeMissingQuote);
     struct Case {
         const char* what;
@@ -780,6 +789,9 @@ TEST_F(TarvikXmlTool, CheckTakesSeveralFilesAndSaysWhatEachHolds) {
 TEST_F(TarvikXmlTool, DeepTreesPrintAsTheyGo) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the bound";
+#endif
+#ifdef _WIN32
+    GTEST_SKIP() << "the address-space bound is sh's ulimit, which Windows lacks";
 #endif
     constexpr int Depth = 12000;
     std::string deep;
