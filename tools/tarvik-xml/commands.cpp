@@ -133,7 +133,7 @@ int runBrace(const Invocation& invocation, Terminal& terminal) {
     }
     if (refusal) {
         terminal.report(std::string(ProgramName) +
-                        ": the brace text is refused: " + terminal.fromLibrary(*refusal) +
+                        ": the brace text is refused: " + terminal.messageFromLibrary(*refusal) +
                         " (the tree holds what came before the error)");
     }
     return accepted ? ExitSuccess : ExitInputError;
@@ -299,8 +299,8 @@ int runCheck(const Invocation& invocation, Terminal& terminal) {
 
 // "NAME: 无法打开文件 (reason)", the message as the library spells it.
 int reportInputError(const InputError& error, Terminal& terminal) {
-    std::string line = terminal.fromArgument(error.name()) + ": " +
-                       terminal.fromLibrary(tarvik::xml::messages::CannotOpenFile);
+    std::string line = terminal.messageFromArgument(error.name()) + ": " +
+                       terminal.messageFromLibrary(tarvik::xml::messages::CannotOpenFile);
     if (error.reason() != 0)
         line += std::string(" (") + std::strerror(error.reason()) + ")";
     terminal.report(line);
@@ -443,7 +443,7 @@ std::string commandHelp(const Command& command) {
 int usageError(Terminal& terminal, const Command* command, const std::string& problem) {
     const std::string program =
         command ? std::string(ProgramName) + " " + command->name : std::string(ProgramName);
-    terminal.report(program + ": " + terminal.fromArgument(problem));
+    terminal.report(program + ": " + terminal.messageFromArgument(problem));
     terminal.report("Try '" + program + " --help'.");
     return ExitUsage;
 }
@@ -486,7 +486,8 @@ int runTool(const std::vector<std::string>& arguments, std::istream& in, std::os
     } catch (const tarvik::xml::XMLException& error) {
         terminal.reportError(error);
     } catch (const std::exception& error) {
-        terminal.report(std::string(ProgramName) + ": " + terminal.fromLibrary(error.what()));
+        terminal.report(std::string(ProgramName) + ": " +
+                        terminal.messageFromLibrary(error.what()));
     }
     if (!terminal.outputSucceeded()) {
         terminal.report(std::string(ProgramName) + ": cannot write standard output");
