@@ -406,7 +406,9 @@ constexpr size_t SynopsisWidth = 20;
 constexpr char OptionsHelp[] =
     "  --utf8    the terminal speaks UTF-8: TEXT and standard input are read as\n"
     "            UTF-8, and everything written is UTF-8. Without it all text is\n"
-    "            GB2312 bytes, as the library holds them. Files are GB2312 always.\n"
+    "            GB2312 bytes, as the library holds them, but for messages on\n"
+    "            standard error, which follow the locale (UTF-8 in a UTF-8 one).\n"
+    "            Files are GB2312 always.\n"
     "  --help    show this help, or after a command that command's help\n"
     "  --        end the options: what follows is an argument even if it begins\n"
     "            with \"-\"\n";
