@@ -406,10 +406,55 @@ const char* parseAttributes(const char* position, XMLElement& element) {
     return readAttributes(position, element, nullptr);
 }
 
+namespace {
+
+// A document type declaration: "<!DOCTYPE", white space, then its name, ids
+// and internal subset, read past but never interpreted.
+constexpr char TypeDeclarationToken[] = "<!DOCTYPE";
+constexpr char InternalSubsetOpen = '[';
+constexpr char InternalSubsetClose = ']';
+
+// True when a document type declaration begins at `position`, a "<" whose
+// token is the bare element token.
+bool isTypeDeclaration(const char* position) {
+    const char* after = position + lengthOf(TypeDeclarationToken);
+    return startsWith(position, TypeDeclarationToken) && skipWhite(after) != after;
+}
+
+// The byte after the document type declaration at `position`: its closing
+// ">" is the first one outside quoted literals and outside the internal
+// subset, whose comments and instructions may hold any byte. Throws
+// messages::TagNotClosed when the text ends first.
+const char* passTypeDeclaration(const char* position) {
+    bool inSubset = false;
+    for (const char* at = position + lengthOf(TypeDeclarationToken);; ++at) {
+        if (*at == '\0')
+            throw XMLException(messages::TagNotClosed);
+        if (*at == '"' || *at == '\'') {
+            at = findByte(at + 1, *at);
+            if (!at)
+                throw XMLException(messages::TagNotClosed);
+        } else if (inSubset && startsWith(at, CommentToken)) {
+            at = findAfter(at + lengthOf(CommentToken), CommentEnd) - 1;
+        } else if (inSubset && startsWith(at, InstructionToken)) {
+            at = findAfter(at + lengthOf(InstructionToken), InstructionEnd) - 1;
+        } else if (*at == InternalSubsetOpen || *at == InternalSubsetClose) {
+            inSubset = *at == InternalSubsetOpen;
+        } else if (*at == '>' && !inSubset) {
+            return at + 1;
+        }
+    }
+}
+
+}  // namespace
+
 // document := { other bytes | token handled by its handler }
 // At each "<" the first entry of the token table whose token begins there
 // chooses the handler; every handler returns a position past its token, so
 // the walk always moves on. The cursor keeps the nesting: no recursion.
+// A document type declaration has no token of its own: it begins like an
+// element, so the driver looks for one only at a "<!" that the table gave to
+// the element handler, which costs nothing on documents without one.
 void XMLDocument::parseMarkup(const char* text) {
     resetRoot();
     resetHead();
@@ -417,6 +462,7 @@ void XMLDocument::parseMarkup(const char* text) {
     const char* position = text;
     const char* tokenStart = text;
     const TokenIndex& tokens = tokenIndex();
+    bool typeDeclarationSeen = false;
     try {
         while (*(position = skipToMarkup(position))) {
             const XMLToken* entry = tokens.tokenAt(position);
@@ -425,6 +471,15 @@ void XMLDocument::parseMarkup(const char* text) {
                 continue;
             }
             tokenStart = position;
+            if (position[1] == '!' && entry->handler == &XMLDocument::parseElement &&
+                isTypeDeclaration(position)) {
+                // Skipped where it belongs, before the first element, once.
+                if (typeDeclarationSeen || cursor_ != &root_ || !root_.children.empty())
+                    throw MarkupError(messages::MisplacedTypeDeclaration, position);
+                typeDeclarationSeen = true;
+                position = passTypeDeclaration(position);
+                continue;
+            }
             position = (this->*entry->handler)(position);
         }
         if (cursor_ && cursor_ != &root_)

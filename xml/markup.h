@@ -15,9 +15,11 @@
 //     doc.root().children.front()->name;   // "game"
 //
 // Grammar, over bytes (GB2312 passes through untouched; "&" is an ordinary
-// byte, since no entity or character reference is decoded):
+// byte: no entity or character reference is decoded, so "&lt;", "&#20013;"
+// and "&name;" pass through into texts and values as they stand, and an
+// entity a document type declaration defines is never expanded):
 //   document    := { markup | other bytes }          other bytes are skipped
-//   markup      := cdata | comment | end-tag | instruction | element
+//   markup      := cdata | comment | end-tag | instruction | doctype | element
 //   element     := "<" name attributes ( "/>" | ">" content )
 //   attributes  := { name "=" '"' { byte but '"' } '"' }      white space around "="
 //   content     := "[[data" b { byte } b "data]]"   b is any byte but NUL; lets the text hold "<"
@@ -27,6 +29,12 @@
 //   comment     := "<!--" { byte } "-->"
 //   instruction := "<?" name ... "?>"              only "<?xml" is read: its attributes
 //                                                  are appended to the document's head
+//   doctype     := "<!DOCTYPE" ws { literal | "[" subset "]" | byte but ">" } ">"
+//                  skipped like a comment, once, before the first element or
+//                  CDATA section (after comments and instructions); literal is
+//                  '"' ... '"' or "'" ... "'", and the internal subset's own ">",
+//                  comments and instructions do not end it. Elsewhere it is refused
+//                  with messages::MisplacedTypeDeclaration at its "<".
 //   name        := name-start { name-start | "-" | "." | ":" }, at most MaxNameLength bytes
 //   name-start  := ASCII letter | ASCII digit | "_" | "[" | "]" | any byte from 0x7F up
 // White space is TAB, LF, CR and space. An element's text drops its leading
@@ -44,7 +52,8 @@
 //     a byte that cannot begin an element name, the first byte of a name that
 //     is too long (messages::NameTooLong);
 //   - at the start of what never closes: the "<" of an element whose text
-//     runs to the end, of a comment, instruction or CDATA section; the
+//     runs to the end, of a comment, instruction, document type declaration
+//     or CDATA section; the
 //     "[[data" of an escape; the opening quote of an attribute value;
 //   - at the "<" of an end tag (or the "/" of "/>") that matches no open
 //     element, and of an element or CDATA section met when no element is open

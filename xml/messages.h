@@ -43,6 +43,12 @@ inline constexpr char IllegalCharacter[] =
 // Markup text and binary stream: nesting past the library's depth bound.
 inline constexpr char NestingTooDeep[] =
     "\xC7\xB6\xCC\xD7\xB2\xE3\xB4\xCE\xB9\xFD\xC9\xEE";  // 嵌套层次过深
+// Markup text: a document type declaration after the first element or after
+// another one; before the first element it is skipped.
+inline constexpr char MisplacedTypeDeclaration[] =
+    "\xCE\xC4\xB5\xB5\xC0\xE0\xD0\xCD\xC9\xF9\xC3\xF7<!DOCTYPE>"
+    "\xD6\xBB\xC4\xDC\xCE\xBB\xD3\xDA\xB5\xDA\xD2\xBB\xB8\xF6\xD4\xAA\xCB\xD8\xD6\xAE\xC7"
+    "\xB0";  // 文档类型声明<!DOCTYPE>只能位于第一个元素之前
 // Markup text: an element or attribute name longer than a name buffer holds.
 inline constexpr char NameTooLong[] = "\xC3\xFB\xB3\xC6\xB9\xFD\xB3\xA4";  // 名称过长
 

@@ -89,6 +89,14 @@ std::string launchShown(const std::string& game, const std::string& chinese) {
     return "url: 'http://" + game + ".cn/'\nconnstate: '" + chinese + "'\n";
 }
 
+// The variable that chooses every part of the locale, and the locale that
+// names no character set, so messages stay GB2312.
+constexpr char LocaleVariable[] = "LC_ALL";
+constexpr char ClassicLocale[] = "C";
+// 无法打开文件 in UTF-8.
+constexpr char CannotOpenFileUtf8[] =
+    "\xE6\x97\xA0\xE6\xB3\x95\xE6\x89\x93\xE5\xBC\x80\xE6\x96\x87\xE4\xBB\xB6";
+
 // One expectation on a stream's bytes.
 struct Expect {
     bool whole;  // the stream must be exactly `text`; otherwise it must contain it
@@ -124,6 +132,9 @@ struct ToolCase {
 class TarvikXmlTool : public testing::Test {
 protected:
     static void SetUpTestSuite() {
+        // Messages follow the locale: the tables expect GB2312 ones, as the
+        // C locale gives, unless a case sets its own.
+        setenv(LocaleVariable, ClassicLocale, 1);
         std::string pattern = testing::TempDir() + "tarvik-xml-tool-XXXXXX";
         ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
         directory_ = pattern;
@@ -688,6 +699,74 @@ TEST_F(TarvikXmlTool, Utf8ConvertsAtTheTerminalOnly) {
          Nothing,
          contains(StreamTruncatedUtf8)},
     });
+}
+
+// Messages on standard error follow the locale's character set; what goes to
+// standard output stays GB2312 without --utf8.
+TEST_F(TarvikXmlTool, MessagesFollowTheLocale) {
+    struct Case {
+        const char* variable;  // set to `value` for this run; LC_ALL is unset for another
+        const char* value;
+        ToolCase run;
+    };
+    const Case cases[] = {
+        {"LC_ALL",
+         "C.UTF-8",
+         {"a UTF-8 locale: the message in UTF-8",
+          {"check", "@unclosed.xml"},
+          "",
+          InputError,
+          Nothing,
+          equals(path("unclosed.xml") + ":2:1: " + TagNotClosedUtf8 + "\n")}},
+        {"LC_ALL",
+         "C.UTF-8",
+         {"a UTF-8 locale: a file that cannot be opened",
+          {"check", "@missing.xml"},
+          "",
+          InputError,
+          Nothing,
+          equals(path("missing.xml") + ": " + CannotOpenFileUtf8 + NoSuchFile)}},
+        {"LANG",
+         "C.UTF-8",
+         {"LANG alone chooses too; the data stays GB2312",
+          {"brace", std::string("t=") + ChineseGb2312 + ", x=("},
+          "",
+          InputError,
+          contains(ChineseGb2312),
+          contains(BracketMismatchUtf8)}},
+        {"LC_ALL",
+         "C.UTF-8",
+         {"a UTF-8 locale: printed data stays GB2312",
+          {"print", "@good.xml"},
+          "",
+          Success,
+          contains(std::string("<game title=\"") + ChineseGb2312 + "\">\n"),
+          Nothing}},
+        {"LC_ALL",
+         "zh_CN.GB2312",
+         {"a GB2312 locale, or one not installed: GB2312 unchanged",
+          {"check", "@unclosed.xml"},
+          "",
+          InputError,
+          Nothing,
+          equals(path("unclosed.xml") + ":2:1: " + messages::TagNotClosed + "\n")}},
+        {"LC_ALL",
+         "en_US.ISO-8859-1",
+         {"another character set: GB2312 unchanged",
+          {"check", "@unclosed.xml"},
+          "",
+          InputError,
+          Nothing,
+          equals(path("unclosed.xml") + ":2:1: " + messages::TagNotClosed + "\n")}},
+    };
+    for (const Case& c : cases) {
+        if (std::string(c.variable) != LocaleVariable)
+            unsetenv(LocaleVariable);
+        setenv(c.variable, c.value, 1);
+        runTable({c.run});
+        unsetenv(c.variable);
+        setenv(LocaleVariable, ClassicLocale, 1);
+    }
 }
 
 TEST_F(TarvikXmlTool, Utf8LeavesTheBinaryFormInGb2312) {

@@ -330,6 +330,12 @@ const ParseCase ParseCases[] = {
     {"<a><!-->x<b/>--></a>", "<AbsoluteRoot <a>>"},
     {"<?xml-stylesheet href=\"s\"?><?XML v=\"1\"?><?xml?><a/>", "<AbsoluteRoot <a>>"},
     {"<?pi <a> ?><a/>", "<AbsoluteRoot <a>>"},
+    // A document type declaration before the first element is skipped, its
+    // literals and internal subset whole; entity references stay as they are.
+    {"<?pi?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fonts.dtd\">\n<a/>", "<AbsoluteRoot <a>>"},
+    {"<!-- c --><!DOCTYPE a [\n<!ENTITY e \"]>\">\n<!-- ]>' -->\n<?pi ]>\"?>\n]>\n<a>&e;</a>",
+     "<AbsoluteRoot <a text='&e;'>>"},
+    {"<!DOCTYPE\ta PUBLIC '-//x>[' \"y\"><a/>", "<AbsoluteRoot <a>>"},
     // CDATA sections keep their bytes; white space after them is skipped.
     {"<a><![CDATA[x]]y]]>  \n<b/></a>", "<AbsoluteRoot <a <![CDATA[x]]y]]> <b>>>"},
     {"<a><![CDATA[\r\n <b>&]]></a>", "<AbsoluteRoot <a <![CDATA[\r\n <b>&]]>>>"},
@@ -494,6 +500,17 @@ const ErrorCase ErrorCases[] = {
     {"<" + TooLong + ">", messages::NameTooLong, "<AbsoluteRoot>", "AbsoluteRoot", 1, 1, 2},
     {"<a " + TooLong + "=\"1\"/>", messages::NameTooLong, "<AbsoluteRoot <a>>", "a", 3, 1, 4},
     {"<a></" + TooLong + ">", messages::NameTooLong, "<AbsoluteRoot <a>>", "a", 5, 1, 6},
+    // A document type declaration anywhere but before the first element: its
+    // "<"; one that never closes: its "<"; without white space it is no token.
+    {"<a/>\n<!DOCTYPE a>", messages::MisplacedTypeDeclaration, "<AbsoluteRoot <a>>", "AbsoluteRoot",
+     5, 2, 1},
+    {"<a><!DOCTYPE a></a>", messages::MisplacedTypeDeclaration, "<AbsoluteRoot <a>>", "a", 3, 1, 4},
+    {"<!DOCTYPE a><!DOCTYPE b><a/>", messages::MisplacedTypeDeclaration, "<AbsoluteRoot>",
+     "AbsoluteRoot", 12, 1, 13},
+    {"<!DOCTYPE a [ <!ENTITY e \">\"> ", messages::TagNotClosed, "<AbsoluteRoot>", "AbsoluteRoot",
+     0, 1, 1},
+    {"<!DOCTYPE a \"never>", messages::TagNotClosed, "<AbsoluteRoot>", "AbsoluteRoot", 0, 1, 1},
+    {"<!DOCTYPEa><a/>", messages::MissingElementName, "<AbsoluteRoot>", "AbsoluteRoot", 1, 1, 2},
     // Elements still open at the end: the end of the text.
     {"<a><b>x</b>", messages::TagNotClosed, "<AbsoluteRoot <a <b text='x'>>>", "a", 11, 1, 12},
     {"<a>\n", messages::TagNotClosed, "<AbsoluteRoot <a>>", "a", 0, 1, 1},

@@ -140,7 +140,7 @@ int runBrace(const Invocation& invocation, Terminal& terminal) {
     }
     if (refusal) {
         terminal.report(std::string(ProgramName) +
-                        ": the brace text is refused: " + terminal.fromLibrary(*refusal) +
+                        ": the brace text is refused: " + terminal.messageFromLibrary(*refusal) +
                         " (the tree holds what came before the error)");
     }
     return accepted ? ExitSuccess : ExitInputError;
@@ -150,8 +150,8 @@ int usageError(Terminal& terminal, const char* command, const std::string& probl
 
 // A tree brace notation cannot write back: "tarvik-xml: NODE: message".
 int reportUnwritable(const tarvik::xml::XMLException& error, Terminal& terminal) {
-    terminal.report(std::string(ProgramName) + ": " + terminal.fromLibrary(error.node()) + ": " +
-                    terminal.fromLibrary(error.what()));
+    terminal.report(std::string(ProgramName) + ": " + terminal.messageFromLibrary(error.node()) +
+                    ": " + terminal.messageFromLibrary(error.what()));
     return ExitInputError;
 }
 
@@ -191,7 +191,7 @@ int runMake(const Invocation& invocation, Terminal& terminal) {
             return usageError(terminal, "brace", "expects NAME=VALUE, not '" + operand + "'");
         // A link must carry what was asked for, not the "?" a lost character becomes.
         if (terminal.fromLibrary(pair) != terminal.fromArgument(operand)) {
-            terminal.report(std::string(ProgramName) + ": '" + terminal.fromArgument(operand) +
+            terminal.report(std::string(ProgramName) + ": '" + terminal.messageFromArgument(operand) +
                             "' holds a character GB2312 lacks");
             return ExitInputError;
         }
@@ -211,13 +211,13 @@ int runMake(const Invocation& invocation, Terminal& terminal) {
     if (refusal || changed) {
         const std::string& name = changed ? changed->name : made.attributes.front().name;
         terminal.report(std::string(ProgramName) + ": the launcher would not read " +
-                        terminal.fromLibrary(name) +
+                        terminal.messageFromLibrary(name) +
                         " as given: its command line turns bytes that are not GB2312 into \"?\"");
         return ExitInputError;
     }
     terminal.libraryOutput() << line.str() << '\n';
     if (makesLaunchParameter(made))
-        reportLines(terminal.fromLibrary(launchText(launchParametersOf(back))), terminal);
+        reportLines(terminal.messageFromLibrary(launchText(launchParametersOf(back))), terminal);
     return ExitSuccess;
 }
 
@@ -229,7 +229,7 @@ int runFormat(const Invocation& invocation, Terminal& terminal) {
     XMLDocument document;
     if (const std::optional<std::string> refusal = parseBraceText(text, document)) {
         terminal.report(std::string(ProgramName) +
-                        ": the brace text is refused: " + terminal.fromLibrary(*refusal));
+                        ": the brace text is refused: " + terminal.messageFromLibrary(*refusal));
         return ExitInputError;
     }
     try {
@@ -401,8 +401,8 @@ int runCheck(const Invocation& invocation, Terminal& terminal) {
 
 // "NAME: 无法打开文件 (reason)", the message as the library spells it.
 int reportInputError(const InputError& error, Terminal& terminal) {
-    std::string line = terminal.fromArgument(error.name()) + ": " +
-                       terminal.fromLibrary(tarvik::xml::messages::CannotOpenFile);
+    std::string line = terminal.messageFromArgument(error.name()) + ": " +
+                       terminal.messageFromLibrary(tarvik::xml::messages::CannotOpenFile);
     if (error.reason() != 0)
         line += std::string(" (") + std::strerror(error.reason()) + ")";
     terminal.report(line);
@@ -526,7 +526,9 @@ constexpr size_t SynopsisWidth = 20;
 constexpr char OptionsHelp[] =
     "  --utf8    the terminal speaks UTF-8: TEXT and standard input are read as\n"
     "            UTF-8, and everything written is UTF-8. Without it all text is\n"
-    "            GB2312 bytes, as the library holds them. Files are GB2312 always.\n"
+    "            GB2312 bytes, as the library holds them, but for messages on\n"
+    "            standard error, which follow the locale (UTF-8 in a UTF-8 one).\n"
+    "            Files are GB2312 always.\n"
     "  --help    show this help, or after a command that command's help\n"
     "  --        end the options: what follows is an argument even if it begins\n"
     "            with \"-\"\n";
@@ -564,7 +566,7 @@ std::string commandHelp(const Command& command) {
 int usageError(Terminal& terminal, const char* command, const std::string& problem) {
     const std::string program =
         command ? std::string(ProgramName) + " " + command : std::string(ProgramName);
-    terminal.report(program + ": " + terminal.fromArgument(problem));
+    terminal.report(program + ": " + terminal.messageFromArgument(problem));
     terminal.report("Try '" + program + " --help'.");
     return ExitUsage;
 }
@@ -636,7 +638,8 @@ int runTool(const std::vector<std::string>& arguments, std::istream& in, std::os
     } catch (const tarvik::xml::XMLException& error) {
         terminal.reportError(error);
     } catch (const std::exception& error) {
-        terminal.report(std::string(ProgramName) + ": " + terminal.fromLibrary(error.what()));
+        terminal.report(std::string(ProgramName) + ": " +
+                        terminal.messageFromLibrary(error.what()));
     }
     if (!terminal.outputSucceeded()) {
         terminal.report(std::string(ProgramName) + ": cannot write standard output");

@@ -10,6 +10,11 @@
 #include <cstdio>
 
 #include "host/code_page_string.h"
+#else
+#include <langinfo.h>
+#include <strings.h>
+
+#include <clocale>
 #endif
 
 namespace tarvik::tool {
@@ -41,6 +46,10 @@ std::vector<std::string> programArguments(int, char**) {
     return arguments;
 }
 
+bool terminalTakesUtf8() {
+    return GetConsoleOutputCP() == CP_UTF8;
+}
+
 void useBinaryStandardStreams() {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
@@ -53,6 +62,35 @@ std::vector<std::string> programArguments(int argc, char** argv) {
     if (argc < 1)
         return {};
     return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+namespace {
+
+// How systems name UTF-8 as a locale's character set: glibc says "UTF-8",
+// others "utf8".
+constexpr char Utf8Codeset[] = "UTF-8";
+constexpr char Utf8CodesetShort[] = "utf8";
+// The locale every C program starts in.
+constexpr char ClassicLocale[] = "C";
+
+// True when the character set of the C library's current locale is UTF-8.
+bool localeIsUtf8() {
+    const char* codeset = nl_langinfo(CODESET);
+    return codeset &&
+           (strcasecmp(codeset, Utf8Codeset) == 0 || strcasecmp(codeset, Utf8CodesetShort) == 0);
+}
+
+}  // namespace
+
+bool terminalTakesUtf8() {
+    // A locale whose other categories are not installed may still name its
+    // character set, so LC_CTYPE alone is tried when the whole one fails.
+    const bool known = std::setlocale(LC_ALL, "") || std::setlocale(LC_CTYPE, "");
+    const bool utf8 = known && localeIsUtf8();
+    // Only the character set was wanted: system messages and numbers stay
+    // the C locale's, as the tests and scripts reading them expect.
+    std::setlocale(LC_ALL, ClassicLocale);
+    return utf8;
 }
 
 void useBinaryStandardStreams() {}

@@ -21,6 +21,15 @@ inline constexpr bool ArgumentsAreGb2312 = false;
 // becomes "?"); elsewhere they are argv[1..] as given.
 std::vector<std::string> programArguments(int argc, char** argv);
 
+// True when the user's terminal takes UTF-8, so that messages for people
+// (standard error) are converted from GB2312. Elsewhere than Windows: the
+// character set of the user's locale (LC_ALL, LC_CTYPE, LANG) is UTF-8;
+// false for GB2312, GBK and any other set, and when the locale cannot be set.
+// On Windows: the console's output code page is UTF-8 (65001); a Chinese
+// console's 936 and no console at all give false. Sets the C library's
+// locale from the environment to ask, then back to "C".
+bool terminalTakesUtf8();
+
 // Puts standard input, output and error into binary mode on Windows, so that
 // bytes pass unchanged (no CR before LF); elsewhere they already are.
 void useBinaryStandardStreams();

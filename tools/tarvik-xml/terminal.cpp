@@ -80,7 +80,7 @@ int Utf8Converter::sync() {
 // ------------------------------------------------------------ Terminal
 
 Terminal::Terminal(std::istream& in, std::ostream& out, std::ostream& err, bool utf8)
-    : in_(in), out_(out), err_(err), utf8_(utf8) {
+    : in_(in), out_(out), err_(err), utf8_(utf8), messagesUtf8_(utf8 || terminalTakesUtf8()) {
     if (utf8_) {
         converter_ = std::make_unique<Utf8Converter>(out_);
         converted_ = std::make_unique<std::ostream>(converter_.get());
@@ -117,6 +117,14 @@ std::string Terminal::fromArgument(const std::string& argument) const {
     return ArgumentsAreGb2312 ? fromLibrary(argument) : argument;
 }
 
+std::string Terminal::messageFromLibrary(const std::string& gb2312) const {
+    return messagesUtf8_ ? narrowToUtf8(gb2312) : gb2312;
+}
+
+std::string Terminal::messageFromArgument(const std::string& argument) const {
+    return ArgumentsAreGb2312 ? messageFromLibrary(argument) : argument;
+}
+
 std::ostream& Terminal::libraryOutput() {
     return converted_ ? *converted_ : out_;
 }
@@ -147,7 +155,7 @@ void Terminal::reportError(const tarvik::xml::XMLException& error) {
     const std::string described = error.describe();
     const size_t messageLength = std::strlen(error.what());
     const std::string place = described.substr(0, described.size() - messageLength);
-    report(fromArgument(place) + fromLibrary(error.what()));
+    report(messageFromArgument(place) + messageFromLibrary(error.what()));
 }
 
 bool Terminal::outputSucceeded() {

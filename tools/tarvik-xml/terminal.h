@@ -6,6 +6,10 @@
 // are converted to GB2312 on the way in, and everything written goes out as
 // UTF-8. Output from the library goes out as it is written, converted in
 // bounded pieces, so no output is ever held whole in memory.
+//
+// Messages on standard error are for people, not for the next program in a
+// pipe: they are written in the encoding of the user's locale (UTF-8 where
+// terminalTakesUtf8() says so, and always with --utf8), GB2312 otherwise.
 #ifndef TARVIK_TOOL_TERMINAL_H
 #define TARVIK_TOOL_TERMINAL_H
 
@@ -65,6 +69,10 @@ public:
     std::string fromLibrary(const std::string& gb2312) const;
     // An argument as it was given (a file name, say), in the terminal's encoding.
     std::string fromArgument(const std::string& argument) const;
+    // GB2312 text from the library, in the encoding of standard error.
+    std::string messageFromLibrary(const std::string& gb2312) const;
+    // An argument as it was given, in the encoding of standard error.
+    std::string messageFromArgument(const std::string& argument) const;
 
     // Standard output for GB2312 text from the library: converted on the way
     // when the terminal speaks UTF-8.
@@ -73,7 +81,8 @@ public:
     std::ostream& byteOutput();
     // Writes text already in the terminal's encoding to standard output.
     void write(const std::string& text);
-    // Writes one line, already in the terminal's encoding, to standard error.
+    // Writes one line, already in the encoding of standard error (built with
+    // messageFromLibrary and messageFromArgument), to standard error.
     void report(const std::string& line);
     // Reports a library error as "file:line:column: message" or "file: byte N:
     // message": the file name as given, the message converted.
@@ -90,6 +99,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     bool utf8_;
+    bool messagesUtf8_;                         // standard error takes UTF-8
     std::unique_ptr<Utf8Converter> converter_;  // with --utf8 only
     std::unique_ptr<std::ostream> converted_;   // writes through converter_
 };
