@@ -31,6 +31,14 @@ inline char* mkdtemp(char* pattern) {
         return nullptr;
     return pattern;
 }
+
+// Nor setenv and unsetenv; the tool started next inherits what these set.
+inline int setenv(const char* name, const char* value, int) {
+    return _putenv_s(name, value);
+}
+inline int unsetenv(const char* name) {
+    return _putenv_s(name, "");
+}
 #else
 #include <fcntl.h>
 #include <signal.h>

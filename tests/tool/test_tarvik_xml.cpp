@@ -704,6 +704,9 @@ TEST_F(TarvikXmlTool, Utf8ConvertsAtTheTerminalOnly) {
 // Messages on standard error follow the locale's character set; what goes to
 // standard output stays GB2312 without --utf8.
 TEST_F(TarvikXmlTool, MessagesFollowTheLocale) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows chooses by the console's code page, not by locale variables";
+#endif
     struct Case {
         const char* variable;  // set to `value` for this run; LC_ALL is unset for another
         const char* value;

@@ -18,6 +18,7 @@
 #include "host/code_page_string.h"
 #include "host/launch_parameters.h"
 #include "host/messages.h"
+#include "platform.h"
 #include "terminal.h"
 #include "xml/brace.h"
 #include "xml/document.h"
@@ -190,8 +191,11 @@ int runMake(const Invocation& invocation, Terminal& terminal) {
         if (equals == std::string::npos)
             return usageError(terminal, "brace", "expects NAME=VALUE, not '" + operand + "'");
         // A link must carry what was asked for, not the "?" a lost character becomes.
-        if (terminal.fromLibrary(pair) != terminal.fromArgument(operand)) {
-            terminal.report(std::string(ProgramName) + ": '" + terminal.messageFromArgument(operand) +
+        const std::optional<std::string> typed = lostArgumentAsUtf8(operand);
+        if (typed || terminal.fromLibrary(pair) != terminal.fromArgument(operand)) {
+            const std::string shown =
+                typed && terminal.messagesInUtf8() ? *typed : terminal.messageFromArgument(operand);
+            terminal.report(std::string(ProgramName) + ": '" + shown +
                             "' holds a character GB2312 lacks");
             return ExitInputError;
         }

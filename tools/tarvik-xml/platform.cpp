@@ -7,6 +7,7 @@
 // windows.h first: shellapi.h relies on its types.
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstdio>
 
 #include "host/code_page_string.h"
@@ -32,6 +33,16 @@ std::string toGb2312(const wchar_t* argument) {
     return text.narrow;
 }
 
+std::string toUtf8(const wchar_t* argument) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, argument, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return std::string();
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, argument, -1, &utf8[0], size, nullptr, nullptr);
+    utf8.resize(static_cast<std::size_t>(size - 1));
+    return utf8;
+}
+
 }  // namespace
 
 std::vector<std::string> programArguments(int, char**) {
@@ -48,6 +59,22 @@ std::vector<std::string> programArguments(int, char**) {
 
 bool terminalTakesUtf8() {
     return GetConsoleOutputCP() == CP_UTF8;
+}
+
+std::optional<std::string> lostArgumentAsUtf8(const std::string& argument) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide)
+        return std::nullopt;
+    std::optional<std::string> typed;
+    for (int i = FirstArgument; i < count && !typed; ++i) {
+        BOOL usedDefault = FALSE;
+        WideCharToMultiByte(NarrowCodePage, 0, wide[i], -1, nullptr, 0, nullptr, &usedDefault);
+        if (usedDefault && toGb2312(wide[i]) == argument)
+            typed = toUtf8(wide[i]);
+    }
+    LocalFree(wide);
+    return typed;
 }
 
 void useBinaryStandardStreams() {
@@ -91,6 +118,10 @@ bool terminalTakesUtf8() {
     // the C locale's, as the tests and scripts reading them expect.
     std::setlocale(LC_ALL, ClassicLocale);
     return utf8;
+}
+
+std::optional<std::string> lostArgumentAsUtf8(const std::string&) {
+    return std::nullopt;
 }
 
 void useBinaryStandardStreams() {}

@@ -3,6 +3,7 @@
 #ifndef TARVIK_TOOL_PLATFORM_H
 #define TARVIK_TOOL_PLATFORM_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ std::vector<std::string> programArguments(int argc, char** argv);
 // locale from the environment to ask, then back to "C".
 bool terminalTakesUtf8();
 
+// The command-line word, as UTF-8, that `argument` (one of programArguments)
+// came from, when that word held a character GB2312 lacks, so that its "?"
+// were not typed as such. Only Windows converts arguments; elsewhere, and
+// for a word that converted whole, nothing.
+std::optional<std::string> lostArgumentAsUtf8(const std::string& argument);
 // Puts standard input, output and error into binary mode on Windows, so that
 // bytes pass unchanged (no CR before LF); elsewhere they already are.
 void useBinaryStandardStreams();

@@ -69,6 +69,8 @@ public:
     std::string fromLibrary(const std::string& gb2312) const;
     // An argument as it was given (a file name, say), in the terminal's encoding.
     std::string fromArgument(const std::string& argument) const;
+    // True when messages on standard error are UTF-8.
+    bool messagesInUtf8() const { return messagesUtf8_; }
     // GB2312 text from the library, in the encoding of standard error.
     std::string messageFromLibrary(const std::string& gb2312) const;
     // An argument as it was given, in the encoding of standard error.
