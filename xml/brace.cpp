@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "xml/brace_syntax.h"
 #include "xml/debug_output.h"
 #include "xml/messages.h"
 #include "xml/node_class.h"
@@ -27,27 +28,6 @@ bool isClosing(char c) {
     return c == ')' || c == '}';
 }
 
-// Bytes that end a bare token. Bytes from 0x80 up are never delimiters.
-constexpr bool isDelimiter(unsigned char c) {
-    switch (c) {
-        case '\0':
-        case '\t':
-        case '\n':
-        case '\r':
-        case ' ':
-        case '(':
-        case ')':
-        case '{':
-        case '}':
-        case ',':
-        case ';':
-        case '=':
-            return true;
-        default:
-            return false;
-    }
-}
-
 // Number of byte values, the size of a table indexed by byte.
 constexpr size_t ByteValues = 256;
 
@@ -55,7 +35,7 @@ constexpr size_t ByteValues = 256;
 constexpr std::array<bool, ByteValues> makeDelimiters() {
     std::array<bool, ByteValues> table{};
     for (size_t c = 0; c < ByteValues; ++c)
-        table[c] = isDelimiter(static_cast<unsigned char>(c));
+        table[c] = syntax::isBraceDelimiter(static_cast<unsigned char>(c));
     return table;
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "xml/brace.h"
+#include "xml/brace_syntax.h"
 #include "xml/messages.h"
 #include "xml/node_path.h"
 
@@ -25,25 +26,9 @@ namespace tarvik::xml {
 
 namespace {
 
-// Bytes that end a bare token, as the reader's table has them.
+// Bytes that end a bare token, as the reader has them.
 bool isDelimiter(char c) {
-    switch (c) {
-        case '\0':
-        case '\t':
-        case '\n':
-        case '\r':
-        case ' ':
-        case '(':
-        case ')':
-        case '{':
-        case '}':
-        case ',':
-        case ';':
-        case '=':
-            return true;
-        default:
-            return false;
-    }
+    return syntax::isBraceDelimiter(static_cast<unsigned char>(c));
 }
 
 bool holdsDelimiter(std::string_view token) {
