@@ -256,7 +256,7 @@ std::string XMLException::describe() const {
 // ----------------------------------------------------------------- XMLDocument
 
 XMLDocument::XMLDocument() : root_(RootElementName), head_(HeadElementName), cursor_(&root_) {
-    head_.appendAttribute(XMLAttribute("encoding", "gb2312"));
+    resetHead();
 }
 
 XMLDocument::~XMLDocument() {
@@ -269,7 +269,7 @@ void XMLDocument::resetRoot() {
     cursor_ = &root_;
 }
 
-// The record the constructor gives the head.
+// The head as a new document has it: its name and the encoding record alone.
 void XMLDocument::resetHead() {
     head_.clear();
     head_.name = HeadElementName;

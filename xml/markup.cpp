@@ -325,15 +325,6 @@ void assignExactly(std::string& target, const char* begin, const char* end) {
     }
 }
 
-// Appends the attribute name = value to `element`, each string built once,
-// at its size, in its place.
-void appendAttributeInPlace(NodeStore* store, XMLElement& element, const NameSpan& name,
-                            const char* valueBegin, const char* valueEnd) {
-    element.attributes.emplaceBackIn(
-        store, std::string_view(name.begin, name.length()),
-        std::string_view(valueBegin, static_cast<size_t>(valueEnd - valueBegin)));
-}
-
 // name := name-start { name-byte }, after white space; the white space after
 // it is skipped as well. The scan stops one byte past MaxNameLength, so an
 // overlong name is refused without being read to its end. The parser reads
@@ -387,7 +378,10 @@ const char* readAttributes(const char* position, XMLElement& element, NodeStore*
         const char* close = std::strchr(quote + 1, AttributeQuote[0]);
         if (!close)
             throw MarkupError(messages::IllegalCharacter, quote);
-        appendAttributeInPlace(store, element, name, quote + 1, close);
+        // Each string built once, at its size, in its place.
+        element.attributes.emplaceBackIn(
+            store, std::string_view(name.begin, name.length()),
+            std::string_view(quote + 1, static_cast<size_t>(close - quote - 1)));
         position = skipWhite(close + 1);
     }
 }

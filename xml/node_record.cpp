@@ -113,16 +113,28 @@ std::streamsize RecordReader::pull(char* out, std::streamsize count) {
     return got;
 }
 
-const char* RecordReader::take(std::size_t count) {
+std::string_view RecordReader::buffered() const {
     std::streambuf* buffer = in_.rdbuf();
-    if (!in_.good() || !buffer || count > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        return nullptr;
-    char* next = GetArea::next(*buffer);
-    if (static_cast<std::size_t>(GetArea::end(*buffer) - next) < count)
-        return nullptr;
-    GetArea::skip(*buffer, static_cast<int>(count));
+    if (!in_.good() || !buffer)
+        return std::string_view();
+    const char* next = GetArea::next(*buffer);
+    // The buffer is moved on with gbump, which counts in int.
+    const auto held = std::min(static_cast<std::size_t>(GetArea::end(*buffer) - next),
+                               static_cast<std::size_t>(std::numeric_limits<int>::max()));
+    return std::string_view(next, held);
+}
+
+void RecordReader::consume(std::size_t count) {
+    GetArea::skip(*in_.rdbuf(), static_cast<int>(count));
     offset_ += static_cast<int64_t>(count);
-    return next;
+}
+
+const char* RecordReader::take(std::size_t count) {
+    const std::string_view held = buffered();
+    if (held.size() < count)
+        return nullptr;
+    consume(count);
+    return held.data();
 }
 
 int32_t RecordReader::readInt32() {
@@ -149,22 +161,15 @@ int32_t RecordReader::readCount() {
 }
 
 bool RecordReader::takeString(std::string_view& bytes) {
-    std::streambuf* buffer = in_.rdbuf();
-    if (!in_.good() || !buffer)
+    const std::string_view held = buffered();
+    if (held.size() < Int32Bytes)
         return false;
-    const char* next = GetArea::next(*buffer);
-    const auto held = static_cast<std::size_t>(GetArea::end(*buffer) - next);
-    if (held < Int32Bytes)
-        return false;
-    const int32_t length = decodeInt32(reinterpret_cast<const unsigned char*>(next));
-    if (length < 0 || static_cast<std::size_t>(length) > held - Int32Bytes ||
-        held > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    const int32_t length = decodeInt32(reinterpret_cast<const unsigned char*>(held.data()));
+    if (length < 0 || static_cast<std::size_t>(length) > held.size() - Int32Bytes)
         return false;  // the careful path reports it, or reads on past the buffer
     // Bytes already in the buffer need no wait, so the tied stream is not flushed.
-    const std::size_t fieldBytes = Int32Bytes + static_cast<std::size_t>(length);
-    GetArea::skip(*buffer, static_cast<int>(fieldBytes));
-    offset_ += static_cast<int64_t>(fieldBytes);
-    bytes = std::string_view(next + Int32Bytes, static_cast<std::size_t>(length));
+    consume(Int32Bytes + static_cast<std::size_t>(length));
+    bytes = held.substr(Int32Bytes, static_cast<std::size_t>(length));
     return true;
 }
 

@@ -71,6 +71,11 @@ public:
     void throwIfFaulted() const;
 
 private:
+    // The bytes the stream's buffer holds unread (at most INT_MAX of them);
+    // empty when the stream is not good.
+    std::string_view buffered() const;
+    // Moves past `count` of the buffered bytes.
+    void consume(std::size_t count);
     // The next `count` bytes where they stand in the stream's buffer, now
     // consumed; null, consuming nothing, when the buffer does not hold them
     // all or the stream is not good. The bytes stay valid until the next read.
