@@ -10,7 +10,8 @@ namespace bench {
 
 // Bytes of heap in use now: glibc's mallinfo2, arena blocks plus blocks
 // mapped on their own, each with its header and rounding, which is what a
-// tree really costs. Take it before and after building a tree.
+// tree really costs, plus the anonymous memory the program mapped itself
+// (whole pages, used or not). Take it before and after building a tree.
 std::size_t heapInUse();
 
 // Bytes of this process's memory resident now (/proc/self/statm), 0 where

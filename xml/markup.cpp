@@ -480,6 +480,7 @@ void XMLDocument::parseMarkup(const char* text) {
         }
         if (cursor_ && cursor_ != &root_)
             throw MarkupError(messages::TagNotClosed, position);
+        store_.trim();
     } catch (const MarkupError& error) {
         throw located(error, text, error.position());
     } catch (const XMLException& error) {

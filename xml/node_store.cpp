@@ -6,16 +6,29 @@
 #include <limits>
 #include <new>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace tarvik::xml {
 
 namespace {
 
-// The smallest and largest page. Pages double from the first to the last, so
-// a launch line of a few attributes costs one kilobyte, while a large
-// document spends one heap call per 64 KiB of nodes.
+// The smallest and largest heap page. Pages double from the first to the
+// last, so a launch line of a few attributes costs one kilobyte, while a
+// large document spends one heap call per 64 KiB of nodes.
 constexpr std::size_t FirstPageBytes = 1024;
 constexpr std::size_t LastPageBytes = 64 * 1024;
 static_assert(LargestStoredBlock * 2 <= FirstPageBytes, "every stored block fits any page");
+
+// A store that has taken this much in heap pages is building a large tree:
+// it goes on in pages of LargePageBytes mapped from the system where the
+// system backs them with one huge page each. Half of building a large tree
+// is the kernel handing out fresh memory, one fault per 4 KiB page; a huge
+// page costs one fault per 2 MiB, and goes back to the system as soon as it
+// is unmapped. Smaller trees never pay for a mostly empty 2 MiB page.
+constexpr std::size_t LargePageBytes = std::size_t{2} << 20;
+constexpr std::size_t LargePagesAfter = std::size_t{2} << 20;
 
 // Added to a page's count while a store hands out from it. No page holds this
 // many blocks, so the count reaches zero only after the store has let go.
@@ -29,9 +42,11 @@ std::size_t roundUp(std::size_t bytes) {
 }  // namespace
 
 // The head of a page: how many of its blocks are still out, plus StoreShare
-// while a store carves from it. Blocks follow it.
+// while a store carves from it, and whether the page is mapped from the
+// system (and how much of it) rather than a heap block. Blocks follow it.
 struct detail::NodePage {
     std::atomic<int32_t> live{StoreShare};
+    uint32_t mappedBytes = 0;  // 0 for a heap block
 };
 
 namespace {
@@ -45,9 +60,61 @@ char* firstBlockOf(Page* page) {
     return reinterpret_cast<char*>(page) + PageHeadBytes;
 }
 
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+// LargePageBytes aligned to their size, so the kernel can back them with one
+// huge page; null when the system has none to give.
+void* mapLargePage() noexcept {
+    const std::size_t span = 2 * LargePageBytes;
+    void* mapping = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED)
+        return nullptr;
+    char* start = static_cast<char*>(mapping);
+    char* page = reinterpret_cast<char*>(
+        (reinterpret_cast<std::uintptr_t>(start) + LargePageBytes - 1) & ~(LargePageBytes - 1));
+    if (page > start)
+        munmap(start, static_cast<std::size_t>(page - start));
+    if (char* tail = page + LargePageBytes; tail < start + span)
+        munmap(tail, static_cast<std::size_t>(start + span - tail));
+    madvise(page, LargePageBytes, MADV_HUGEPAGE);  // advice only: small pages work too
+    return page;
+}
+
+void unmapPages(void* start, std::size_t bytes) noexcept {
+    munmap(start, bytes);
+}
+
+// The system's page: the unit in which a mapping can shrink.
+constexpr std::size_t SystemPageBytes = 4096;
+#else
+void* mapLargePage() noexcept {
+    return nullptr;
+}
+
+void unmapPages(void*, std::size_t) noexcept {}
+
+constexpr std::size_t SystemPageBytes = LargePageBytes;  // never shrinks
+#endif
+
 void freePage(Page* page) noexcept {
+    const std::size_t mappedBytes = page->mappedBytes;
     page->~Page();
-    ::operator delete(page);
+    if (mappedBytes)
+        unmapPages(page, mappedBytes);
+    else
+        ::operator delete(page);
+}
+
+// Unmaps the end of a mapped page past `used`, whole system pages of it, and
+// returns where the page now ends.
+char* shrinkMappedPage(Page* page, char* used, char* end) noexcept {
+    const std::size_t keep =
+        (static_cast<std::size_t>(used - reinterpret_cast<char*>(page)) + SystemPageBytes - 1) &
+        ~(SystemPageBytes - 1);
+    if (page->mappedBytes == 0 || keep >= page->mappedBytes)
+        return end;
+    unmapPages(reinterpret_cast<char*>(page) + keep, page->mappedBytes - keep);
+    page->mappedBytes = static_cast<uint32_t>(keep);
+    return reinterpret_cast<char*>(page) + keep;
 }
 
 // Takes `count` blocks' worth off the page's count; the one who takes the
@@ -92,19 +159,34 @@ void NodeStore::startPage(std::size_t blockBytes) {
         handedOut_ = 0;
         return;
     }
-    const std::size_t pageBytes =
-        nextPageBytes_ == 0 ? FirstPageBytes : std::min(nextPageBytes_ * 2, LastPageBytes);
-    void* memory = ::operator new(pageBytes);
+    void* memory = heapPageBytes_ >= LargePagesAfter ? mapLargePage() : nullptr;
+    const bool mapped = memory != nullptr;
+    std::size_t pageBytes = LargePageBytes;
+    if (!mapped) {
+        pageBytes =
+            nextPageBytes_ == 0 ? FirstPageBytes : std::min(nextPageBytes_ * 2, LastPageBytes);
+        memory = ::operator new(pageBytes);
+        nextPageBytes_ = pageBytes;
+        heapPageBytes_ += pageBytes;
+    }
     retirePage();
     page_ = new (memory) Page();
-    nextPageBytes_ = pageBytes;
+    page_->mappedBytes = mapped ? static_cast<uint32_t>(pageBytes) : 0;
     next_ = firstBlockOf(page_);
     end_ = static_cast<char*>(memory) + pageBytes;
+}
+
+void NodeStore::trim() noexcept {
+    if (page_)
+        end_ = shrinkMappedPage(page_, next_, end_);
 }
 
 void NodeStore::retirePage() noexcept {
     if (!page_)
         return;
+    // Its blocks keep the page alive, but nothing is carved from it any more.
+    if (handedOut_ > 0)
+        trim();
     dropShare(page_, StoreShare - handedOut_);
     page_ = nullptr;
     next_ = end_ = nullptr;

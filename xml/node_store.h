@@ -6,21 +6,24 @@
 //     void* block = store.allocate(64);    // from the store's current page
 //     tarvik::xml::releaseBlock(block);    // the page counts it as returned
 //
-// How it works. A page is one heap block of 1 KiB to 64 KiB; the store hands
-// out its bytes front to back, each block behind a one-word prefix that names
-// its page. Every page counts the blocks still out. Freeing a block only
-// lowers that count, and the page goes back to the heap as soon as the count
-// reaches zero and no store hands out from it any more. So a node may outlive
-// the store it came from: a child taken out of a parsed tree stays valid after
-// its document is gone, and frees its share of the page when its own owner
-// frees it. The count is atomic, so a tree built on one thread may be freed on
-// another while its document goes on parsing; a store itself is used by one
-// thread at a time. Blocks allocated without a store (`allocateBlock(nullptr,
+// How it works. A page is one heap block of 1 KiB to 64 KiB, or, once a store
+// has taken 2 MiB of those, 2 MiB mapped from the system where the system can
+// back it with one huge page (Linux): a large tree then costs one page fault
+// per 2 MiB instead of one per 4 KiB, and its memory goes straight back to the
+// system when freed. The store hands out a page's bytes front to back, each block behind a one-word
+// prefix that names its page. Every page counts the blocks still out. Freeing a block only lowers
+// that count, and the page goes back to the heap as soon as the count reaches zero and no store
+// hands out from it any more. So a node may outlive the store it came from: a child taken out of a
+// parsed tree stays valid after its document is gone, and frees its share of the page when its own
+// owner frees it. The count is atomic, so a tree built on one thread may be freed on another while
+// its document goes on parsing; a store itself is used by one thread at a time. Blocks allocated
+// without a store (`allocateBlock(nullptr,
 // ...)`) come from the heap with the same prefix, so one release fits both.
 //
 // The store never reuses a block freed in the middle of a page: a parsed tree
 // is mostly freed whole. When every block of its current page has come back
-// (a document parsed again), the store starts that page over.
+// (a document parsed again), the store starts that page over. When a parse is
+// done, the unused end of a mapped page goes back to the system (trim()).
 #ifndef TARVIK_XML_NODE_STORE_H
 #define TARVIK_XML_NODE_STORE_H
 
@@ -69,6 +72,11 @@ public:
         return block + BlockPrefixBytes;
     }
 
+    // Gives the system back the unused end of the current page, where the
+    // page is mapped from the system: the parser that filled the store is
+    // done. The store goes on carving from what is left, then a new page.
+    void trim() noexcept;
+
 private:
     // allocate() when the block is large or the current page is full.
     void* allocateSlowly(std::size_t size);
@@ -78,10 +86,11 @@ private:
     void retirePage() noexcept;
 
     detail::NodePage* page_ = nullptr;
-    char* next_ = nullptr;   // first free byte of the current page
-    char* end_ = nullptr;    // end of the current page
-    int32_t handedOut_ = 0;  // blocks carved from the current page
-    std::size_t nextPageBytes_ = 0;
+    char* next_ = nullptr;           // first free byte of the current page
+    char* end_ = nullptr;            // end of the current page
+    int32_t handedOut_ = 0;          // blocks carved from the current page
+    std::size_t nextPageBytes_ = 0;  // size of the last heap page
+    std::size_t heapPageBytes_ = 0;  // heap pages taken so far
 };
 
 // `size` bytes from the heap, behind the same prefix as a store's blocks.

@@ -206,4 +206,36 @@ TEST(NodeStore, ReadAndClonedTreesStandAlone) {
     EXPECT_TRUE(sameTree(*cloned, *read));
 }
 
+// A tree too large for the first heap pages goes on in pages mapped from the
+// system, whose unused ends go back when a parse is done. Nodes from every
+// kind of page outlive the document, its next parse, and the copies' stores.
+TEST(NodeStore, LargeTreesOutliveTheirPages) {
+    constexpr int Items = 20000;  // some 7 MB of nodes: several mapped pages
+    std::string text = "<list>";
+    for (int item = 0; item < Items; ++item)
+        text += "<item n=\"" + std::to_string(item) + "\" kind=\"a-value-longer-than-15\"/>";
+    text += "</list>";
+    std::vector<NodePtr> taken;
+    NodePtr cloned;
+    NodePtr read;
+    {
+        XMLDocument document;
+        document.parseMarkup(text.c_str());
+        XMLElement& list = *document.root().children.front();
+        cloned = list.clone();
+        std::istringstream in(testing_support::written(list), std::ios::binary);
+        read = readTree(in);
+        for (auto entry = list.children.begin(); entry != list.children.end();
+             std::advance(entry, Items / 8))
+            taken.push_back(std::move(*entry));  // from heap and mapped pages alike
+        document.parseMarkup(text.c_str());      // frees the rest, reuses the store
+        EXPECT_EQ(document.root().children.front()->children.size(), std::size_t{Items});
+    }
+    ASSERT_EQ(taken.size(), 8u);
+    for (std::size_t index = 0; index < taken.size(); ++index)
+        EXPECT_EQ(taken[index]->findAttribute("n"), std::to_string(index * (Items / 8)));
+    EXPECT_TRUE(sameTree(*cloned, *read));
+    EXPECT_EQ(read->children.back()->findAttribute("n"), std::to_string(Items - 1));
+}
+
 }  // namespace
