@@ -281,6 +281,7 @@ bool XMLDocument::parseBrace(const char* text) {
     lastBraceError_.clear();
     try {
         readGroup(text ? text : "", root_, 0, &store_);
+        store_.trim();
     } catch (const std::exception& error) {
         debugOutput(error.what());
         try {
