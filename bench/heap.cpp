@@ -23,7 +23,8 @@ Function nextDefinition(const char* name) {
 
 // A tree may take its pages from the system rather than from malloc (our node
 // store does for large trees), so the program's own mmap and munmap are
-// counted as heap too.
+// counted as heap too. The benchmarks map no files, so every munmap here
+// gives back anonymous memory.
 extern "C" void* mmap(void* address, size_t length, int protection, int flags, int file,
                       off_t offset) noexcept {
     using Mmap = void* (*)(void*, size_t, int, int, int, off_t);

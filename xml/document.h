@@ -28,9 +28,10 @@
 // readTree and clone, one that lives as long as the tree it built. Pages are
 // heap blocks of up to 64 KiB, and for a large tree on Linux 2 MiB huge pages
 // mapped from the system. Each page counts the blocks it has handed out and
-// goes back when the last of them is freed, so nothing about ownership changes: a child moved out
-// of `children` outlives its document, and nodes made with std::make_unique mix freely with parsed
-// ones. Names, values and texts are std::string, held in the node itself up to the string's small
+// goes back when the last of them is freed, so nothing about ownership
+// changes: a child moved out of `children` outlives its document, and nodes
+// made with std::make_unique mix freely with parsed ones. Names, values and
+// texts are std::string, held in the node itself up to the string's small
 // size and on the heap beyond it.
 //
 // Errors are reported by exceptions: XMLException from the markup parser

@@ -82,18 +82,17 @@ void* mapLargePage() noexcept {
 void unmapPages(void* start, std::size_t bytes) noexcept {
     munmap(start, bytes);
 }
-
-// The system's page: the unit in which a mapping can shrink.
-constexpr std::size_t SystemPageBytes = 4096;
 #else
+// Elsewhere every page is a heap block, so nothing is ever unmapped.
 void* mapLargePage() noexcept {
     return nullptr;
 }
 
 void unmapPages(void*, std::size_t) noexcept {}
-
-constexpr std::size_t SystemPageBytes = LargePageBytes;  // never shrinks
 #endif
+
+// The system's page: the unit in which a mapping can shrink.
+constexpr std::size_t SystemPageBytes = 4096;
 
 void freePage(Page* page) noexcept {
     const std::size_t mappedBytes = page->mappedBytes;
@@ -106,15 +105,15 @@ void freePage(Page* page) noexcept {
 
 // Unmaps the end of a mapped page past `used`, whole system pages of it, and
 // returns where the page now ends.
-char* shrinkMappedPage(Page* page, char* used, char* end) noexcept {
+char* shrinkMappedPage(Page* page, char* used) noexcept {
+    char* start = reinterpret_cast<char*>(page);
     const std::size_t keep =
-        (static_cast<std::size_t>(used - reinterpret_cast<char*>(page)) + SystemPageBytes - 1) &
-        ~(SystemPageBytes - 1);
-    if (page->mappedBytes == 0 || keep >= page->mappedBytes)
-        return end;
-    unmapPages(reinterpret_cast<char*>(page) + keep, page->mappedBytes - keep);
-    page->mappedBytes = static_cast<uint32_t>(keep);
-    return reinterpret_cast<char*>(page) + keep;
+        (static_cast<std::size_t>(used - start) + SystemPageBytes - 1) & ~(SystemPageBytes - 1);
+    if (keep < page->mappedBytes) {
+        unmapPages(start + keep, page->mappedBytes - keep);
+        page->mappedBytes = static_cast<uint32_t>(keep);
+    }
+    return start + page->mappedBytes;
 }
 
 // Takes `count` blocks' worth off the page's count; the one who takes the
@@ -177,8 +176,8 @@ void NodeStore::startPage(std::size_t blockBytes) {
 }
 
 void NodeStore::trim() noexcept {
-    if (page_)
-        end_ = shrinkMappedPage(page_, next_, end_);
+    if (page_ && page_->mappedBytes)
+        end_ = shrinkMappedPage(page_, next_);
 }
 
 void NodeStore::retirePage() noexcept {
