@@ -86,7 +86,10 @@ void XMLAttribute::setName(const char* newName) {
 XMLElement::XMLElement(std::string elementName) : name(std::move(elementName)) {}
 
 XMLElement::~XMLElement() {
-    clear();
+    // A tree being freed meets its nodes with their lists already emptied:
+    // the check spares each of them the whole of clear().
+    if (!attributes.empty() || !children.empty())
+        clear();
 }
 
 void XMLElement::appendAttribute(const XMLAttribute& attribute) {

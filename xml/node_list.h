@@ -125,7 +125,10 @@ public:
         return *this;
     }
     // Destroys every entry, first to last.
-    ~NodeList() { clear(); }
+    ~NodeList() {
+        if (!empty())
+            clear();
+    }
 
     iterator begin() noexcept { return iterator(sentinel_.next); }
     const_iterator begin() const noexcept { return const_iterator(sentinel_.next); }
@@ -227,6 +230,7 @@ public:
         reset();
         while (link != &sentinel_) {
             LinkBase* next = link->next;
+            loadAhead(link);
             destroy(static_cast<Link*>(link), released);
             link = next;
         }
@@ -294,6 +298,17 @@ private:
         link->prev->next = link->next;
         link->next->prev = link->prev;
         --size_;
+    }
+    // Asks the processor to start loading the link a few entries on: the
+    // links of a parsed list lie one after another in a page, and a walk
+    // that frees them otherwise waits on each next pointer in turn.
+    static void loadAhead(const LinkBase* link) noexcept {
+#if defined(__GNUC__)
+        constexpr std::size_t LinksAhead = 4;
+        __builtin_prefetch(reinterpret_cast<const char*>(link) + LinksAhead * sizeof(Link));
+#else
+        (void)link;
+#endif
     }
     static void destroy(Link* link, BlockRelease& released) noexcept {
         link->~Link();

@@ -115,7 +115,10 @@ class BlockRelease {
 public:
     BlockRelease() = default;
     // Counts the last run as returned.
-    ~BlockRelease() { flush(); }
+    ~BlockRelease() {
+        if (count_ > 0)
+            flush();
+    }
 
     BlockRelease(const BlockRelease&) = delete;
     BlockRelease& operator=(const BlockRelease&) = delete;
