@@ -268,6 +268,7 @@ XMLDocument::~XMLDocument() {
 
 void XMLDocument::resetRoot() {
     root_.clear();
+    store_.beginTree();
     root_.name = RootElementName;
     cursor_ = &root_;
 }

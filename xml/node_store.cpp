@@ -61,6 +61,8 @@ char* firstBlockOf(Page* page) {
 }
 
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
+constexpr bool MapsLargePages = true;
+
 // LargePageBytes aligned to their size, so the kernel can back them with one
 // huge page; null when the system has none to give.
 void* mapLargePage() noexcept {
@@ -84,6 +86,8 @@ void unmapPages(void* start, std::size_t bytes) noexcept {
 }
 #else
 // Elsewhere every page is a heap block, so nothing is ever unmapped.
+constexpr bool MapsLargePages = false;
+
 void* mapLargePage() noexcept {
     return nullptr;
 }
@@ -158,7 +162,7 @@ void NodeStore::startPage(std::size_t blockBytes) {
         handedOut_ = 0;
         return;
     }
-    void* memory = heapPageBytes_ >= LargePagesAfter ? mapLargePage() : nullptr;
+    void* memory = mapsPages() ? mapLargePage() : nullptr;
     const bool mapped = memory != nullptr;
     std::size_t pageBytes = LargePageBytes;
     if (!mapped) {
@@ -173,6 +177,10 @@ void NodeStore::startPage(std::size_t blockBytes) {
     page_->mappedBytes = mapped ? static_cast<uint32_t>(pageBytes) : 0;
     next_ = firstBlockOf(page_);
     end_ = static_cast<char*>(memory) + pageBytes;
+}
+
+bool NodeStore::mapsPages() const noexcept {
+    return MapsLargePages && heapPageBytes_ >= LargePagesAfter;
 }
 
 void NodeStore::trim() noexcept {

@@ -6,11 +6,11 @@
 //     void* block = store.allocate(64);    // from the store's current page
 //     tarvik::xml::releaseBlock(block);    // the page counts it as returned
 //
-// How it works. A page is one heap block of 1 KiB to 64 KiB, or, once a store
-// has taken 2 MiB of those, 2 MiB mapped from the system where the system can
-// back it with one huge page (Linux): a large tree then costs one page fault
-// per 2 MiB instead of one per 4 KiB, and its memory goes straight back to the
-// system when freed. The store hands out a page's bytes front to back, each
+// How it works. A page is one heap block of 1 KiB to 64 KiB, or, once the tree
+// being built has taken 2 MiB of those, 2 MiB mapped from the system where the
+// system can back it with one huge page (Linux): a large tree then costs one
+// page fault per 2 MiB instead of one per 4 KiB, and its memory goes straight
+// back to the system when freed. The store hands out a page's bytes front to back, each
 // block behind a one-word prefix that names its page. Every page counts the
 // blocks still out. Freeing a block only lowers that count, and the page goes
 // back as soon as the count reaches zero and no store hands out from it any
@@ -24,8 +24,10 @@
 //
 // The store never reuses a block freed in the middle of a page: a parsed tree
 // is mostly freed whole. When every block of its current page has come back
-// (a document parsed again), the store starts that page over. When a parse is
-// done, the unused end of a mapped page goes back to the system (trim()).
+// (a document parsed again), the store starts that page over, and a document
+// beginning a new tree starts its page sizes over too (beginTree()). When a
+// parse is done, the unused end of a mapped page goes back to the system
+// (trim()).
 #ifndef TARVIK_XML_NODE_STORE_H
 #define TARVIK_XML_NODE_STORE_H
 
@@ -78,6 +80,17 @@ public:
     // page is mapped from the system: the parser that filled the store is
     // done. The store goes on carving from what is left, then a new page.
     void trim() noexcept;
+    // A new tree is about to be built in this store (a document parsed
+    // again): page sizes grow from the first again, and pages are mapped from
+    // the system only once this tree has taken 2 MiB of heap pages. Without
+    // it, a document parsed over and over would soon give every small tree a
+    // 2 MiB page of its own.
+    void beginTree() noexcept {
+        nextPageBytes_ = 0;
+        heapPageBytes_ = 0;
+    }
+    // True while new pages come mapped from the system (a large tree).
+    bool mapsPages() const noexcept;
 
 private:
     // allocate() when the block is large or the current page is full.
@@ -92,7 +105,7 @@ private:
     char* end_ = nullptr;            // end of the current page
     int32_t handedOut_ = 0;          // blocks carved from the current page
     std::size_t nextPageBytes_ = 0;  // size of the last heap page
-    std::size_t heapPageBytes_ = 0;  // heap pages taken so far
+    std::size_t heapPageBytes_ = 0;  // heap pages taken for the tree being built
 };
 
 // `size` bytes from the heap, behind the same prefix as a store's blocks.

@@ -20,6 +20,7 @@
 using tarvik::xml::NodeList;
 using tarvik::xml::NodeStore;
 using tarvik::xml::readTree;
+using tarvik::xml::releaseBlock;
 using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
 using testing_support::NodePtr;
@@ -236,6 +237,31 @@ TEST(NodeStore, LargeTreesOutliveTheirPages) {
         EXPECT_EQ(taken[index]->findAttribute("n"), std::to_string(index * (Items / 8)));
     EXPECT_TRUE(sameTree(*cloned, *read));
     EXPECT_EQ(read->children.back()->findAttribute("n"), std::to_string(Items - 1));
+}
+
+// Only a tree that has itself taken 2 MiB of heap pages moves on to mapped
+// pages; trees built one after another in one store each start small again.
+TEST(NodeStore, EveryTreeStartsWithSmallPages) {
+    constexpr std::size_t BlockBytes = 256;
+    constexpr int BlocksPerTree = 4096;  // 1 MiB and more with prefixes: below the threshold
+    NodeStore store;
+    for (int tree = 0; tree < 4; ++tree) {
+        store.beginTree();
+        std::vector<void*> blocks;
+        for (int block = 0; block < BlocksPerTree; ++block)
+            blocks.push_back(store.allocate(BlockBytes));
+        EXPECT_FALSE(store.mapsPages()) << "tree " << tree;
+        for (void* block : blocks)
+            releaseBlock(block);
+    }
+#if defined(__linux__)
+    std::vector<void*> blocks;
+    for (int block = 0; block < 3 * BlocksPerTree; ++block)
+        blocks.push_back(store.allocate(BlockBytes));
+    EXPECT_TRUE(store.mapsPages());
+    for (void* block : blocks)
+        releaseBlock(block);
+#endif
 }
 
 }  // namespace
