@@ -10,9 +10,9 @@
 // being built has taken 2 MiB of those, 2 MiB mapped from the system where the
 // system can back it with one huge page (Linux): a large tree then costs one
 // page fault per 2 MiB instead of one per 4 KiB, and its memory goes straight
-// back to the system when freed. The store hands out a page's bytes front to back, each
-// block behind a one-word prefix that names its page. Every page counts the
-// blocks still out. Freeing a block only lowers that count, and the page goes
+// back to the system when freed. The store hands out a page's bytes front to
+// back, each block behind a one-word prefix that names its page. Every page
+// counts the blocks still out. Freeing a block only lowers that count, and the page goes
 // back as soon as the count reaches zero and no store hands out from it any
 // more. So a node may outlive the store it came from: a child taken out of a
 // parsed tree stays valid after its document is gone, and frees its share of
