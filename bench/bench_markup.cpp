@@ -21,6 +21,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <utility>
@@ -50,7 +51,7 @@ class Documents {
 public:
     const std::string& get(Shape shape, std::size_t megabytes) {
         const auto key = std::make_pair(shape, megabytes);
-        if (key != key_) {
+        if (!key_ || key != *key_) {
             text_.clear();
             text_.shrink_to_fit();
             text_ = shape == Shape::Real ? bench::realDocument()
@@ -61,7 +62,7 @@ public:
     }
 
 private:
-    std::pair<Shape, std::size_t> key_{Shape::Real, 0};
+    std::optional<std::pair<Shape, std::size_t>> key_;  // none before the first
     std::string text_;
 };
 
