@@ -6,6 +6,10 @@
 # fifteen minutes on two cores; run it on a quiet machine.
 #   BENCH_MIN_TIME=0.3      seconds per repetition
 #   BENCH_WARMUP=0.1        seconds each benchmark runs untimed first
+#   BENCH_WARM_HEAP=1       glibc never hands the top of its heap back to the
+#                           system (trim threshold raised) while the timed
+#                           benchmarks run, so every library builds each tree
+#                           in memory it has used before
 #   BENCH_BASELINE=<ref>    also build the library as it was at that commit
 #                           (in a worktree under build/) and run its
 #                           benchmarks in the same run, for a before/after table
@@ -20,6 +24,8 @@ cmake --build --preset bench
 out=build/bench
 min_time=${BENCH_MIN_TIME:-0.3}
 warmup=${BENCH_WARMUP:-0.1}
+# Larger than any tree here: with it, glibc keeps every freed page of its heap.
+kept_heap=$((1 << 40))
 
 # run_benchmark PROGRAM BIN_DIR OUT_DIR [--benchmark_filter=...]: one program, if built there.
 # The timed benchmarks are warmed up first: the first to run after a shape is
@@ -32,9 +38,14 @@ run_benchmark() {
     [[ -x $bin/$program ]] || return 0
     mkdir -p "$dest"
     echo "== $program ($bin)"
-    local warm=()
-    [[ $program != bench_memory ]] && warm=(--benchmark_min_warmup_time="$warmup")
-    "$bin/$program" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    local warm=() heap=()
+    if [[ $program != bench_memory ]]; then
+        warm=(--benchmark_min_warmup_time="$warmup")
+        if [[ ${BENCH_WARM_HEAP:-0} == 1 ]]; then
+            heap=(GLIBC_TUNABLES=glibc.malloc.trim_threshold="$kept_heap")
+        fi
+    fi
+    env "${heap[@]}" "$bin/$program" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
         --benchmark_min_time="$min_time" "${warm[@]}" --benchmark_out_format=json \
         --benchmark_out="$dest/$program.json" "$@"
 }
@@ -62,4 +73,8 @@ done
 [[ -n ${BENCH_BASELINE:-} ]] && git worktree remove --force "$base"
 
 python3 tools/bench_report.py "$out" >"$out/report.md"
+if [[ ${BENCH_WARM_HEAP:-0} == 1 ]]; then
+    printf '\nRun with BENCH_WARM_HEAP=1: glibc kept its freed heap in the timed benchmarks.\n' \
+        >>"$out/report.md"
+fi
 echo "Report: $out/report.md"
