@@ -262,6 +262,47 @@ public:
         linkBefore(position.link_, link);
     }
 
+    // Takes a list apart front to back, for freeing a tree. The list is empty
+    // from the start; the entries stay chained through their links' next
+    // pointers only, so moving a whole list in front of them writes one link
+    // instead of relinking both ways.
+    class Drain {
+    public:
+        explicit Drain(NodeList& list) noexcept : at_(list.sentinel_.next), end_(&list.sentinel_) {
+            list.reset();
+        }
+        Drain(const Drain&) = delete;
+        Drain& operator=(const Drain&) = delete;
+        // Destroys whatever is left.
+        ~Drain() {
+            BlockRelease released;
+            while (!empty())
+                popFront(released);
+        }
+
+        bool empty() const noexcept { return at_ == end_; }
+        // The first entry left; the drain must not be empty.
+        T& front() noexcept { return static_cast<Link*>(at_)->value; }
+        // Destroys the first entry left, its link freed through `released`.
+        void popFront(BlockRelease& released) noexcept {
+            Link* link = static_cast<Link*>(at_);
+            at_ = link->next;
+            destroy(link, released);
+        }
+        // Moves every entry of `list` in front of those left; `list` is left empty.
+        void spliceFront(NodeList& list) noexcept {
+            if (list.empty())
+                return;
+            list.sentinel_.prev->next = at_;
+            at_ = list.sentinel_.next;
+            list.reset();
+        }
+
+    private:
+        LinkBase* at_;
+        LinkBase* end_;
+    };
+
     // Exchanges the entries of two lists.
     void swap(NodeList& other) noexcept {
         NodeList held(std::move(other));
