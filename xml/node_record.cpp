@@ -54,9 +54,11 @@ struct GetArea : std::streambuf {
 
 // Decodes 4 little-endian bytes.
 int32_t decodeInt32(const unsigned char* bytes) {
-    uint32_t bits = 0;
-    for (std::size_t i = 0; i < Int32Bytes; ++i)
-        bits |= static_cast<uint32_t>(bytes[i]) << (ByteBits * i);
+    // Spelled out so that compilers read it as one load on little-endian hosts.
+    const uint32_t bits = static_cast<uint32_t>(bytes[0]) |
+                          static_cast<uint32_t>(bytes[1]) << ByteBits |
+                          static_cast<uint32_t>(bytes[2]) << (2 * ByteBits) |
+                          static_cast<uint32_t>(bytes[3]) << (3 * ByteBits);
     return static_cast<int32_t>(bits);
 }
 
@@ -86,6 +88,7 @@ void writeBody(std::ostream& out, const XMLElement& node) {
 // ---------------------------------------------------------------- RecordReader
 
 std::streamsize RecordReader::pull(char* out, std::streamsize count) {
+    sync();
     if (!in_.good()) {
         in_.setstate(std::ios::failbit);
         return 0;
@@ -113,20 +116,30 @@ std::streamsize RecordReader::pull(char* out, std::streamsize count) {
     return got;
 }
 
-std::string_view RecordReader::buffered() const {
+void RecordReader::openWindow() {
+    windowOpen_ = true;
+    window_ = windowEnd_ = nullptr;
+    unsynced_ = 0;
     std::streambuf* buffer = in_.rdbuf();
     if (!in_.good() || !buffer)
-        return std::string_view();
-    const char* next = GetArea::next(*buffer);
+        return;
+    window_ = GetArea::next(*buffer);
     // The buffer is moved on with gbump, which counts in int.
-    const auto held = std::min(static_cast<std::size_t>(GetArea::end(*buffer) - next),
+    const auto held = std::min(static_cast<std::size_t>(GetArea::end(*buffer) - window_),
                                static_cast<std::size_t>(std::numeric_limits<int>::max()));
-    return std::string_view(next, held);
+    windowEnd_ = window_ + held;
 }
 
-void RecordReader::consume(std::size_t count) {
-    GetArea::skip(*in_.rdbuf(), static_cast<int>(count));
-    offset_ += static_cast<int64_t>(count);
+void RecordReader::sync() noexcept {
+    if (unsynced_ > 0)
+        GetArea::skip(*in_.rdbuf(), unsynced_);
+    unsynced_ = 0;
+    windowOpen_ = false;
+}
+
+void RecordReader::setState(std::ios::iostate state) {
+    sync();
+    in_.setstate(state);
 }
 
 const char* RecordReader::take(std::size_t count) {
@@ -186,7 +199,7 @@ std::string RecordReader::readString() {
     const int32_t length = readInt32();
     if (length < 0) {
         fault(messages::InvalidLength, start);
-        in_.setstate(std::ios::failbit);
+        setState(std::ios::failbit);
         return std::string();
     }
     std::string bytes = readBytes(static_cast<std::size_t>(length));

@@ -40,6 +40,11 @@ void writeBody(std::ostream& out, const XMLElement& node);
 class RecordReader {
 public:
     explicit RecordReader(std::istream& in) : in_(in) {}
+    // Moves the stream's buffer past every byte consumed.
+    ~RecordReader() { sync(); }
+
+    RecordReader(const RecordReader&) = delete;
+    RecordReader& operator=(const RecordReader&) = delete;
 
     // A 4-byte little-endian integer. When the stream ends first: 0, and a
     // StreamTruncated fault at the integer's offset.
@@ -72,10 +77,28 @@ public:
 
 private:
     // The bytes the stream's buffer holds unread (at most INT_MAX of them);
-    // empty when the stream is not good.
-    std::string_view buffered() const;
-    // Moves past `count` of the buffered bytes.
-    void consume(std::size_t count);
+    // empty when the stream is not good. Looked up in the stream once, then
+    // kept until the reader next needs the stream itself.
+    std::string_view buffered() {
+        if (!windowOpen_)
+            openWindow();
+        return std::string_view(window_, static_cast<std::size_t>(windowEnd_ - window_));
+    }
+    // Moves past `count` of the buffered bytes. The buffer itself is moved on
+    // later, by sync(): most fields cost no call into the stream at all.
+    void consume(std::size_t count) {
+        window_ += count;
+        unsynced_ += static_cast<int>(count);
+        offset_ += static_cast<int64_t>(count);
+    }
+    // Looks up the unread bytes of the stream's buffer.
+    void openWindow();
+    // Moves the stream's buffer past the bytes consumed from the window and
+    // lets the window go: called before anything else reads the stream or
+    // changes its state.
+    void sync() noexcept;
+    // Sets `state` on the stream, after sync().
+    void setState(std::ios::iostate state);
     // The next `count` bytes where they stand in the stream's buffer, now
     // consumed; null, consuming nothing, when the buffer does not hold them
     // all or the stream is not good. The bytes stay valid until the next read.
@@ -92,6 +115,13 @@ private:
     std::streamsize pull(char* out, std::streamsize count);
 
     std::istream& in_;
+    // While windowOpen_: window_ is the next unread byte, windowEnd_ the end
+    // of what the buffer holds, and the buffer still stands unsynced_ bytes
+    // before window_.
+    const char* window_ = nullptr;
+    const char* windowEnd_ = nullptr;
+    int unsynced_ = 0;
+    bool windowOpen_ = false;
     int64_t offset_ = 0;
     const char* faultMessage_ = nullptr;
     int64_t faultOffset_ = -1;
