@@ -137,11 +137,6 @@ void RecordReader::sync() noexcept {
     windowOpen_ = false;
 }
 
-void RecordReader::setState(std::ios::iostate state) {
-    sync();
-    in_.setstate(state);
-}
-
 const char* RecordReader::take(std::size_t count) {
     const std::string_view held = buffered();
     if (held.size() < count)
@@ -199,7 +194,8 @@ std::string RecordReader::readString() {
     const int32_t length = readInt32();
     if (length < 0) {
         fault(messages::InvalidLength, start);
-        setState(std::ios::failbit);
+        sync();
+        in_.setstate(std::ios::failbit);
         return std::string();
     }
     std::string bytes = readBytes(static_cast<std::size_t>(length));

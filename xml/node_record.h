@@ -97,8 +97,6 @@ private:
     // lets the window go: called before anything else reads the stream or
     // changes its state.
     void sync() noexcept;
-    // Sets `state` on the stream, after sync().
-    void setState(std::ios::iostate state);
     // The next `count` bytes where they stand in the stream's buffer, now
     // consumed; null, consuming nothing, when the buffer does not hold them
     // all or the stream is not good. The bytes stay valid until the next read.

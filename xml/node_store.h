@@ -12,11 +12,11 @@
 // page fault per 2 MiB instead of one per 4 KiB, and its memory goes straight
 // back to the system when freed. The store hands out a page's bytes front to
 // back, each block behind a one-word prefix that names its page. Every page
-// counts the blocks still out. Freeing a block only lowers that count, and the page goes
-// back as soon as the count reaches zero and no store hands out from it any
-// more. So a node may outlive the store it came from: a child taken out of a
-// parsed tree stays valid after its document is gone, and frees its share of
-// the page when its own owner frees it. The count is atomic, so a tree built
+// counts the blocks still out. Freeing a block only lowers that count, and the
+// page goes back as soon as the count reaches zero and no store hands out from
+// it any more. So a node may outlive the store it came from: a child taken out
+// of a parsed tree stays valid after its document is gone, and frees its share
+// of the page when its own owner frees it. The count is atomic, so a tree built
 // on one thread may be freed on another while its document goes on parsing; a
 // store itself is used by one thread at a time. Blocks allocated without a
 // store (`allocateBlock(nullptr, ...)`) come from the heap with the same
