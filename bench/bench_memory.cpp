@@ -5,12 +5,11 @@
 //     build/bench/bin/bench_memory
 //
 // Each benchmark runs once. memory/heapLeft/<shape> parses a 10 MB document
-// (after one round of the same to warm up) and reports heap_left_pct: the heap in use after the document is gone,
-// above what it was before it was made, as a share of the heap the tree held
-// (and heap_left_KiB, the same in KiB). memory/rounds/<shape> parses and
-// destroys a 50 MB document five times and reports the resident size after
-// the first and the last round (rss_first_MiB, rss_last_MiB) and their
-// difference (rss_growth_MiB).
+// (after one round of the same to warm up) and reports heap_left_pct: the heap in use after the
+// document is gone, above what it was before it was made, as a share of the heap the tree held (and
+// heap_left_KiB, the same in KiB). memory/rounds/<shape> parses and destroys a 50 MB document five
+// times and reports the resident size after the first and the last round (rss_first_MiB,
+// rss_last_MiB) and their difference (rss_growth_MiB).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

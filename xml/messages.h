@@ -142,10 +142,9 @@ inline constexpr char BraceLeadingQuote[] =
     "\xBB\xD8";  // 以'开头的内容无法原样读回
 // Writing brace notation: a text on an element without a name, where every
 // value without a name becomes an indexed attribute.
-inline constexpr char
-    BraceTextWithoutName
-        [] = "\xCE\xDE\xC3\xFB\xD4\xAA\xCB\xD8\xB5\xC4\xCE\xC4\xB1\xBE\xCE\xDE\xB7\xA8\xD0\xB4\xB3"
-             "\xF6";  // 无名元素的文本无法写出
+inline constexpr char BraceTextWithoutName[] =
+    "\xCE\xDE\xC3\xFB\xD4\xAA\xCB\xD8\xB5\xC4\xCE\xC4\xB1\xBE\xCE\xDE\xB7\xA8\xD0\xB4\xB3"
+    "\xF6";  // 无名元素的文本无法写出
 // Writing brace notation: a CDATA node, which the notation has no form for.
 inline constexpr char BraceCannotHoldCData[] =
     "\xC0\xA8\xBA\xC5\xBC\xC7\xB7\xA8\xCE\xDE\xB7\xA8\xB1\xED\xCA\xBE"
