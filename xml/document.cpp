@@ -1,7 +1,6 @@
 #include "xml/document.h"
 
 #include <iterator>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -16,14 +15,6 @@ const char* orEmpty(const char* text) {
 }
 
 }  // namespace
-
-NodeClass nodeClassOf(const XMLElement& node) {
-    if (typeid(node) == typeid(XMLElement))
-        return NodeClass::Element;
-    if (typeid(node) == typeid(XMLCData))
-        return NodeClass::CData;
-    return NodeClass::Foreign;
-}
 
 namespace {
 

@@ -6,6 +6,7 @@
 #define TARVIK_XML_NODE_CLASS_H
 
 #include <memory>
+#include <typeinfo>
 
 #include "xml/document.h"
 
@@ -19,7 +20,23 @@ enum class NodeClass {
 };
 
 // The exact class of `node`: a subclass of XMLElement or XMLCData counts as Foreign.
-NodeClass nodeClassOf(const XMLElement& node);
+// Inline, and the type_info objects' addresses are compared first: every walk
+// asks this of every node, and a failed std::type_info comparison goes on to
+// compare the class names, which a CData node would otherwise pay for at the
+// test for XMLElement. Equal addresses mean the same class; where they differ
+// (a class's type_info held twice across modules), == has the last word.
+inline NodeClass nodeClassOf(const XMLElement& node) {
+    const std::type_info& type = typeid(node);
+    if (&type == &typeid(XMLElement))
+        return NodeClass::Element;
+    if (&type == &typeid(XMLCData))
+        return NodeClass::CData;
+    if (type == typeid(XMLElement))
+        return NodeClass::Element;
+    if (type == typeid(XMLCData))
+        return NodeClass::CData;
+    return NodeClass::Foreign;
+}
 
 // A new, empty node of a library class, owned by the caller, its memory from
 // `store` (null: the heap); null for Foreign.
