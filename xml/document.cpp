@@ -105,9 +105,12 @@ namespace {
 
 // Destroys a node whose lists are already empty, its memory freed through
 // `released`. A class derived outside the library may bring its own
-// operator delete, so it is deleted as it asks.
+// operator delete, so it is deleted as it asks. Its parent may be gone by
+// now (a tree is freed from the top), so its destructor meets `parent` null
+// rather than pointing at freed memory.
 void destroyEmptied(XMLElement* node, BlockRelease& released) {
     if (nodeClassOf(*node) == NodeClass::Foreign) {
+        node->parent = nullptr;
         delete node;
         return;
     }

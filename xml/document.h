@@ -52,6 +52,7 @@
 #include <exception>
 #include <istream>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -166,6 +167,20 @@ public:
     // Frees the memory of a node whose constructor threw.
     static void operator delete(void* block, NodeStore&) noexcept { releaseBlock(block); }
     static void operator delete(void*, void*) noexcept {}
+    // A derived class aligned beyond what plain `new` gives lives on the heap
+    // as such classes do, with no prefix, wherever it was asked for.
+    static void* operator new(std::size_t size, std::align_val_t alignment) {
+        return ::operator new(size, alignment);
+    }
+    static void* operator new(std::size_t size, std::align_val_t alignment, NodeStore&) {
+        return ::operator new(size, alignment);
+    }
+    static void operator delete(void* block, std::align_val_t alignment) noexcept {
+        ::operator delete(block, alignment);
+    }
+    static void operator delete(void* block, std::align_val_t alignment, NodeStore&) noexcept {
+        ::operator delete(block, alignment);
+    }
 
     // Appends a copy of the attribute after the existing ones.
     void appendAttribute(const XMLAttribute& attribute);
@@ -176,7 +191,10 @@ public:
     // before the bytes, so lookups stay cheap on long attribute lists.
     const char* findAttribute(const char* attributeName) const;
     // Empties name and text, resets dataBracket and parent, and deletes every
-    // attribute and the whole subtree.
+    // attribute and the whole subtree. The subtree is taken apart from the top
+    // without recursion: the destructor of a class derived from XMLElement
+    // meets its node's attributes and children already taken away and its
+    // `parent` null.
     void clear();
 
 protected:

@@ -39,6 +39,8 @@ class NodeList {
         explicit Link(Args&&... args)
             : LinkBase{nullptr, nullptr}, value(std::forward<Args>(args)...) {}
     };
+    static_assert(alignof(Link) <= BlockAlignment,
+                  "a NodeList entry may not need more alignment than plain new gives");
 
     template <bool Const>
     class Iterator {

@@ -35,7 +35,7 @@ constexpr std::size_t LargePagesAfter = std::size_t{2} << 20;
 constexpr int32_t StoreShare = int32_t{1} << 30;
 static_assert(LastPageBytes / BlockAlignment < StoreShare, "a page never holds StoreShare blocks");
 
-std::size_t roundUp(std::size_t bytes) {
+constexpr std::size_t roundUp(std::size_t bytes) {
     return (bytes + BlockAlignment - 1) & ~(BlockAlignment - 1);
 }
 
@@ -54,7 +54,16 @@ namespace {
 using Page = detail::NodePage;
 
 constexpr std::size_t PrefixBytes = BlockPrefixBytes;
-constexpr std::size_t PageHeadBytes = (sizeof(Page) + BlockAlignment - 1) & ~(BlockAlignment - 1);
+// A block's prefix sits just before it, so a slot (prefix and block, rounded
+// to the alignment) starts PrefixBytes short of an aligned address, and the
+// first one just after the page's head.
+constexpr std::size_t PageHeadBytes = roundUp(sizeof(Page) + PrefixBytes) - PrefixBytes;
+// A heap block is preceded by a whole alignment's worth, the prefix at its end.
+constexpr std::size_t HeapLeadBytes = BlockAlignment;
+// Heap pages and blocks are asked for aligned: some C libraries (32-bit
+// Windows) hand out less than plain `new` promises. Where they do not, this
+// is an ordinary malloc.
+constexpr std::align_val_t HeapAlignment{BlockAlignment};
 
 char* firstBlockOf(Page* page) {
     return reinterpret_cast<char*>(page) + PageHeadBytes;
@@ -104,7 +113,7 @@ void freePage(Page* page) noexcept {
     if (mappedBytes)
         unmapPages(page, mappedBytes);
     else
-        ::operator delete(page);
+        ::operator delete(page, HeapAlignment);
 }
 
 // Unmaps the end of a mapped page past `used`, whole system pages of it, and
@@ -128,10 +137,10 @@ void dropShare(Page* page, int32_t count) noexcept {
         freePage(page);
 }
 
-// Writes the prefix naming `page` and returns the block behind it.
-void* stampBlock(char* memory, Page* page) {
-    std::memcpy(memory, &page, sizeof page);
-    return memory + PrefixBytes;
+// Writes the prefix naming `page` at the start of `slot` and returns the block behind it.
+void* stampBlock(char* slot, Page* page) {
+    std::memcpy(slot, &page, sizeof page);
+    return slot + PrefixBytes;
 }
 
 }  // namespace
@@ -168,7 +177,7 @@ void NodeStore::startPage(std::size_t blockBytes) {
     if (!mapped) {
         pageBytes =
             nextPageBytes_ == 0 ? FirstPageBytes : std::min(nextPageBytes_ * 2, LastPageBytes);
-        memory = ::operator new(pageBytes);
+        memory = ::operator new(pageBytes, HeapAlignment);
         nextPageBytes_ = pageBytes;
         heapPageBytes_ += pageBytes;
     }
@@ -201,9 +210,10 @@ void NodeStore::retirePage() noexcept {
 }
 
 void* allocateHeapBlock(std::size_t size) {
-    if (size > std::numeric_limits<std::size_t>::max() - PrefixBytes)
+    if (size > std::numeric_limits<std::size_t>::max() - HeapLeadBytes)
         throw std::bad_alloc();
-    return stampBlock(static_cast<char*>(::operator new(size + PrefixBytes)), nullptr);
+    char* memory = static_cast<char*>(::operator new(size + HeapLeadBytes, HeapAlignment));
+    return stampBlock(memory + HeapLeadBytes - PrefixBytes, nullptr);
 }
 
 void releaseBlock(void* block) noexcept {
@@ -215,7 +225,7 @@ void releaseBlock(void* block) noexcept {
     if (page)
         dropShare(page, 1);
     else
-        ::operator delete(prefix);
+        ::operator delete(static_cast<char*>(block) - HeapLeadBytes, HeapAlignment);
 }
 
 void BlockRelease::flush() noexcept {

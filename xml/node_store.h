@@ -41,12 +41,14 @@ namespace detail {
 struct NodePage;  // the head of one page; defined where pages are made
 }  // namespace detail
 
-// Alignment of every block: enough for the library's nodes, links and records.
-inline constexpr std::size_t BlockAlignment = 8;
-// The word before every block that names its page (null for the heap),
-// padded to the alignment.
-inline constexpr std::size_t BlockPrefixBytes = BlockAlignment;
-static_assert(sizeof(void*) <= BlockPrefixBytes, "a page address fits the prefix");
+// Alignment of every block: what plain `new` gives, so a node class derived
+// outside the library may hold any member that plain `new` would align. The
+// library's own nodes, links and records come in multiples of it (prefix
+// included) on 64-bit systems, so it costs them no padding there.
+inline constexpr std::size_t BlockAlignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
+// The word before every block that names its page (null for the heap).
+inline constexpr std::size_t BlockPrefixBytes = sizeof(void*);
+static_assert(BlockPrefixBytes < BlockAlignment, "the prefix fits before an aligned block");
 // Larger blocks go to the heap: a page holds many nodes, not one big thing.
 inline constexpr std::size_t LargestStoredBlock = 512;
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -90,4 +91,24 @@ void operator delete(void* block, const std::nothrow_t&) noexcept {
 
 void operator delete[](void* block, const std::nothrow_t&) noexcept {
     std::free(block);
+}
+
+// Aligned requests are seen alike: the block comes from the counting
+// operator new above, with room to align it and, just before it, the address
+// to free.
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    const auto align = static_cast<std::size_t>(alignment);
+    char* raw = static_cast<char*>(operator new(size + align + sizeof(void*)));
+    const auto start = reinterpret_cast<std::uintptr_t>(raw + sizeof(void*));
+    char* block = raw + sizeof(void*) + ((align - start % align) % align);
+    std::memcpy(block - sizeof raw, &raw, sizeof raw);
+    return block;
+}
+
+void operator delete(void* block, std::align_val_t) noexcept {
+    if (!block)
+        return;
+    char* raw;
+    std::memcpy(&raw, static_cast<char*>(block) - sizeof raw, sizeof raw);
+    std::free(raw);
 }

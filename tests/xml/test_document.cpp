@@ -266,6 +266,31 @@ TEST(Element, CloneUsesTheVirtualCloneOfForeignClasses) {
     EXPECT_EQ(copied->parent, copy.get());
 }
 
+// Notes, as it dies, the name of the parent it still points to.
+class WatchedElement : public XMLElement {
+public:
+    explicit WatchedElement(std::vector<std::string>& parents) : parents_(parents) {}
+    ~WatchedElement() override { parents_.push_back(parent ? parent->name : "(none)"); }
+    std::unique_ptr<XMLElement> clone() const override {
+        return std::make_unique<WatchedElement>(parents_);
+    }
+
+private:
+    std::vector<std::string>& parents_;
+};
+
+TEST(Element, ForeignDestructorsMeetNoFreedParent) {
+    // A tree is freed from the top: by the time a grandchild dies its parent
+    // is gone, and reading it would read freed memory (the sanitizer build).
+    std::vector<std::string> parents;
+    auto top = std::make_unique<XMLElement>("top");
+    top->appendChild(std::make_unique<XMLElement>("middle"))
+        ->appendChild(std::make_unique<WatchedElement>(parents));
+    top->appendChild(std::make_unique<WatchedElement>(parents));
+    top.reset();
+    EXPECT_EQ(parents, (std::vector<std::string>{"(none)", "(none)"}));
+}
+
 TEST(Element, ClearEmptiesEverything) {
     XMLElement parent("p");
     XMLElement* element = parent.appendChild(std::make_unique<XMLElement>("e"));

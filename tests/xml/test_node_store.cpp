@@ -155,6 +155,43 @@ TEST(NodeList, DrainHandsOutInOrderAndFreesTheRest) {
 
 // A child taken out of a parsed tree (moved out of its entry, or kept while
 // its entry is erased) lives on its own after the document is gone.
+// Node classes derived outside the library, one as aligned as plain `new`
+// must make it and one beyond that.
+struct Lanes {
+    alignas(16) float lane[4];
+};
+struct TintedElement : XMLElement {
+    Lanes colour{};
+};
+struct alignas(64) LinedElement : XMLElement {};
+
+bool alignedFor(const void* address, std::size_t alignment) {
+    return reinterpret_cast<std::uintptr_t>(address) % alignment == 0;
+}
+
+TEST(NodeStore, BlocksAreAlignedAsTheirClassesNeed) {
+    NodeStore store;
+    std::vector<std::pair<NodePtr, std::size_t>> nodes;  // each with the alignment it needs
+    NodeList<Lanes> lanes;
+    for (int round = 0; round < 3; ++round) {  // library blocks between them in the page
+        nodes.emplace_back(std::make_unique<TintedElement>(), alignof(TintedElement));
+        nodes.emplace_back(new (store) TintedElement(), alignof(TintedElement));
+        nodes.emplace_back(new (store) XMLElement("odd"), alignof(XMLElement));
+        nodes.emplace_back(std::make_unique<LinedElement>(), alignof(LinedElement));
+        nodes.emplace_back(new (store) LinedElement(), alignof(LinedElement));
+        lanes.emplace_back();
+        lanes.emplaceBackIn(&store);
+    }
+    for (const auto& [node, alignment] : nodes)
+        EXPECT_TRUE(alignedFor(node.get(), alignment)) << node.get() << " " << alignment;
+    for (const Lanes& entry : lanes)
+        EXPECT_TRUE(alignedFor(&entry, alignof(Lanes))) << &entry;
+    XMLDocument document;  // and they free alike inside a parsed tree
+    document.parseMarkup(Game);
+    for (auto& entry : nodes)
+        document.root().appendChild(std::move(entry.first));
+}
+
 TEST(NodeStore, ChildrenOutliveTheirDocument) {
     NodePtr moved;
     NodePtr fromErased;
