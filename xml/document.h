@@ -133,7 +133,9 @@ public:
     virtual std::ostream& print(std::ostream& out, int32_t depth) const;
     // Writes this node and its subtree as one binary node record (type tag,
     // body, child count, child records; see xml/node_stream.h). `out` must be
-    // in binary mode; its state is never tested.
+    // in binary mode; its state is never tested. A name, text or value of
+    // 2^31 bytes or more (or as many attributes or children) has no length
+    // field to hold it: `out` is marked bad there and the record is not finished.
     virtual void writeBinary(std::ostream& out) const;
     // Reads one record body (name, data bracket, text, attributes) into this
     // node: replaces name, text and dataBracket, appends the attributes. Reads

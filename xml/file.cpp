@@ -143,6 +143,10 @@ void loadMarkupFrom(XMLDocument& document, BoundedInput& input, std::uint64_t ex
 
 std::unique_ptr<XMLElement> loadBinaryFrom(BoundedInput& input, const std::string& source) {
     std::istream in(&input);
+    // The input passes on only a source's running out of memory; with badbit
+    // in the mask the reader lets it through to be reported as such, where
+    // it would otherwise take it for the end of the data.
+    in.exceptions(std::ios::badbit);
     std::unique_ptr<XMLElement> tree;
     try {
         tree = readTree(in);

@@ -25,7 +25,7 @@ constexpr std::streamsize InlinePullBytes = 16;
 
 // Writes the length and then every byte of `text`, zero bytes included.
 void writeString(std::ostream& out, const std::string& text) {
-    writeInt32(out, static_cast<int32_t>(text.size()));
+    writeLength(out, text.size());
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
@@ -74,11 +74,18 @@ void writeInt32(std::ostream& out, int32_t value) {
     out.write(bytes, static_cast<std::streamsize>(Int32Bytes));
 }
 
+void writeLength(std::ostream& out, std::size_t length) {
+    if (length > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
+        out.setstate(std::ios::badbit);
+    else
+        writeInt32(out, static_cast<int32_t>(length));
+}
+
 void writeBody(std::ostream& out, const XMLElement& node) {
     writeString(out, node.name);
     writeInt32(out, node.dataBracket);
     writeString(out, node.text);
-    writeInt32(out, static_cast<int32_t>(node.attributes.size()));
+    writeLength(out, node.attributes.size());
     for (const XMLAttribute& attribute : node.attributes) {
         writeString(out, attribute.name);
         writeString(out, attribute.value);

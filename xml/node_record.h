@@ -28,6 +28,10 @@ inline constexpr std::size_t ReadChunkBytes = 64 * 1024;
 
 // Writes `value` as 4 little-endian bytes in one write.
 void writeInt32(std::ostream& out, int32_t value);
+// Writes a length or count into its signed 32-bit field. One of 2^31 or more
+// has no field that reads back: instead of writing a record that reads back
+// wrong, it marks `out` bad (so a file being saved keeps its old content).
+void writeLength(std::ostream& out, std::size_t length);
 
 // Writes a record's body: name, data bracket, text and attributes.
 void writeBody(std::ostream& out, const XMLElement& node);

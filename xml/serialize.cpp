@@ -155,7 +155,7 @@ void writeRecordHead(std::ostream& out, const XMLElement& node,
         if (*child)  // a hand-edited null entry has no record, and is not counted
             pending.push_back(child->get());
     }
-    writeInt32(out, static_cast<int32_t>(pending.size() - firstPending));
+    writeLength(out, pending.size() - firstPending);
 }
 
 }  // namespace

@@ -29,6 +29,8 @@
 namespace fs = std::filesystem;
 namespace messages = tarvik::xml::messages;
 using tarvik::xml::loadBinary;
+using tarvik::xml::loadBinaryStream;
+using tarvik::xml::loadMarkupStream;
 using tarvik::xml::LoadOptions;
 using tarvik::xml::saveBinary;
 using tarvik::xml::saveText;
@@ -402,6 +404,41 @@ TEST(Files, RunningOutOfMemoryNamesTheFile) {
         });
         EXPECT_STREQ(error.what(), messages::OutOfMemory);
         EXPECT_EQ(error.source(), path);
+    }
+}
+
+// A source that runs out of memory after its first bytes, as one that
+// decompresses might: both stream loaders say so, not that the data ended.
+class ExhaustedSource : public std::stringbuf {
+public:
+    explicit ExhaustedSource(const std::string& bytes) : std::stringbuf(bytes, std::ios::in) {}
+
+protected:
+    int_type underflow() override {
+        const int_type next = std::stringbuf::underflow();
+        if (traits_type::eq_int_type(next, traits_type::eof()))
+            throw std::bad_alloc();
+        return next;
+    }
+};
+
+TEST(Files, ASourceOutOfMemoryIsReportedAsSuch) {
+    std::ostringstream record;
+    XMLElement("named").writeBinary(record);
+    for (bool binary : {true, false}) {
+        SCOPED_TRACE(binary);
+        ExhaustedSource source(binary ? record.str().substr(0, 10) : "<a><b");
+        std::istream in(&source);
+        const XMLException error = thrownBy([&] {
+            if (binary) {
+                loadBinaryStream(in, "pipe");
+            } else {
+                XMLDocument document;
+                loadMarkupStream(document, in, "pipe");
+            }
+        });
+        EXPECT_STREQ(error.what(), messages::OutOfMemory);
+        EXPECT_EQ(error.source(), "pipe");
     }
 }
 

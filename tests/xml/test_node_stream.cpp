@@ -17,6 +17,7 @@
 #include "support/trees.h"
 #include "xml/document.h"
 #include "xml/messages.h"
+#include "xml/node_record.h"
 #include "xml/node_stream.h"
 
 namespace messages = tarvik::xml::messages;
@@ -329,6 +330,20 @@ TEST(ReadTree, LeavesTheStreamGoodAfterACompleteRecord) {
     EXPECT_TRUE(in.good());
     EXPECT_THROW(readTree(in), XMLException);
     EXPECT_TRUE(in.eof() && in.fail());
+}
+
+// A length of 2^31 or more has no field: the writer fails the stream rather
+// than write one that reads back as another length.
+TEST(WriteBinary, ALengthWithoutAFieldFailsTheStream) {
+    constexpr std::size_t Largest = 0x7FFFFFFF;
+    std::ostringstream fits;
+    tarvik::xml::writeLength(fits, Largest);
+    EXPECT_TRUE(fits.good());
+    EXPECT_EQ(fits.str(), std::string("\xFF\xFF\xFF\x7F"));
+    std::ostringstream over;
+    tarvik::xml::writeLength(over, Largest + 1);
+    EXPECT_TRUE(over.bad());
+    EXPECT_TRUE(over.str().empty());
 }
 
 TEST(ReadTree, AStreamThatRaisesPassesItsExceptionOn) {
