@@ -20,7 +20,7 @@ constexpr int32_t MaxWindowStep = int32_t{1} << 16;
 
 static_assert(MaxPatternLength - 1 + MaxWindowStep > 0, "window sizes must fit in 32 bits");
 
-unsigned char byteAt(const char* text, int32_t index) {
+unsigned char byteAt(const char* text, int64_t index) {
     return static_cast<unsigned char>(text[index]);
 }
 
@@ -93,7 +93,9 @@ const char* SkipTable::search(const char* text, int32_t count) const {
         return nullptr;
     const int32_t last = length - 1;
     const unsigned char lastByte = byteAt(pattern, last);
-    for (int32_t pos = last; pos < count; pos += shift[byteAt(text, pos)]) {
+    // 64-bit: a step from near the end of a count close to INT32_MAX must
+    // not wrap around to before the text.
+    for (int64_t pos = last; pos < count; pos += shift[byteAt(text, pos)]) {
         if (byteAt(text, pos) == lastByte && std::memcmp(text + pos - last, pattern, last) == 0)
             return text + pos - last;
     }

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "support/text_checks.h"
 #include "xml/document.h"
@@ -129,6 +134,24 @@ TEST(SkipTable, SearchReadsOnlyCountBytes) {
     table.build("-->", 3);
     EXPECT_EQ(table.search(buffer.get(), sizeof bytes), buffer.get() + 3);
     EXPECT_EQ(table.search(buffer.get(), sizeof bytes - 1), nullptr);
+}
+
+TEST(SkipTable, SearchNearTheLargestCountStaysInTheText) {
+#if defined(__linux__)
+    // The last step from within one shift of INT32_MAX must not wrap around
+    // to before the text. The bytes: a reservation of zeros, never backed.
+    const auto bytes = static_cast<std::size_t>(INT32_MAX);
+    void* zeros =
+        mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(zeros, MAP_FAILED);
+    const std::string pattern(300, 'x');
+    SkipTable table;
+    table.build(pattern.data(), static_cast<int32_t>(pattern.size()));
+    EXPECT_EQ(table.search(static_cast<const char*>(zeros), INT32_MAX), nullptr);
+    munmap(zeros, bytes);
+#else
+    GTEST_SKIP() << "needs a large reservation (mmap)";
+#endif
 }
 
 struct FindCase {
