@@ -21,6 +21,7 @@
 
 #include "support/allocation_probe.h"
 #include "support/record_bytes.h"
+#include "support/throwing_buffer.h"
 #include "support/trees.h"
 #include "xml/document.h"
 #include "xml/file.h"
@@ -409,18 +410,7 @@ TEST(Files, RunningOutOfMemoryNamesTheFile) {
 
 // A source that runs out of memory after its first bytes, as one that
 // decompresses might: both stream loaders say so, not that the data ended.
-class ExhaustedSource : public std::stringbuf {
-public:
-    explicit ExhaustedSource(const std::string& bytes) : std::stringbuf(bytes, std::ios::in) {}
-
-protected:
-    int_type underflow() override {
-        const int_type next = std::stringbuf::underflow();
-        if (traits_type::eq_int_type(next, traits_type::eof()))
-            throw std::bad_alloc();
-        return next;
-    }
-};
+using ExhaustedSource = testing_support::ThrowingBuffer<std::bad_alloc>;
 
 TEST(Files, ASourceOutOfMemoryIsReportedAsSuch) {
     std::ostringstream record;

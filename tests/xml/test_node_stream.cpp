@@ -14,6 +14,7 @@
 
 #include "support/allocation_probe.h"
 #include "support/record_bytes.h"
+#include "support/throwing_buffer.h"
 #include "support/trees.h"
 #include "xml/document.h"
 #include "xml/messages.h"
@@ -287,19 +288,12 @@ TEST(ReadTree, DeepHostileNestingEndsInACleanException) {
     EXPECT_TRUE(throwsAt(bytes, messages::StreamTruncated, static_cast<int64_t>(bytes.size())));
 }
 
-// A stream buffer that hands out `bytes` and then throws instead of
-// reporting the end.
-class ThrowingBuffer : public std::stringbuf {
+// A buffer that loses its device after the bytes it was given.
+class ThrowingBuffer : public testing_support::ThrowingBuffer<std::runtime_error> {
 public:
-    explicit ThrowingBuffer(const std::string& bytes) : std::stringbuf(bytes, std::ios::in) {}
-
-protected:
-    int_type underflow() override {
-        const int_type next = std::stringbuf::underflow();
-        if (traits_type::eq_int_type(next, traits_type::eof()))
-            throw std::runtime_error("device lost");
-        return next;
-    }
+    explicit ThrowingBuffer(const std::string& bytes)
+        : testing_support::ThrowingBuffer<std::runtime_error>(bytes,
+                                                              std::runtime_error("device lost")) {}
 };
 
 // As with istream::read: a buffer that throws leaves the stream bad and
