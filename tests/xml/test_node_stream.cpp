@@ -289,18 +289,14 @@ TEST(ReadTree, DeepHostileNestingEndsInACleanException) {
 }
 
 // A buffer that loses its device after the bytes it was given.
-class ThrowingBuffer : public testing_support::ThrowingBuffer<std::runtime_error> {
-public:
-    explicit ThrowingBuffer(const std::string& bytes)
-        : testing_support::ThrowingBuffer<std::runtime_error>(bytes,
-                                                              std::runtime_error("device lost")) {}
-};
+using ThrowingBuffer = testing_support::ThrowingBuffer<std::runtime_error>;
+const std::runtime_error DeviceLost("device lost");
 
 // As with istream::read: a buffer that throws leaves the stream bad and
 // nothing escapes, unless the stream asks for exceptions on badbit.
 TEST(ReadTree, AThrowingBufferMakesTheStreamBad) {
     const std::string bytes = sampleRecord().bytes();
-    ThrowingBuffer quiet(bytes.substr(0, 30));
+    ThrowingBuffer quiet(bytes.substr(0, 30), DeviceLost);
     std::istream in(&quiet);
     try {
         readTree(in);
@@ -310,7 +306,7 @@ TEST(ReadTree, AThrowingBufferMakesTheStreamBad) {
     }
     EXPECT_TRUE(in.bad());
 
-    ThrowingBuffer loud(bytes.substr(0, 30));
+    ThrowingBuffer loud(bytes.substr(0, 30), DeviceLost);
     std::istream raising(&loud);
     raising.exceptions(std::ios::badbit);
     EXPECT_THROW(readTree(raising), std::runtime_error);
