@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <climits>
 #endif
 
 namespace tarvik::xml {
@@ -40,12 +40,25 @@ XMLException writeError(const std::string& path) {
     return error;
 }
 
+#ifndef _WIN32
+// Bytes of the target's own name a temporary name keeps: file names end at
+// 255 bytes, and the suffix must still fit after a target of that length.
+constexpr std::size_t TemporaryNameKeeps = 200;
+#endif
+
 // "<path>.tmp-<8 hex digits>": beside the target, so the rename stays on one
-// file system and is atomic.
+// file system and is atomic. Off Windows, where a name is bytes, a long name
+// is cut so that the suffix still fits.
 std::string temporaryNameFor(const std::string& path, std::random_device& random) {
     char digits[TemporaryNameDigits + 1];
     std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(random()));
-    return path + TemporarySuffix + digits;
+    std::string name = path;
+#ifndef _WIN32
+    const std::size_t nameStart = name.rfind('/') + 1;  // npos + 1 is 0: no directory
+    if (name.size() - nameStart > TemporaryNameKeeps)
+        name.resize(nameStart + TemporaryNameKeeps);
+#endif
+    return name + TemporarySuffix + digits;
 }
 
 #ifdef _WIN32
@@ -108,6 +121,7 @@ private:
 struct Target {
     std::string path;
     bool inPlace = false;  // no regular file: written where it stands
+    bool writable = true;  // a read-only file refuses MoveFileExW on its own
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
 };
 
@@ -116,6 +130,10 @@ Target targetOf(const std::string& path) {
     target.path = path;
     target.attributes = GetFileAttributesW(widePath(path).c_str());
     return target;
+}
+
+bool createNew(OutputFile& file, const std::string& path, const Target&) {
+    return file.createNew(path);
 }
 
 bool openInPlace(OutputFile&, const Target&) {
@@ -143,8 +161,15 @@ void flushDirectoryOf(const Target&) {}  // MOVEFILE_WRITE_THROUGH covers the re
 // New files get read and write for everyone, less the process's umask, as an
 // ordinary open would give them.
 constexpr mode_t NewFileMode = 0666;
+// The replacement of an existing file is its writer's alone until it is
+// written and takes the old file's owner and mode: nobody else may open it
+// earlier and read on.
+constexpr mode_t PrivateFileMode = 0600;
 // The permission bits, set-id and sticky bits of a mode.
 constexpr mode_t PermissionBits = 07777;
+// Symbolic links followed to the file they name before giving up, as the
+// system gives up on a path (ELOOP).
+constexpr int LinkHops = 40;
 
 class OutputFile {
 public:
@@ -153,8 +178,8 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    bool createNew(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NewFileMode);
+    bool createNew(const std::string& path, mode_t mode) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         return fd_ >= 0;
     }
     bool openExisting(const std::string& path) {
@@ -175,6 +200,11 @@ public:
         return true;
     }
     bool flushToDisk() { return ::fsync(fd_) == 0; }
+    // Best effort: only a privileged process may give a file to another user.
+    void setOwner(uid_t owner, gid_t group) {
+        if (::fchown(fd_, owner, group) != 0)
+            (void)::fchown(fd_, static_cast<uid_t>(-1), group);  // the group, at least
+    }
     void setMode(mode_t mode) { ::fchmod(fd_, mode); }
     bool close() {
         if (fd_ < 0)
@@ -192,35 +222,73 @@ struct Target {
     std::string path;
     bool inPlace = false;  // no regular file: written where it stands
     bool exists = false;
+    bool writable = true;  // false: this process may not change the file
     mode_t mode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
 };
 
-// A symbolic link is resolved, so the file it names is replaced, not the link.
+// The directory part of `path`, ending in '/', or "" for a bare name.
+std::string directoryOf(const std::string& path) {
+    const std::string::size_type slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Follows symbolic links from `path` to the path of the file they name,
+// which need not exist yet (a dangling link names the file to create).
+// Empty after too many links (a loop).
+std::string followLinks(std::string path) {
+    for (int hop = 0; hop < LinkHops; ++hop) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return path;
+        std::vector<char> link(static_cast<std::size_t>(PATH_MAX) + 1);
+        const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= link.size())
+            return std::string();
+        const std::string named(link.data(), static_cast<std::size_t>(length));
+        path = named.front() == '/' ? named : directoryOf(path) + named;
+    }
+    return std::string();
+}
+
+// A symbolic link is followed, so the file it names is replaced, not the link.
 Target targetOf(const std::string& path) {
     Target target;
-    target.path = path;
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            target.path = resolved;
-            std::free(resolved);
-        }
+    target.path = followLinks(path);
+    if (target.path.empty()) {
+        target.path = path;
+        target.writable = false;
+        return target;
     }
+    struct stat status {};
     if (::stat(target.path.c_str(), &status) == 0) {
         target.exists = true;
         target.inPlace = !S_ISREG(status.st_mode);
         target.mode = status.st_mode & PermissionBits;
+        target.owner = status.st_uid;
+        target.group = status.st_gid;
+        // The rename needs only the directory's permission; a file this
+        // process may not write is refused, as opening it would be.
+        target.writable = ::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) == 0;
     }
     return target;
+}
+
+bool createNew(OutputFile& file, const std::string& path, const Target& target) {
+    return file.createNew(path, target.exists ? PrivateFileMode : NewFileMode);
 }
 
 bool openInPlace(OutputFile& file, const Target& target) {
     return file.openExisting(target.path);
 }
 
+// Owner first: a change of owner clears the set-id bits that the mode restores.
 void keepPermissions(OutputFile& file, const std::string&, const Target& target) {
-    if (target.exists)
-        file.setMode(target.mode);  // best effort: a failure leaves the umask's bits
+    if (!target.exists)
+        return;
+    file.setOwner(target.owner, target.group);
+    file.setMode(target.mode);  // best effort: a failure leaves the file its owner's alone
 }
 
 bool moveOver(const std::string& temporary, const Target& target) {
@@ -234,10 +302,8 @@ void removeFile(const std::string& path) {
 // The rename lives in the directory: flushing it makes the new name durable.
 // Best effort, since not every file system can flush a directory.
 void flushDirectoryOf(const Target& target) {
-    const std::string::size_type slash = target.path.rfind('/');
-    const std::string directory =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : target.path.substr(0, slash));
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_CLOEXEC);
+    const std::string directory = directoryOf(target.path);
+    const int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -295,7 +361,7 @@ bool createTemporary(OutputFile& file, const Target& target, std::string& tempor
     std::random_device random;
     for (int attempt = 0; attempt < TemporaryNameTries; ++attempt) {
         temporary = temporaryNameFor(target.path, random);
-        if (file.createNew(temporary))
+        if (createNew(file, temporary, target))
             return true;
         if (!file.nameWasTaken())
             return false;
@@ -317,6 +383,8 @@ void writeInPlace(const Target& target, const std::string& path,
 
 void replaceFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
     const Target target = targetOf(path);
+    if (!target.writable)
+        throw writeError(path);
     if (target.inPlace) {
         writeInPlace(target, path, write);
         return;
@@ -327,8 +395,10 @@ void replaceFile(const std::string& path, const std::function<void(std::ostream&
         throw writeError(path);
     bool done = false;
     try {
-        keepPermissions(file, temporary, target);
+        // The new bytes stay private to this process until they are all
+        // there; only then does the file take the old one's owner and mode.
         done = fill(file, write) && file.flushToDisk();
+        keepPermissions(file, temporary, target);
         done = file.close() && done;
         done = done && moveOver(temporary, target);
     } catch (...) {

@@ -14,11 +14,14 @@ namespace tarvik::xml {
 // one step (rename, MoveFileExW). On any failure the temporary file is
 // removed and `path` is left as it was, then XMLException
 // messages::CannotWriteFile naming the path is thrown; an exception from
-// `write` itself is passed on after the same cleaning up. An existing
-// target's permission bits are kept (POSIX); a symbolic link is followed, so
-// the file it names is replaced and the link stays. A target that exists but
-// is no regular file (a device, a FIFO) cannot be replaced and is written in
-// place, as before.
+// `write` itself is passed on after the same cleaning up. A file the process
+// may not write is refused as opening it would be, although the rename
+// itself would need only the directory. An existing target's permission bits
+// are kept, and its owner and group as far as the process may give them
+// (POSIX); until then the new file is its writer's alone. A symbolic link is
+// followed, dangling or not, so the file it names is replaced (or made) and
+// the link stays. A target that exists but is no regular file (a device, a
+// FIFO) cannot be replaced and is written in place, as before.
 void replaceFile(const std::string& path, const std::function<void(std::ostream&)>& write);
 
 }  // namespace tarvik::xml

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -273,6 +274,131 @@ TEST(Files, SavingKeepsTheFilesPermissions) {
     GTEST_SKIP() << "POSIX permission bits";
 #endif
 }
+
+#ifdef __linux__
+// The user and group "nobody" of Linux systems.
+constexpr uid_t Nobody = 65534;
+constexpr gid_t NoGroup = 65534;
+
+// Runs `action` where file permissions apply: here, or, when this process is
+// root (which may write any file), in a child process turned into nobody.
+// Gives what `action` returned.
+template <typename Action>
+bool withoutPrivilege(Action action) {
+    if (geteuid() != 0)
+        return action();
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(setgid(NoGroup) == 0 && setuid(Nobody) == 0 && action() ? 0 : 1);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// The mode of the temporary file beside `path` while a save writes it.
+class ModeWatcher : public XMLElement {
+public:
+    explicit ModeWatcher(std::string path) : XMLElement("a"), path_(std::move(path)) {}
+    void writeBinary(std::ostream& out) const override {
+        for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) {
+            struct stat status {};
+            if (entry.path().string() != path_ && stat(entry.path().c_str(), &status) == 0)
+                mode = status.st_mode & 07777;
+        }
+        XMLElement::writeBinary(out);
+    }
+    mutable mode_t mode = 0;
+
+private:
+    std::string path_;
+};
+
+TEST(Files, AFileTheProcessMayNotWriteIsNotReplaced) {
+    TempDir dir;
+    const std::string path = dir.file("game.sav");
+    putFile(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(fs::path(path).parent_path().c_str(), 0777), 0);  // the rename could
+    EXPECT_TRUE(withoutPrivilege([&] {
+        try {
+            saveBinary(XMLElement("a"), path);
+        } catch (const XMLException& error) {
+            return std::string(error.what()) == messages::CannotWriteFile;
+        }
+        return false;
+    }));
+    EXPECT_EQ(fileBytes(path), "old");
+    EXPECT_EQ(entriesOf(fs::path(path).parent_path()), std::vector<std::string>{"game.sav"});
+}
+
+TEST(Files, AReplacementIsPrivateUntilItTakesTheOwnerAndMode) {
+    TempDir dir;
+    const std::string path = dir.file("game.sav");
+    putFile(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(path.c_str(), Nobody, NoGroup), 0);
+    }
+    const ModeWatcher tree(path);
+    saveBinary(tree, path);
+    EXPECT_EQ(tree.mode, 0600u);
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0644u);
+    if (root) {
+        EXPECT_EQ(status.st_uid, Nobody);
+        EXPECT_EQ(status.st_gid, NoGroup);
+    }
+}
+
+// Symbolic links are followed to the file they name, which a save replaces or
+// makes; the links stay links.
+TEST(Files, SavingThroughLinksWritesTheFileTheyName) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  // link, what it names
+        const char* file;                                        // where the bytes go
+        bool fileExists;
+    } cases[] = {
+        {"to a file", {{"link", "game.sav"}}, "game.sav", true},
+        {"dangling", {{"link", "game.sav"}}, "game.sav", false},
+        {"relative to its folder",
+         {{"link", "sub/hop"}, {"sub/hop", "game.sav"}},
+         "sub/game.sav",
+         false},
+        {"absolute", {{"link", "@game.sav"}}, "game.sav", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        fs::create_directory(dir.file("sub"));
+        if (c.fileExists)
+            putFile(dir.file(c.file), "old");
+        for (const auto& [link, named] : c.links)
+            fs::create_symlink(named[0] == '@' ? dir.file(named.substr(1)) : named, dir.file(link));
+        saveBinary(XMLElement("a"), dir.file("link"));
+        EXPECT_EQ(fileBytes(dir.file(c.file)), RecordBytes().leaf(1, "a", "").bytes());
+        for (const auto& entry : c.links)
+            EXPECT_TRUE(fs::is_symlink(dir.file(entry.first)));
+    }
+}
+
+TEST(Files, ALinkLoopOrALongNameIsHandled) {
+    TempDir dir;
+    fs::create_symlink("loop2", dir.file("loop1"));
+    fs::create_symlink("loop1", dir.file("loop2"));
+    const XMLException error = thrownBy([&] { saveBinary(XMLElement("a"), dir.file("loop1")); });
+    EXPECT_STREQ(error.what(), messages::CannotWriteFile);
+    EXPECT_TRUE(fs::is_symlink(dir.file("loop1")));
+    // A name at the system's limit leaves no room for a suffix of its own.
+    const std::string longName = dir.file(std::string(250, 'n'));
+    putFile(longName, "old");
+    saveBinary(XMLElement("a"), longName);
+    EXPECT_EQ(fileBytes(longName), RecordBytes().leaf(1, "a", "").bytes());
+    EXPECT_EQ(entriesOf(fs::path(longName).parent_path()).size(), 3u);
+}
+#endif
 
 #ifdef __linux__
 // A 64 KiB tmpfs mounted for one test, or none where mounting is not allowed.
