@@ -277,15 +277,17 @@ std::string braceErrorReason(const std::exception& error, const char* text) {
 }  // namespace
 
 bool XMLDocument::parseBrace(const char* text) {
+    std::string copy;
+    text = textToRead(text ? text : "", false, copy);
     resetRoot();
     lastBraceError_.clear();
     try {
-        readGroup(text ? text : "", root_, 0, &store_);
+        readGroup(text, root_, 0, &store_);
         store_.trim();
     } catch (const std::exception& error) {
         debugOutput(error.what());
         try {
-            lastBraceError_ = braceErrorReason(error, text ? text : "");
+            lastBraceError_ = braceErrorReason(error, text);
         } catch (const std::bad_alloc&) {
             lastBraceError_ = messages::OutOfMemory;  // short enough to need no heap
         }

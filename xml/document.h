@@ -354,7 +354,9 @@ public:
     // xml/brace.h for the grammar). Returns false if the text was refused (an
     // unclosed group, nesting too deep, out of memory): the reason goes to the
     // debugger output and to lastBraceError(), and the root keeps what was
-    // complete before the error.
+    // complete before the error. The text may lie in this document's own
+    // tree (a value read back as a text): it is then copied before the root
+    // is cleared.
     bool parseBrace(const char* text);
 
     // Parses a NUL-terminated markup text (grammar in xml/markup.h) into a
@@ -364,7 +366,8 @@ public:
     // The head starts each call as a new document has it, the encoding =
     // "gb2312" record alone, and each "<?xml" declaration of this text appends
     // to it: what a parse leaves in the root and the head depends only on its
-    // own text, however often the document is parsed.
+    // own text, however often the document is parsed. As with parseBrace,
+    // a text that lies in this document's own tree is copied first.
     void parseMarkup(const char* text);
     // Reads the file at `path` in binary mode, as bounded by `options` (see
     // xml/load_options.h), and parses it with parseMarkup. A UTF-8 byte-order
@@ -435,6 +438,13 @@ private:
     void resetRoot();
     // Gives the head back the one record a new document's head holds.
     void resetHead();
+    // True while the head holds just what a new document's head holds.
+    bool headIsNew() const;
+    // What a parse that first clears the root (and the head, unless it is
+    // new, when `clearsHead`) is to read: `text` itself, or a copy held in
+    // `copy` when the text may lie in what is cleared, as a value of this
+    // document's own tree read back as a text would.
+    const char* textToRead(const char* text, bool clearsHead, std::string& copy) const;
 
     XMLElement root_;
     XMLElement head_;
