@@ -149,6 +149,13 @@ protected:
         // Type tag 0x501: its first byte says "binary", its value names no node.
         const std::string unknownTag("\x01\x05\x00\x00", RecordIntegerSize);
         write("unknown-tag.bin", unknownTag + goodBinary_.substr(RecordIntegerSize));
+        // A bracket whose low byte, the one print writes, is zero.
+        tarvik::xml::XMLElement zeroBracket("a");
+        zeroBracket.dataBracket = 0x100;
+        zeroBracket.text = "x";
+        std::ostringstream zeroOut(std::ios::binary);
+        zeroBracket.writeBinary(zeroOut);
+        write("zero-bracket.bin", zeroOut.str());
     }
     static void TearDownTestSuite() {
         if (!directory_.empty())
@@ -698,6 +705,12 @@ TEST_F(TarvikXmlTool, Utf8ConvertsAtTheTerminalOnly) {
          InputError,
          Nothing,
          contains(StreamTruncatedUtf8)},
+        {"a zero byte in the output is kept, and what follows it",
+         {"from-binary", "--utf8", "@zero-bracket.bin"},
+         "",
+         Success,
+         contains(std::string("[[data\0x\0data]]</a>", 19)),
+         Nothing},
     });
 }
 

@@ -342,7 +342,7 @@ int runFromBinary(const Invocation& invocation, Terminal& terminal) {
 }
 
 // A binary node record opens with its type tag, 1 or 2, as four little-endian
-// bytes; markup text never starts with byte 0x01 or 0x02. The byte is peeked,
+// bytes; markup text seldom starts with byte 0x01 or 0x02. The byte is peeked,
 // not taken, so the loader reads the input from its start.
 bool startsAsBinary(std::istream& in) {
     const int first = in.peek();
@@ -492,10 +492,10 @@ constexpr char CheckHelp[] =
     "FILE:LINE:COLUMN: message for markup text, FILE: byte N: message for a\n"
     "binary node stream, and goes on with the next FILE.\n"
     "FILE is a binary node stream when its first byte is 0x01 or 0x02 (a record\n"
-    "opens with its type tag, 1 or 2, as four little-endian bytes; markup text\n"
-    "never starts with those bytes), and markup text otherwise. Markup text\n"
-    "holding a zero byte or opening with a UTF-16 or UTF-32 byte-order mark is\n"
-    "refused.\n";
+    "opens with its type tag, 1 or 2, as four little-endian bytes), and markup\n"
+    "text otherwise, so markup text opening with such a byte is read as binary\n"
+    "(print reads it as markup). Markup text holding a zero byte or opening with\n"
+    "a UTF-16 or UTF-32 byte-order mark is refused.\n";
 
 constexpr char CheckExitStatus[] =
     "Exit status: 0 every FILE was accepted, 1 one or more were refused or could\n"
