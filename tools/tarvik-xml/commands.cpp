@@ -528,11 +528,12 @@ const Command* findCommand(const std::string& name) {
 constexpr size_t SynopsisWidth = 20;
 
 constexpr char OptionsHelp[] =
-    "  --utf8    the terminal speaks UTF-8: TEXT and standard input are read as\n"
-    "            UTF-8, and everything written is UTF-8. Without it all text is\n"
-    "            GB2312 bytes, as the library holds them, but for messages on\n"
-    "            standard error, which follow the locale (UTF-8 in a UTF-8 one).\n"
-    "            Files are GB2312 always.\n"
+    "  --utf8    the terminal speaks UTF-8: TEXT, given or read from standard\n"
+    "            input, is read as UTF-8, and everything written is UTF-8.\n"
+    "            Without it all text is GB2312 bytes, as the library holds them,\n"
+    "            but for messages on standard error, which follow the locale\n"
+    "            (UTF-8 in a UTF-8 one). Files are GB2312 always, standard input\n"
+    "            read as a FILE (\"-\") too.\n"
     "  --help    show this help, or after a command that command's help\n"
     "  --        end the options: what follows is an argument even if it begins\n"
     "            with \"-\"\n";
