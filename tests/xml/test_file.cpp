@@ -144,10 +144,14 @@ TEST(Files, BinaryRoundTripKeepsEveryByte) {
     EXPECT_TRUE(sameTree(*tree, *loaded));
 }
 
-// Also under a name at the system's limit, which leaves a temporary name no
-// room for a whole suffix of its own.
+// Also, off Windows, under a name at the system's limit of 255 bytes, which
+// leaves a temporary name no room for a whole suffix of its own.
 TEST(Files, SavingReplacesTheFile) {
-    for (const std::string& name : {std::string("tree.bin"), std::string(250, 'n')}) {
+    std::vector<std::string> names{"tree.bin"};
+#ifndef _WIN32
+    names.push_back(std::string(250, 'n'));
+#endif
+    for (const std::string& name : names) {
         TempDir dir;
         const std::string path = dir.file(name);
         putFile(path, std::string(1000, 'x'));
