@@ -105,8 +105,20 @@ std::string wideToUtf8(const std::wstring& text) {
     return fromWide(text.c_str(), Utf8);
 }
 
+// The conversions take a zero byte for the text's end, so the text is
+// converted run by run between its zero bytes, each kept: it is the same
+// byte in GB2312 and UTF-8.
 std::string narrowToUtf8(const std::string& gb2312) {
-    return wideToUtf8(toWide(gb2312.c_str(), Gb2312));
+    std::string utf8;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t zero = gb2312.find('\0', start);
+        utf8 += wideToUtf8(toWide(gb2312.substr(start, zero - start).c_str(), Gb2312));
+        if (zero == std::string::npos)
+            return utf8;
+        utf8 += '\0';
+        start = zero + 1;
+    }
 }
 
 std::string utf8ToNarrow(const std::string& utf8) {

@@ -30,6 +30,7 @@ public:
 // Converts text for a UTF-8 console or log (used off Windows, where the
 // debugger output and message box are standard error).
 std::string wideToUtf8(const std::wstring& text);
+// Zero bytes pass through, and the text after them is converted too.
 std::string narrowToUtf8(const std::string& gb2312);
 // Converts UTF-8 text (from a console or a file) to GB2312. Characters that
 // GB2312 lacks, and bytes that are not UTF-8, become "?". The text ends at its

@@ -306,7 +306,7 @@ bool XMLDocument::headIsNew() const {
 const char* XMLDocument::textToRead(const char* text, bool clearsHead, std::string& copy) const {
     const bool inRoot = !root_.children.empty() || !root_.attributes.empty() ||
                         pointsInto(text, root_.text) || pointsInto(text, root_.name);
-    if (!inRoot && !(clearsHead && !headIsNew()))
+    if (!inRoot && !clearsHead)
         return text;
     copy = text;
     return copy.c_str();

@@ -440,10 +440,10 @@ private:
     void resetHead();
     // True while the head holds just what a new document's head holds.
     bool headIsNew() const;
-    // What a parse that first clears the root (and the head, unless it is
-    // new, when `clearsHead`) is to read: `text` itself, or a copy held in
-    // `copy` when the text may lie in what is cleared, as a value of this
-    // document's own tree read back as a text would.
+    // What a parse that first clears the root (and the head, when
+    // `clearsHead`) is to read: `text` itself, or a copy held in `copy` when
+    // the text may lie in what is cleared, as a value of this document's own
+    // tree read back as a text would.
     const char* textToRead(const char* text, bool clearsHead, std::string& copy) const;
 
     XMLElement root_;

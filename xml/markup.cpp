@@ -452,10 +452,11 @@ const char* passTypeDeclaration(const char* position) {
 // element, so the driver looks for one only at a "<!" that the table gave to
 // the element handler, which costs nothing on documents without one.
 void XMLDocument::parseMarkup(const char* text) {
+    const bool clearsHead = !headIsNew();
     std::string copy;
-    text = textToRead(text ? text : "", true, copy);
+    text = textToRead(text ? text : "", clearsHead, copy);
     resetRoot();
-    if (!headIsNew())
+    if (clearsHead)
         resetHead();
     const char* position = text;
     const char* tokenStart = text;

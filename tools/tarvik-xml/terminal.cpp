@@ -38,23 +38,6 @@ std::size_t completeLength(const char* begin, const char* end) {
     return static_cast<std::size_t>(at - begin);
 }
 
-// Converts `text` run by run between its zero bytes, which a conversion would
-// take for the text's end, and keeps each zero byte: it is the same byte in
-// GB2312 and UTF-8.
-std::string convertAroundZeros(const std::string& text,
-                               std::string (*convert)(const std::string&)) {
-    std::string converted;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t zero = text.find('\0', start);
-        converted += convert(text.substr(start, zero - start));
-        if (zero == std::string::npos)
-            return converted;
-        converted += '\0';
-        start = zero + 1;
-    }
-}
-
 }  // namespace
 
 // ------------------------------------------------------------ Utf8Converter
@@ -71,7 +54,7 @@ void Utf8Converter::convertPending() {
     const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
     const std::size_t complete = completeLength(pbase(), pptr());
     if (complete > 0)
-        out_ << convertAroundZeros(std::string(pbase(), complete), narrowToUtf8);
+        out_ << narrowToUtf8(std::string(pbase(), complete));
     // A lead byte whose trail has not come yet moves to the front.
     const std::size_t left = pending - complete;
     std::memmove(buffer_.data(), pbase() + complete, left);
@@ -127,7 +110,7 @@ std::string Terminal::argumentText(const std::string& argument) const {
 }
 
 std::string Terminal::fromLibrary(const std::string& gb2312) const {
-    return utf8_ ? convertAroundZeros(gb2312, narrowToUtf8) : gb2312;
+    return utf8_ ? narrowToUtf8(gb2312) : gb2312;
 }
 
 std::string Terminal::fromArgument(const std::string& argument) const {
@@ -135,7 +118,7 @@ std::string Terminal::fromArgument(const std::string& argument) const {
 }
 
 std::string Terminal::messageFromLibrary(const std::string& gb2312) const {
-    return messagesUtf8_ ? convertAroundZeros(gb2312, narrowToUtf8) : gb2312;
+    return messagesUtf8_ ? narrowToUtf8(gb2312) : gb2312;
 }
 
 std::string Terminal::messageFromArgument(const std::string& argument) const {
