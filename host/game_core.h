@@ -189,6 +189,10 @@ public:
 #endif
 static_assert(offsetof(GameHost, gameWindow) == sizeof(void*), "gameWindow is the second field");
 static_assert(offsetof(GameHost, game) == 2 * sizeof(void*), "game is the third field");
+#if defined(_WIN32) && defined(__i386__)
+static_assert(offsetof(GameHost, gameWindow) == 4 && offsetof(GameHost, game) == 8,
+              "the closed DLL reads the table at 0, the window at 4 and the game at 8");
+#endif
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

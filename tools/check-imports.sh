@@ -2,16 +2,26 @@
 # Checks what a Windows program imports: nothing but system DLLs and the game
 # core, and from zindleCore.dll exactly CreateZindle, bound at load time. A
 # player's machine has no MinGW runtime, so anything else would keep the
-# launcher from starting there.
-#   tools/check-imports.sh <objdump> <program.exe>
+# launcher from starting there. With --pe32, also that the image is a 32-bit
+# (PE32) program for i386, as the closed 32-bit game core needs.
+#   tools/check-imports.sh <objdump> <program.exe> [--pe32]
 set -euo pipefail
 objdump=$1
 program=$2
+want_pe32=${3:-}
 
 system_dlls="kernel32.dll user32.dll gdi32.dll msvcrt.dll"
 imports=$("$objdump" -p "$program")
 
 failed=0
+if [[ $want_pe32 == --pe32 ]]; then
+    format=$(sed -n 's/.*file format //p' <<<"$imports" | head -n 1)
+    magic=$(awk '$1 == "Magic" {print $2; exit}' <<<"$imports")
+    if [[ $format != pei-i386 || $magic != 010b ]]; then
+        echo "$program is ${format:-not a PE image} (magic ${magic:-none}), not a PE32 program for i386" >&2
+        failed=1
+    fi
+fi
 while read -r dll; do
     lower=${dll,,}
     if [[ "$lower" != "zindlecore.dll" && " $system_dlls " != *" $lower "* ]]; then
@@ -30,5 +40,6 @@ if [[ "$core_names" != "CreateZindle" ]]; then
     failed=1
 fi
 
-[[ $failed -eq 0 ]] && echo "$program: imports are system DLLs and zindleCore.dll!CreateZindle"
+[[ $failed -eq 0 ]] &&
+    echo "$program: ${want_pe32:+PE32 for i386; }imports are system DLLs and zindleCore.dll!CreateZindle"
 exit $failed

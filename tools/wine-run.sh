@@ -4,9 +4,12 @@
 # for x86_64 programs, the 32-bit loader for i686 ones, which then run inside
 # the same 64-bit prefix as on 64-bit Windows (WoW64). The prefix is
 # $WINEPREFIX; prepare it first with tools/wine-prefix.sh, so that no two
-# programs race to create it or to start its server.
+# programs race to create it or to start its server. An i686 program on a
+# machine that runs no 32-bit code is not started: the reason goes to stdout
+# and the exit code is the one CTest's SKIP_RETURN_CODE reports as a skip.
 #   tools/wine-run.sh program.exe [arguments...]
 set -u
+readonly SkipExitCode=77
 prefix_root=${ZINDLE_WINE_ROOT:-${TMPDIR:-/tmp}/zindle-wine}
 export WINEPREFIX=${WINEPREFIX:-$prefix_root/prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -20,6 +23,10 @@ machine_of() {
 }
 
 if [[ $(machine_of "$1") == 014c ]]; then
+    if ! reason=$("$(dirname "$0")/can-run-i686.sh"); then
+        echo "Skipped $(basename "$1"): $reason"
+        exit $SkipExitCode
+    fi
     export WINELOADER=/usr/lib/wine/wine
 else
     export WINELOADER=/usr/lib/wine/wine64
