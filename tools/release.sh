@@ -39,7 +39,7 @@ build_tree linux
 build_tree win64 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake"
 build_tree win32 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake"
 
-tools/check-imports.sh i686-w64-mingw32-objdump "$out/build/win32/bin/zindleQrvt.exe"
+tools/check-imports.sh i686-w64-mingw32-objdump "$out/build/win32/bin/zindleQrvt.exe" --pe32
 
 echo "== packages"
 pack linux "TGZ;DEB"
