@@ -58,31 +58,40 @@ XMLElement* appendChildIn(NodeStore* store, XMLElement& parent, std::unique_ptr<
 }
 
 int32_t nameHash(const char* name) {
+    return nameHash(std::string_view(orEmpty(name)));
+}
+
+int32_t nameHash(std::string_view name) {
     // Unsigned arithmetic wraps without undefined behaviour; each byte still
     // contributes its signed-char value, as the hash is defined.
     uint32_t hash = 0;
-    for (const char* p = orEmpty(name); *p; ++p)
+    for (const char c : name) {
+        if (c == '\0')
+            break;
         hash =
-            hash * 31u + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(*p)));
+            hash * 31u + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+    }
     return static_cast<int32_t>(hash);
 }
 
 // ---------------------------------------------------------------- XMLAttribute
 
 XMLAttribute::XMLAttribute(const char* attributeName, const char* attributeValue)
-    : name(orEmpty(attributeName)), value(orEmpty(attributeValue)), hash(nameHash(name.c_str())) {}
+    : name(orEmpty(attributeName)),
+      value(orEmpty(attributeValue)),
+      hash(nameHash(std::string_view(name))) {}
 
 XMLAttribute::XMLAttribute(std::string attributeName, std::string attributeValue)
     : name(std::move(attributeName)),
       value(std::move(attributeValue)),
-      hash(nameHash(name.c_str())) {}
+      hash(nameHash(std::string_view(name))) {}
 
 XMLAttribute::XMLAttribute(std::string_view attributeName, std::string_view attributeValue)
-    : name(attributeName), value(attributeValue), hash(nameHash(name.c_str())) {}
+    : name(attributeName), value(attributeValue), hash(nameHash(std::string_view(name))) {}
 
 void XMLAttribute::setName(const char* newName) {
     name = orEmpty(newName);
-    hash = nameHash(name.c_str());
+    hash = nameHash(std::string_view(name));
 }
 
 // ------------------------------------------------------------------ XMLElement
@@ -105,13 +114,8 @@ XMLElement* XMLElement::appendChild(std::unique_ptr<XMLElement> child) {
 }
 
 const char* XMLElement::findAttribute(const char* attributeName) const {
-    const char* wanted = orEmpty(attributeName);
-    const int32_t hash = nameHash(wanted);
-    for (const XMLAttribute& attribute : attributes) {
-        if (attribute.hash == hash && attribute.name == wanted)
-            return attribute.value.c_str();
-    }
-    return nullptr;
+    const XMLAttribute* record = attribute(attributeName);
+    return record ? record->value.c_str() : nullptr;
 }
 
 namespace {
@@ -291,6 +295,15 @@ void XMLDocument::resetHead() {
     head_.clear();
     head_.name = HeadElementName;
     head_.appendAttribute(XMLAttribute(NewHeadRecord.name, NewHeadRecord.value));
+}
+
+const char* XMLDocument::encoding() const {
+    const char* declared = NewHeadRecord.value;
+    for (const XMLAttribute& record : head_.attributes) {
+        if (record.name == NewHeadRecord.name)
+            declared = record.value.c_str();
+    }
+    return declared;
 }
 
 bool XMLDocument::headIsNew() const {

@@ -51,11 +51,13 @@
 #include <cstdint>
 #include <exception>
 #include <istream>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "xml/load_options.h"
@@ -64,6 +66,9 @@
 
 namespace tarvik::xml {
 
+template <typename Element>
+class ChildElementRange;
+
 // Fixed names of the document's two own elements.
 inline constexpr char RootElementName[] = "AbsoluteRoot";
 inline constexpr char HeadElementName[] = "head";
@@ -71,6 +76,17 @@ inline constexpr char HeadElementName[] = "head";
 // Hash of a NUL-terminated name: h = h * 31 + c over its bytes, each taken as a
 // signed char, wrapping in 32 bits. Null and "" hash to 0.
 int32_t nameHash(const char* name);
+// The same over the bytes of `name` up to its first NUL, as a stored name hashes.
+int32_t nameHash(std::string_view name);
+
+// True for the number types setAttribute writes as text: integers, floating
+// point and bool, but not the character types, whose values read as letters.
+template <typename Number>
+inline constexpr bool IsAttributeNumber =
+    std::is_arithmetic_v<Number> && !std::is_same_v<Number, char> &&
+    !std::is_same_v<Number, signed char> && !std::is_same_v<Number, unsigned char> &&
+    !std::is_same_v<Number, wchar_t> && !std::is_same_v<Number, char16_t> &&
+    !std::is_same_v<Number, char32_t>;
 
 // A named value on an element. `hash` is always nameHash(name): set the name
 // through a constructor or setName so the two never disagree.
@@ -222,15 +238,40 @@ public:
     // True for a CDATA section: XMLCData overrides it, so kinds stay told apart by class.
     virtual bool isCData() const;
 
+    // Every call below that takes a name as `const char*` also takes a
+    // std::string_view (a std::string, say), whose bytes are compared whole.
+
     // The first child that is an element (not CDATA) named `childName`, or
     // null; a null name matches any element. Null entries are passed over.
     XMLElement* firstChild(const char* childName);
     const XMLElement* firstChild(const char* childName) const;
+    XMLElement* firstChild(std::string_view childName);
+    const XMLElement* firstChild(std::string_view childName) const;
+
+    // The child elements named `childName` (every child element for a null
+    // name), in order, without CDATA sections or null entries:
+    //     for (XMLElement& item : list.childElements("item")) ...
+    // The range keeps its own copy of the name; its iterators belong to it.
+    ChildElementRange<XMLElement> childElements(const char* childName = nullptr);
+    ChildElementRange<const XMLElement> childElements(const char* childName = nullptr) const;
+    ChildElementRange<XMLElement> childElements(std::string_view childName);
+    ChildElementRange<const XMLElement> childElements(std::string_view childName) const;
+
+    // The next element after this one among its parent's children named
+    // `siblingName` (any element for a null name), or null; null without a
+    // parent. Finding this element in the parent's list costs a step per
+    // earlier sibling: to visit many, loop over childElements instead.
+    XMLElement* nextSiblingElement(const char* siblingName = nullptr);
+    const XMLElement* nextSiblingElement(const char* siblingName = nullptr) const;
+    XMLElement* nextSiblingElement(std::string_view siblingName);
+    const XMLElement* nextSiblingElement(std::string_view siblingName) const;
 
     // The first attribute record named `attributeName`, or null, for reading
     // its value or changing it in place; found as findAttribute finds it.
     XMLAttribute* attribute(const char* attributeName);
     const XMLAttribute* attribute(const char* attributeName) const;
+    XMLAttribute* attribute(std::string_view attributeName);
+    const XMLAttribute* attribute(std::string_view attributeName) const;
 
     // The first attribute named `attributeName` read as a number: decimal
     // with an optional sign, or "0x"/"0X" and hexadecimal digits after the
@@ -246,15 +287,59 @@ public:
     // The same for "true", "yes", "1" and "false", "no", "0" in any case;
     // `fallback` for anything else.
     bool boolAttribute(const char* attributeName, bool fallback) const;
+    int32_t intAttribute(std::string_view attributeName, int32_t fallback) const;
+    int64_t int64Attribute(std::string_view attributeName, int64_t fallback) const;
+    double doubleAttribute(std::string_view attributeName, double fallback) const;
+    bool boolAttribute(std::string_view attributeName, bool fallback) const;
+
+    // `text` read as a number or truth value, by the rules of the attribute
+    // readers above; `fallback` when it is not one.
+    int32_t intText(int32_t fallback) const;
+    int64_t int64Text(int64_t fallback) const;
+    double doubleText(double fallback) const;
+    bool boolText(bool fallback) const;
 
     // Replaces the value of the first attribute named `attributeName`, or
     // appends the attribute when there is none. A null value counts as empty.
     void setAttribute(const char* attributeName, const char* value);
+    void setAttribute(std::string_view attributeName, std::string_view value);
+    // The same with a number's text, which the readers above read back as
+    // the same value: decimal digits for an integer, "true" or "false" for a
+    // bool, and the shortest text that reads back as the same value for
+    // floating point ("inf" and "nan" too, which doubleAttribute refuses).
+    template <typename Number, typename = std::enable_if_t<IsAttributeNumber<Number>>>
+    void setAttribute(const char* attributeName, Number value) {
+        setAttribute(attributeName, numberText(value).c_str());
+    }
+    template <typename Number, typename = std::enable_if_t<IsAttributeNumber<Number>>>
+    void setAttribute(std::string_view attributeName, Number value) {
+        setAttribute(attributeName, std::string_view(numberText(value)));
+    }
     // Removes the first attribute named `attributeName`; false when there was none.
     bool removeAttribute(const char* attributeName);
+    bool removeAttribute(std::string_view attributeName);
     // Renames the first attribute named `attributeName` to `newName` in its
     // place, hash recomputed (see XMLAttribute); false when there was none.
     bool renameAttribute(const char* attributeName, const char* newName);
+    bool renameAttribute(std::string_view attributeName, std::string_view newName);
+
+private:
+    // The text setAttribute writes for a number (see there).
+    static std::string numberText(bool value);
+    static std::string numberText(float value);
+    static std::string numberText(double value);
+    static std::string numberText(long double value) {
+        return numberText(static_cast<double>(value));
+    }
+    template <typename Integer>
+    static std::string numberText(Integer value) {
+        if constexpr (std::is_signed_v<Integer>)
+            return signedText(static_cast<long long>(value));
+        else
+            return unsignedText(static_cast<unsigned long long>(value));
+    }
+    static std::string signedText(long long value);
+    static std::string unsignedText(unsigned long long value);
 };
 
 // A CDATA section: its content is `text`; it prints as <![CDATA[...]]> and
@@ -276,6 +361,71 @@ public:
     std::ostream& writeTypeTag(std::ostream& out) const override;
     // True: this node is a CDATA section.
     bool isCData() const override;
+};
+
+// The child elements of one element that bear one name (or all of them), as
+// XMLElement::childElements returns them: a forward range of Element&.
+template <typename Element>
+class ChildElementRange {
+    using ListIterator =
+        std::conditional_t<std::is_const_v<Element>, XMLElement::ChildList::const_iterator,
+                           XMLElement::ChildList::iterator>;
+
+public:
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = XMLElement;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Element*;
+        using reference = Element&;
+
+        iterator() = default;
+        reference operator*() const { return **at_; }
+        pointer operator->() const { return at_->get(); }
+        iterator& operator++() {
+            at_ = range_->nextMatch(std::next(at_));
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator before = *this;
+            ++*this;
+            return before;
+        }
+        friend bool operator==(const iterator& a, const iterator& b) { return a.at_ == b.at_; }
+        friend bool operator!=(const iterator& a, const iterator& b) { return a.at_ != b.at_; }
+
+    private:
+        friend class ChildElementRange;
+        iterator(const ChildElementRange* range, ListIterator at) : range_(range), at_(at) {}
+
+        const ChildElementRange* range_ = nullptr;
+        ListIterator at_;
+    };
+
+    // The children of `parent` named `name`; every child element when `anyName`.
+    ChildElementRange(Element& parent, std::string_view name, bool anyName)
+        : first_(parent.children.begin()),
+          end_(parent.children.end()),
+          name_(name),
+          anyName_(anyName) {}
+
+    iterator begin() const { return iterator(this, nextMatch(first_)); }
+    iterator end() const { return iterator(this, end_); }
+    // True when no child matches.
+    bool empty() const { return begin() == end(); }
+
+private:
+    ListIterator nextMatch(ListIterator at) const {
+        while (at != end_ && !(*at && !(*at)->isCData() && (anyName_ || (*at)->name == name_)))
+            ++at;
+        return at;
+    }
+
+    ListIterator first_;
+    ListIterator end_;
+    std::string name_;
+    bool anyName_;
 };
 
 // The library's exception: one fixed GB2312 message text, plus where the
@@ -343,6 +493,10 @@ public:
     // The head element, which collects the attributes of an xml declaration.
     XMLElement& head() { return head_; }
     const XMLElement& head() const { return head_; }
+    // The encoding the text declared: the value of the head's last "encoding"
+    // record ("gb2312" in a new document; the last declaration's after a
+    // parse), or "gb2312" when the head holds none. Valid until the head changes.
+    const char* encoding() const;
     // The element a parser is filling; null when no element is open.
     XMLElement* cursor() const { return cursor_; }
     // Moves the cursor. The document never owns what it points to.

@@ -78,11 +78,11 @@ bool readInteger(std::string_view text, Integer& number) {
     return true;
 }
 
-// The attribute's value as a signed integer of type Int, or `fallback`.
+// `text` as a signed integer of type Int, or `fallback` (also for no text).
 template <typename Int>
-Int integerAttribute(const XMLAttribute* attribute, Int fallback) {
+Int integerOf(const std::string* text, Int fallback) {
     Integer number;
-    if (!attribute || !readInteger(trimmed(attribute->value), number))
+    if (!text || !readInteger(trimmed(*text), number))
         return fallback;
     constexpr auto Largest = static_cast<uint64_t>(std::numeric_limits<Int>::max());
     if (!number.negative)
@@ -113,58 +113,12 @@ bool sameWord(std::string_view text, std::string_view word) {
     return true;
 }
 
-}  // namespace
-
-bool XMLElement::isCData() const {
-    return false;
-}
-
-bool XMLCData::isCData() const {
-    return true;
-}
-
-const XMLElement* XMLElement::firstChild(const char* childName) const {
-    for (const auto& child : children) {
-        if (child && !child->isCData() && (!childName || child->name == childName))
-            return child.get();
-    }
-    return nullptr;
-}
-
-XMLElement* XMLElement::firstChild(const char* childName) {
-    return const_cast<XMLElement*>(std::as_const(*this).firstChild(childName));
-}
-
-// The same gate as findAttribute: the hash first, the bytes only when it agrees.
-const XMLAttribute* XMLElement::attribute(const char* attributeName) const {
-    const char* wanted = orEmpty(attributeName);
-    const int32_t hash = nameHash(wanted);
-    for (const XMLAttribute& record : attributes) {
-        if (record.hash == hash && record.name == wanted)
-            return &record;
-    }
-    return nullptr;
-}
-
-XMLAttribute* XMLElement::attribute(const char* attributeName) {
-    return const_cast<XMLAttribute*>(std::as_const(*this).attribute(attributeName));
-}
-
-int32_t XMLElement::intAttribute(const char* attributeName, int32_t fallback) const {
-    return integerAttribute(attribute(attributeName), fallback);
-}
-
-int64_t XMLElement::int64Attribute(const char* attributeName, int64_t fallback) const {
-    return integerAttribute(attribute(attributeName), fallback);
-}
-
 // number := [ "+" | "-" ] ( digit | "." ) ... as std::from_chars reads a
 // decimal; the first byte after the sign rules out "inf", "nan" and a second sign.
-double XMLElement::doubleAttribute(const char* attributeName, double fallback) const {
-    const XMLAttribute* record = attribute(attributeName);
-    if (!record)
+double doubleOf(const std::string* text, double fallback) {
+    if (!text)
         return fallback;
-    std::string_view number = trimmed(record->value);
+    std::string_view number = trimmed(*text);
     if (number.size() > 1 && number.front() == '+' && isDecimalStart(number[1]))
         number.remove_prefix(1);  // from_chars takes "-" only
     const size_t first = !number.empty() && number.front() == '-' ? 1 : 0;
@@ -177,11 +131,10 @@ double XMLElement::doubleAttribute(const char* attributeName, double fallback) c
     return error == std::errc() && stop == end ? value : fallback;
 }
 
-bool XMLElement::boolAttribute(const char* attributeName, bool fallback) const {
-    const XMLAttribute* record = attribute(attributeName);
-    if (!record)
+bool boolOf(const std::string* text, bool fallback) {
+    if (!text)
         return fallback;
-    const std::string_view word = trimmed(record->value);
+    const std::string_view word = trimmed(*text);
     if (sameWord(word, "true") || sameWord(word, "yes") || sameWord(word, "1"))
         return true;
     if (sameWord(word, "false") || sameWord(word, "no") || sameWord(word, "0"))
@@ -189,14 +142,207 @@ bool XMLElement::boolAttribute(const char* attributeName, bool fallback) const {
     return fallback;
 }
 
+const std::string* valueOf(const XMLAttribute* record) {
+    return record ? &record->value : nullptr;
+}
+
+// The characters of a number as std::to_chars writes it.
+template <typename Number>
+std::string charsOf(Number value) {
+    // Enough for any 64-bit integer and the longest shortest-form double.
+    char digits[32];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+    return error == std::errc() ? std::string(digits, end) : std::string();
+}
+
+}  // namespace
+
+bool XMLElement::isCData() const {
+    return false;
+}
+
+bool XMLCData::isCData() const {
+    return true;
+}
+
+const XMLElement* XMLElement::firstChild(const char* childName) const {
+    const auto range = childElements(childName);
+    return range.empty() ? nullptr : &*range.begin();
+}
+
+XMLElement* XMLElement::firstChild(const char* childName) {
+    return const_cast<XMLElement*>(std::as_const(*this).firstChild(childName));
+}
+
+const XMLElement* XMLElement::firstChild(std::string_view childName) const {
+    const auto range = childElements(childName);
+    return range.empty() ? nullptr : &*range.begin();
+}
+
+XMLElement* XMLElement::firstChild(std::string_view childName) {
+    return const_cast<XMLElement*>(std::as_const(*this).firstChild(childName));
+}
+
+ChildElementRange<XMLElement> XMLElement::childElements(const char* childName) {
+    return {*this, orEmpty(childName), childName == nullptr};
+}
+
+ChildElementRange<const XMLElement> XMLElement::childElements(const char* childName) const {
+    return {*this, orEmpty(childName), childName == nullptr};
+}
+
+ChildElementRange<XMLElement> XMLElement::childElements(std::string_view childName) {
+    return {*this, childName, false};
+}
+
+ChildElementRange<const XMLElement> XMLElement::childElements(std::string_view childName) const {
+    return {*this, childName, false};
+}
+
+namespace {
+
+// The first element after `element` among its parent's children that is
+// named `name` (any name when `anyName`), or null.
+const XMLElement* nextSibling(const XMLElement& element, std::string_view name, bool anyName) {
+    if (!element.parent)
+        return nullptr;
+    const XMLElement::ChildList& siblings = element.parent->children;
+    auto at = siblings.begin();
+    while (at != siblings.end() && at->get() != &element)
+        ++at;
+    if (at == siblings.end())
+        return nullptr;
+    for (++at; at != siblings.end(); ++at) {
+        if (*at && !(*at)->isCData() && (anyName || (*at)->name == name))
+            return at->get();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const XMLElement* XMLElement::nextSiblingElement(const char* siblingName) const {
+    return nextSibling(*this, orEmpty(siblingName), siblingName == nullptr);
+}
+
+XMLElement* XMLElement::nextSiblingElement(const char* siblingName) {
+    return const_cast<XMLElement*>(std::as_const(*this).nextSiblingElement(siblingName));
+}
+
+const XMLElement* XMLElement::nextSiblingElement(std::string_view siblingName) const {
+    return nextSibling(*this, siblingName, false);
+}
+
+XMLElement* XMLElement::nextSiblingElement(std::string_view siblingName) {
+    return const_cast<XMLElement*>(std::as_const(*this).nextSiblingElement(siblingName));
+}
+
+// The same gate as findAttribute: the hash first, the bytes only when it agrees.
+const XMLAttribute* XMLElement::attribute(std::string_view attributeName) const {
+    const int32_t hash = nameHash(attributeName);
+    for (const XMLAttribute& record : attributes) {
+        if (record.hash == hash && record.name == attributeName)
+            return &record;
+    }
+    return nullptr;
+}
+
+XMLAttribute* XMLElement::attribute(std::string_view attributeName) {
+    return const_cast<XMLAttribute*>(std::as_const(*this).attribute(attributeName));
+}
+
+const XMLAttribute* XMLElement::attribute(const char* attributeName) const {
+    return attribute(std::string_view(orEmpty(attributeName)));
+}
+
+XMLAttribute* XMLElement::attribute(const char* attributeName) {
+    return attribute(std::string_view(orEmpty(attributeName)));
+}
+
+int32_t XMLElement::intAttribute(const char* attributeName, int32_t fallback) const {
+    return integerOf(valueOf(attribute(attributeName)), fallback);
+}
+
+int64_t XMLElement::int64Attribute(const char* attributeName, int64_t fallback) const {
+    return integerOf(valueOf(attribute(attributeName)), fallback);
+}
+
+double XMLElement::doubleAttribute(const char* attributeName, double fallback) const {
+    return doubleOf(valueOf(attribute(attributeName)), fallback);
+}
+
+bool XMLElement::boolAttribute(const char* attributeName, bool fallback) const {
+    return boolOf(valueOf(attribute(attributeName)), fallback);
+}
+
+int32_t XMLElement::intAttribute(std::string_view attributeName, int32_t fallback) const {
+    return integerOf(valueOf(attribute(attributeName)), fallback);
+}
+
+int64_t XMLElement::int64Attribute(std::string_view attributeName, int64_t fallback) const {
+    return integerOf(valueOf(attribute(attributeName)), fallback);
+}
+
+double XMLElement::doubleAttribute(std::string_view attributeName, double fallback) const {
+    return doubleOf(valueOf(attribute(attributeName)), fallback);
+}
+
+bool XMLElement::boolAttribute(std::string_view attributeName, bool fallback) const {
+    return boolOf(valueOf(attribute(attributeName)), fallback);
+}
+
+int32_t XMLElement::intText(int32_t fallback) const {
+    return integerOf(&text, fallback);
+}
+
+int64_t XMLElement::int64Text(int64_t fallback) const {
+    return integerOf(&text, fallback);
+}
+
+double XMLElement::doubleText(double fallback) const {
+    return doubleOf(&text, fallback);
+}
+
+bool XMLElement::boolText(bool fallback) const {
+    return boolOf(&text, fallback);
+}
+
 void XMLElement::setAttribute(const char* attributeName, const char* value) {
+    setAttribute(std::string_view(orEmpty(attributeName)), std::string_view(orEmpty(value)));
+}
+
+void XMLElement::setAttribute(std::string_view attributeName, std::string_view value) {
     if (XMLAttribute* record = attribute(attributeName))
-        record->value = orEmpty(value);
+        record->value = value;
     else
         appendAttribute(XMLAttribute(attributeName, value));
 }
 
+std::string XMLElement::numberText(bool value) {
+    return value ? "true" : "false";
+}
+
+std::string XMLElement::numberText(float value) {
+    return charsOf(value);
+}
+
+std::string XMLElement::numberText(double value) {
+    return charsOf(value);
+}
+
+std::string XMLElement::signedText(long long value) {
+    return charsOf(value);
+}
+
+std::string XMLElement::unsignedText(unsigned long long value) {
+    return charsOf(value);
+}
+
 bool XMLElement::removeAttribute(const char* attributeName) {
+    return removeAttribute(std::string_view(orEmpty(attributeName)));
+}
+
+bool XMLElement::removeAttribute(std::string_view attributeName) {
     const XMLAttribute* record = attribute(attributeName);
     if (!record)
         return false;
@@ -210,10 +356,16 @@ bool XMLElement::removeAttribute(const char* attributeName) {
 }
 
 bool XMLElement::renameAttribute(const char* attributeName, const char* newName) {
+    return renameAttribute(std::string_view(orEmpty(attributeName)),
+                           std::string_view(orEmpty(newName)));
+}
+
+bool XMLElement::renameAttribute(std::string_view attributeName, std::string_view newName) {
     XMLAttribute* record = attribute(attributeName);
     if (!record)
         return false;
-    record->setName(newName);
+    record->name = newName;
+    record->hash = nameHash(newName);
     return true;
 }
 

@@ -150,22 +150,74 @@ TEST(ElementAccess, ReadsNumbersOrGivesTheFallback) {
         const bool whenTrue = element.boolAttribute("n", true);
         const bool whenFalse = element.boolAttribute("n", false);
         EXPECT_EQ(whenTrue == whenFalse ? int{whenTrue} : BoolFallback, c.asBool);
+        // The text readers and the std::string_view forms follow the same rules.
+        element.text = c.value;
+        const std::string name = "n";
+        EXPECT_EQ(element.intText(IntFallback), element.intAttribute(name, IntFallback));
+        EXPECT_EQ(element.int64Text(Int64Fallback), element.int64Attribute(name, Int64Fallback));
+        EXPECT_DOUBLE_EQ(element.doubleText(DoubleFallback), c.asDouble);
+        EXPECT_EQ(element.boolText(true), element.boolAttribute(name, true));
+        EXPECT_EQ(element.boolText(false), element.boolAttribute(name, false));
     }
     EXPECT_EQ(XMLElement().int64Attribute(nullptr, Int64Fallback), Int64Fallback);  // absent
 }
 
-TEST(ElementAccess, FirstChildIsTheFirstElementOfThatName) {
+TEST(ElementAccess, FindsChildElementsByName) {
     XMLElement parent("p");
     parent.appendChild(std::make_unique<XMLCData>("x"));
     parent.children.emplace_back(nullptr);  // put there by hand
     XMLElement* a = parent.appendChild(std::make_unique<XMLElement>("a"));
-    parent.appendChild(std::make_unique<XMLElement>("a"));
+    XMLElement* b = parent.appendChild(std::make_unique<XMLElement>("b"));
+    parent.appendChild(std::make_unique<XMLCData>("y"));
+    XMLElement* a2 = parent.appendChild(std::make_unique<XMLElement>("a"));
     EXPECT_EQ(parent.firstChild("a"), a);
     EXPECT_EQ(parent.firstChild(nullptr), a);
     EXPECT_EQ(parent.firstChild(""), nullptr);
+    EXPECT_EQ(parent.firstChild(std::string("b")), b);
     EXPECT_EQ(std::as_const(parent).firstChild("c"), nullptr);
     EXPECT_TRUE(parent.children.front()->isCData());
     EXPECT_FALSE(a->isCData());
+
+    const auto names = [](auto&& range) {
+        std::string found;
+        for (const XMLElement& element : range)
+            found += element.name;
+        return found;
+    };
+    EXPECT_EQ(names(parent.childElements("a")), "aa");
+    EXPECT_EQ(names(parent.childElements()), "aba");
+    EXPECT_EQ(names(std::as_const(parent).childElements(std::string("b"))), "b");
+    EXPECT_TRUE(parent.childElements("c").empty());
+    EXPECT_TRUE(XMLElement().childElements().empty());
+
+    EXPECT_EQ(a->nextSiblingElement("a"), a2);
+    EXPECT_EQ(a->nextSiblingElement(), b);
+    EXPECT_EQ(std::as_const(*b).nextSiblingElement(std::string("a")), a2);
+    EXPECT_EQ(a2->nextSiblingElement(), nullptr);
+    EXPECT_EQ(parent.nextSiblingElement(), nullptr);  // no parent
+}
+
+TEST(ElementAccess, SetsNumbersAsTextTheReadersReadBack) {
+    XMLElement element;
+    element.setAttribute("i", INT32_MIN);
+    element.setAttribute("l", INT64_MAX);
+    element.setAttribute("u", UINT64_MAX);
+    element.setAttribute("d", 0.1);
+    element.setAttribute("f", 0.1f);
+    element.setAttribute(std::string("e"), -1e300);
+    element.setAttribute("t", true);
+    element.setAttribute("z", 0);
+    element.setAttribute("z", false);  // replaces
+    EXPECT_EQ(treeText(element),
+              "< i='-2147483648' l='9223372036854775807' "
+              "u='18446744073709551615' d='0.1' f='0.1' e='-1e+300' "
+              "t='true' z='false'>");
+    EXPECT_EQ(element.intAttribute("i", 0), INT32_MIN);
+    EXPECT_EQ(element.int64Attribute("l", 0), INT64_MAX);
+    EXPECT_EQ(element.doubleAttribute("d", 0), 0.1);
+    EXPECT_EQ(element.doubleAttribute("e", 0), -1e300);
+    EXPECT_TRUE(element.boolAttribute("t", false));
+    EXPECT_FALSE(element.boolAttribute("z", true));
 }
 
 TEST(ElementAccess, SetsRemovesAndRenamesTheFirstOfAName) {
@@ -196,6 +248,21 @@ TEST(ElementAccess, SetsRemovesAndRenamesTheFirstOfAName) {
     element.attribute("c")->name = "d";
     EXPECT_EQ(element.findAttribute("d"), nullptr);
     EXPECT_EQ(element.attribute("c"), nullptr);
+}
+
+TEST(ElementAccess, TakesNamesAndValuesAsStringViews) {
+    XMLElement element;
+    const std::string zeroName("a\0b", 3);
+    element.setAttribute(zeroName, std::string_view("v\0w", 3));
+    element.setAttribute(std::string("a"), "x");
+    ASSERT_NE(element.attribute(zeroName), nullptr);
+    EXPECT_EQ(element.attribute(zeroName)->value, std::string("v\0w", 3));
+    EXPECT_EQ(element.attribute(std::string_view("a"))->value, "x");
+    EXPECT_TRUE(element.renameAttribute(zeroName, std::string("c")));
+    EXPECT_EQ(element.attribute(std::string("c"))->hash, nameHash("c"));
+    EXPECT_TRUE(element.removeAttribute(std::string("c")));
+    EXPECT_FALSE(element.removeAttribute(std::string("c")));
+    EXPECT_EQ(treeText(element), "< a='x'>");
 }
 
 TEST(Element, AppendChildSetsParentAndIgnoresNull) {
@@ -321,6 +388,19 @@ TEST(Document, StartsWithRootHeadAndCursor) {
     EXPECT_EQ(treeText(document.head()), "<head encoding='gb2312'>");
     EXPECT_EQ(document.cursor(), &document.root());
     EXPECT_TRUE(treeIsConsistent(document.head()));
+}
+
+TEST(Document, AnswersTheEncodingTheTextDeclared) {
+    XMLDocument document;
+    EXPECT_STREQ(document.encoding(), "gb2312");
+    document.parseMarkup("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a/>");
+    EXPECT_STREQ(document.encoding(), "UTF-8");
+    document.parseMarkup("<?xml encoding=\"big5\"?><?xml encoding=\"latin1\"?><a/>");
+    EXPECT_STREQ(document.encoding(), "latin1");  // the last declaration's
+    document.parseMarkup("<a/>");
+    EXPECT_STREQ(document.encoding(), "gb2312");
+    document.head().attributes.clear();
+    EXPECT_STREQ(document.encoding(), "gb2312");
 }
 
 TEST(Document, ClearingTheRootLeavesTheHead) {
