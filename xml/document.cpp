@@ -246,10 +246,11 @@ std::unique_ptr<XMLElement> XMLCData::clone() const {
 
 // ---------------------------------------------------------------- XMLException
 
-XMLException::XMLException(const char* message) : message_(orEmpty(message)) {}
+XMLException::XMLException(const char* message)
+    : message_(orEmpty(message)), code_(errorCodeOf(message)) {}
 
 XMLException::XMLException(const char* message, int64_t offset)
-    : message_(orEmpty(message)), offset_(offset) {}
+    : message_(orEmpty(message)), code_(errorCodeOf(message)), offset_(offset) {}
 
 const char* XMLException::what() const noexcept {
     return message_.c_str();
@@ -270,7 +271,9 @@ std::string XMLException::describe() const {
     }
     if (!node_.empty())
         place += (place.empty() ? "" : ": ") + node_;
-    return place.empty() ? message_ : place + ": " + message_;
+    const std::string message =
+        systemReason_.empty() ? message_ : message_ + " (" + systemReason_ + ")";
+    return place.empty() ? message : place + ": " + message;
 }
 
 // ----------------------------------------------------------------- XMLDocument

@@ -60,6 +60,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "xml/error_code.h"
 #include "xml/load_options.h"
 #include "xml/node_list.h"
 #include "xml/node_store.h"
@@ -440,6 +441,9 @@ public:
 
     // The message, as given.
     const char* what() const noexcept override;
+    // What went wrong, for a program to act on: the code of the message
+    // (ErrorCode::Other for a message the library does not list).
+    ErrorCode code() const { return code_; }
 
     // Byte offset of the failure in its input, or -1 when unknown.
     int64_t offset() const { return offset_; }
@@ -455,6 +459,11 @@ public:
     // Names the node at fault (see node()).
     void setNode(std::string node) { node_ = std::move(node); }
 
+    // The operating system's reason for a file that could not be opened,
+    // read or written ("No such file or directory"), or empty.
+    const std::string& systemReason() const { return systemReason_; }
+    void setSystemReason(std::string reason) { systemReason_ = std::move(reason); }
+
     // Records where the failure was found.
     void setOffset(int64_t offset) { offset_ = offset; }
     void setLineColumn(int32_t line, int32_t column);
@@ -462,13 +471,16 @@ public:
 
     // "source:line:column: message", "source: byte N: message", or the parts
     // of that which are known, with ": node" after the place when a node is
-    // named. The message stays in GB2312.
+    // named, and " (system reason)" after the message when there is one. The
+    // message stays in GB2312.
     std::string describe() const;
 
 private:
     std::string message_;
     std::string source_;
     std::string node_;
+    std::string systemReason_;
+    ErrorCode code_;
     int64_t offset_ = -1;
     int32_t line_ = 0;
     int32_t column_ = 0;

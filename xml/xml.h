@@ -4,6 +4,7 @@
 
 #include "xml/brace.h"
 #include "xml/document.h"
+#include "xml/error_code.h"
 #include "xml/file.h"
 #include "xml/markup.h"
 #include "xml/messages.h"

@@ -475,6 +475,8 @@ TEST(Exception, DescribesWhereItWasFound) {
     EXPECT_EQ(error.describe(), "a.bin: byte 17: m");
     error.setLineColumn(3, 9);
     EXPECT_EQ(error.describe(), "a.bin:3:9: m");
+    error.setSystemReason("No such file or directory");
+    EXPECT_EQ(error.describe(), "a.bin:3:9: m (No such file or directory)");
     EXPECT_STREQ(error.what(), "m");
     EXPECT_EQ(XMLException("n", 4).offset(), 4);
 }

@@ -1,0 +1,106 @@
+// Error codes: one per failure, stable numbers, names for logs, and the code
+// every exception of the library carries.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "xml/document.h"
+#include "xml/messages.h"
+
+using namespace tarvik::xml;
+
+namespace {
+
+struct CodeCase {
+    ErrorCode code;
+    int32_t number;  // the published number, which never changes
+};
+
+const CodeCase CodeCases[] = {
+    {ErrorCode::BracketMismatch, 1},
+    {ErrorCode::BracketsTooDeep, 2},
+    {ErrorCode::TagNotClosed, 3},
+    {ErrorCode::MissingElementName, 4},
+    {ErrorCode::DeclarationNotClosed, 5},
+    {ErrorCode::EndTagMissingGreater, 6},
+    {ErrorCode::ElementMismatch, 7},
+    {ErrorCode::CDataNotClosed, 8},
+    {ErrorCode::AttributeMissingEquals, 9},
+    {ErrorCode::AttributeMissingQuote, 10},
+    {ErrorCode::IllegalCharacter, 11},
+    {ErrorCode::NestingTooDeep, 12},
+    {ErrorCode::MisplacedTypeDeclaration, 13},
+    {ErrorCode::NameTooLong, 14},
+    {ErrorCode::StreamTruncated, 15},
+    {ErrorCode::UnknownNodeType, 16},
+    {ErrorCode::InvalidLength, 17},
+    {ErrorCode::TrailingData, 18},
+    {ErrorCode::CannotOpenFile, 19},
+    {ErrorCode::CannotWriteFile, 20},
+    {ErrorCode::InputTooLarge, 21},
+    {ErrorCode::OutOfMemory, 22},
+    {ErrorCode::ZeroByteInFile, 23},
+    {ErrorCode::UnicodeFile, 24},
+    {ErrorCode::NameNotReadable, 25},
+    {ErrorCode::QuoteInAttributeValue, 26},
+    {ErrorCode::ZeroByteInTree, 27},
+    {ErrorCode::LessThanInText, 28},
+    {ErrorCode::TerminatorInText, 29},
+    {ErrorCode::LayoutInText, 30},
+    {ErrorCode::EscapeOpenerInText, 31},
+    {ErrorCode::InvalidDataBracket, 32},
+    {ErrorCode::TextBeforeCData, 33},
+    {ErrorCode::CDataNotPlain, 34},
+    {ErrorCode::RootNotPlain, 35},
+    {ErrorCode::BraceCommentMarker, 36},
+    {ErrorCode::BraceLeadingQuote, 37},
+    {ErrorCode::BraceTextWithoutName, 38},
+    {ErrorCode::BraceCannotHoldCData, 39},
+    {ErrorCode::BraceCannotHoldDataBracket, 40},
+    {ErrorCode::NullChild, 41},
+};
+
+}  // namespace
+
+TEST(ErrorCode, EachMessageHasOneStableCodeAndName) {
+    std::set<std::string> messages;
+    std::set<std::string> names;
+    for (const CodeCase& c : CodeCases) {
+        SCOPED_TRACE(errorName(c.code));
+        EXPECT_EQ(static_cast<int32_t>(c.code), c.number);
+        const char* message = errorMessage(c.code);
+        ASSERT_NE(message, nullptr);
+        EXPECT_EQ(errorCodeOf(message), c.code);
+        EXPECT_EQ(XMLException(message, 3).code(), c.code);
+        EXPECT_TRUE(messages.insert(message).second) << "two codes share a message";
+        EXPECT_TRUE(names.insert(errorName(c.code)).second);
+    }
+    EXPECT_STREQ(errorName(ErrorCode::CannotOpenFile), "CannotOpenFile");
+    EXPECT_STREQ(errorName(static_cast<ErrorCode>(99999)), "Unknown");
+    EXPECT_EQ(errorMessage(ErrorCode::None), nullptr);
+    EXPECT_EQ(errorCodeOf("not a message of the library"), ErrorCode::Other);
+    EXPECT_EQ(XMLException(nullptr).code(), ErrorCode::Other);
+}
+
+TEST(ErrorCode, ParseErrorsCarryTheirCode) {
+    const struct {
+        const char* text;
+        ErrorCode code;
+    } cases[] = {
+        {"<a><b></a>", ErrorCode::ElementMismatch},
+        {"<a", ErrorCode::TagNotClosed},
+        {"<a x=1/>", ErrorCode::AttributeMissingQuote},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        XMLDocument document;
+        try {
+            document.parseMarkup(c.text);
+            ADD_FAILURE() << "no error";
+        } catch (const XMLException& error) {
+            EXPECT_EQ(error.code(), c.code) << errorName(error.code());
+        }
+    }
+}

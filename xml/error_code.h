@@ -1,0 +1,82 @@
+// ErrorCode: what went wrong, for a program to act on without comparing
+// message bytes. Every failure the library reports has one code, and each
+// fixed message of xml/messages.h belongs to exactly one:
+//
+//     try {
+//         doc.loadMarkupFile("game.xml");
+//     } catch (const tarvik::xml::XMLException& error) {
+//         if (error.code() == tarvik::xml::ErrorCode::CannotOpenFile)
+//             useDefaults();
+//         log(tarvik::xml::errorName(error.code()), error.describe());
+//     }
+//
+// The numbers are stable from this version on: a new code is added at the
+// end, and none is renumbered or reused.
+#ifndef TARVIK_XML_ERROR_CODE_H
+#define TARVIK_XML_ERROR_CODE_H
+
+#include <cstdint>
+
+namespace tarvik::xml {
+
+enum class ErrorCode : int32_t {
+    // No failure: a parseBrace that succeeded.
+    None = 0,
+    // A message the library does not list (an XMLException made by hand).
+    Other = -1,
+    // One per message of xml/messages.h, named after it; see there for what each means.
+    BracketMismatch = 1,
+    BracketsTooDeep = 2,
+    TagNotClosed = 3,
+    MissingElementName = 4,
+    DeclarationNotClosed = 5,
+    EndTagMissingGreater = 6,
+    ElementMismatch = 7,
+    CDataNotClosed = 8,
+    AttributeMissingEquals = 9,
+    AttributeMissingQuote = 10,
+    IllegalCharacter = 11,
+    NestingTooDeep = 12,
+    MisplacedTypeDeclaration = 13,
+    NameTooLong = 14,
+    StreamTruncated = 15,
+    UnknownNodeType = 16,
+    InvalidLength = 17,
+    TrailingData = 18,
+    CannotOpenFile = 19,
+    CannotWriteFile = 20,
+    InputTooLarge = 21,
+    OutOfMemory = 22,
+    ZeroByteInFile = 23,
+    UnicodeFile = 24,
+    NameNotReadable = 25,
+    QuoteInAttributeValue = 26,
+    ZeroByteInTree = 27,
+    LessThanInText = 28,
+    TerminatorInText = 29,
+    LayoutInText = 30,
+    EscapeOpenerInText = 31,
+    InvalidDataBracket = 32,
+    TextBeforeCData = 33,
+    CDataNotPlain = 34,
+    RootNotPlain = 35,
+    BraceCommentMarker = 36,
+    BraceLeadingQuote = 37,
+    BraceTextWithoutName = 38,
+    BraceCannotHoldCData = 39,
+    BraceCannotHoldDataBracket = 40,
+    NullChild = 41,
+};
+
+// The code's name in English, for logs ("CannotOpenFile"); "Unknown" for a
+// number that is no code.
+const char* errorName(ErrorCode code);
+// The fixed GB2312 message of a code, or null for None, Other and a number that is no code.
+const char* errorMessage(ErrorCode code);
+// The code of a message text, compared by content: ErrorCode::Other for a text
+// that is none of the library's messages, and for null.
+ErrorCode errorCodeOf(const char* message);
+
+}  // namespace tarvik::xml
+
+#endif  // TARVIK_XML_ERROR_CODE_H
