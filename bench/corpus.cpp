@@ -218,9 +218,74 @@ std::string generate(Shape shape, std::size_t bytes) {
     return std::string();
 }
 
-std::string realDocument() {
+namespace {
+
+// Each GB2312 word of the corpus, with its UTF-8 form and the same as
+// hexadecimal and decimal character references.
+struct WordForms {
+    const char* gb2312;
+    const char* utf8;
+    const char* hexReferences;
+    const char* decimalReferences;
+};
+
+constexpr WordForms Gb2312Words[] = {
+    {"\xD6\xD0\xCE\xC4", "\xE4\xB8\xAD\xE6\x96\x87", "&#x4E2D;&#x6587;", "&#20013;&#25991;"},
+    {"\xD4\xAA\xCB\xD8", "\xE5\x85\x83\xE7\xB4\xA0", "&#x5143;&#x7D20;", "&#20803;&#32032;"},
+    {"\xD3\xCE\xCF\xB7", "\xE6\xB8\xB8\xE6\x88\x8F", "&#x6E38;&#x620F;", "&#28216;&#25103;"},
+    {"\xCA\xFD\xBE\xDD", "\xE6\x95\xB0\xE6\x8D\xAE", "&#x6570;&#x636E;", "&#25968;&#25454;"},
+    {"\xB7\xFE\xCE\xF1\xC6\xF7", "\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8", "&#x670D;&#x52A1;&#x5668;",
+     "&#26381;&#21153;&#22120;"},
+    {"\xB1\xB1\xBE\xA9", "\xE5\x8C\x97\xE4\xBA\xAC", "&#x5317;&#x4EAC;", "&#21271;&#20140;"},
+    {"\xC9\xCF\xBA\xA3", "\xE4\xB8\x8A\xE6\xB5\xB7", "&#x4E0A;&#x6D77;", "&#19978;&#28023;"},
+};
+
+// Replaces every `from` in `text` by what `to(n)` gives for the n-th one.
+template <typename Replacement>
+void replaceEach(std::string& text, const std::string& from, Replacement to) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    std::size_t done = 0;
+    std::size_t count = 0;
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, done)) {
+        out.append(text, done, at - done);
+        out += to(count++);
+        done = at + from.size();
+    }
+    out.append(text, done, std::string::npos);
+    text = std::move(out);
+}
+
+}  // namespace
+
+std::string generateXml(Shape shape, std::size_t bytes) {
+    std::string text = generate(shape, bytes);
+    replaceEach(text, "encoding=\"gb2312\"", [](std::size_t) { return "encoding=\"UTF-8\""; });
+    for (const WordForms& word : Gb2312Words) {
+        replaceEach(text, word.gb2312, [&](std::size_t n) {
+            return n % 3 == 0   ? word.utf8
+                   : n % 3 == 1 ? word.hexReferences
+                                : word.decimalReferences;
+        });
+    }
+    // References in attribute values and in text.
+    replaceEach(text, "@example.org\"", [](std::size_t n) {
+        return n % 2 ? "@example.org &amp; &#x2603;\"" : "@example.org\"";
+    });
+    replaceEach(text, "</item>",
+                [](std::size_t) { return " &lt;b&gt; &amp; &quot;q&apos;</item>"; });
+    replaceEach(text, "</para>",
+                [](std::size_t n) { return n % 4 ? "</para>" : " &amp; &#169;</para>"; });
+    return text;
+}
+
+std::string realXmlDocument() {
     std::ifstream in(RealDocumentPath, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string realDocument() {
+    std::string text = realXmlDocument();
     // "<!DOCTYPE name [ ... ]>": the internal subset holds no "]>" of its own.
     const std::size_t doctype = text.find("<!DOCTYPE");
     if (doctype != std::string::npos) {

@@ -30,6 +30,12 @@ const char* shapeName(Shape shape);
 // give the same bytes. Not for Shape::Real.
 std::string generate(Shape shape, std::size_t bytes);
 
+// The document generate() makes, as standard XML in UTF-8 with references
+// to decode: the declaration says UTF-8, the GB2312 words become UTF-8 text
+// or character references in turns, and the text and attribute values of
+// the records and markup shapes carry entity and character references.
+std::string generateXml(Shape shape, std::size_t bytes);
+
 // Where the real document comes from: the shared-mime-info package's type
 // database, 2.4 MB of UTF-8 with an internal DTD and a few entity references.
 constexpr char RealDocumentPath[] = "/usr/share/mime/packages/freedesktop.org.xml";
@@ -38,6 +44,9 @@ constexpr char RealDocumentPath[] = "/usr/share/mime/packages/freedesktop.org.xm
 // our reader (which has neither) and the peers read the same bytes. Empty when
 // the file is missing (install the "bench" group of tools/install-deps.sh).
 std::string realDocument();
+// The real document as it is, internal DTD and references included, for the
+// readers of standard XML. Empty when the file is missing.
+std::string realXmlDocument();
 
 }  // namespace bench
 
