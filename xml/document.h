@@ -377,7 +377,8 @@ public:
     // OutOfMemory when memory runs out, ZeroByteInFile at the first zero byte
     // (the text would end there and the rest be lost) and UnicodeFile for a
     // UTF-16 or UTF-32 byte-order mark, with offset() the byte; then the
-    // parser's errors.
+    // parser's errors. As with parseMarkup, a path that lies in this
+    // document's own tree (a value naming the next file) is copied first.
     void loadMarkupFile(const std::string& path, const LoadOptions& options = LoadOptions());
     // Writes the root's children, each printed at depth 0 and followed by a
     // line break, to the file at `path`, replacing it only once every byte is
@@ -440,11 +441,6 @@ private:
     void resetHead();
     // True while the head holds just what a new document's head holds.
     bool headIsNew() const;
-    // What a parse that first clears the root (and the head, when
-    // `clearsHead`) is to read: `text` itself, or a copy held in `copy` when
-    // the text may lie in what is cleared, as a value of this document's own
-    // tree read back as a text would.
-    const char* textToRead(const char* text, bool clearsHead, std::string& copy) const;
 
     XMLElement root_;
     XMLElement head_;

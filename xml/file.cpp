@@ -15,6 +15,7 @@
 #include "xml/bounded_input.h"
 #include "xml/messages.h"
 #include "xml/node_stream.h"
+#include "xml/own_text.h"
 #include "xml/text_form.h"
 
 namespace tarvik::xml {
@@ -236,8 +237,10 @@ std::unique_ptr<XMLElement> loadBinaryStream(std::istream& in, const std::string
     });
 }
 
-void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& source,
+void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& sourceName,
                       const LoadOptions& options) {
+    std::string copy;
+    const std::string& source = nameToKeep(document, sourceName, copy);  // used after the parse
     reportingMemory(source, [&] {
         if (!in.rdbuf())
             throw fileError(messages::CannotOpenFile, source);
@@ -246,7 +249,9 @@ void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string
     });
 }
 
-void XMLDocument::loadMarkupFile(const std::string& path, const LoadOptions& options) {
+void XMLDocument::loadMarkupFile(const std::string& pathName, const LoadOptions& options) {
+    std::string copy;
+    const std::string& path = nameToKeep(*this, pathName, copy);  // used after the parse
     reportingMemory(path, [&] {
         OpenedFile file;
         openForLoading(file, path, options);

@@ -75,7 +75,8 @@ std::unique_ptr<XMLElement> loadBinaryStream(std::istream& in, const std::string
                                              const LoadOptions& options = LoadOptions());
 
 // The same as XMLDocument::loadMarkupFile, from a stream already open, read
-// at most up to `options.streamLimit` bytes; `source` names it in errors.
+// at most up to `options.streamLimit` bytes; `source` names it in errors and,
+// like the path, may lie in the document's own tree.
 void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& source,
                       const LoadOptions& options = LoadOptions());
 
