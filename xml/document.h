@@ -355,8 +355,8 @@ public:
     // unclosed group, nesting too deep, out of memory): the reason goes to the
     // debugger output and to lastBraceError(), and the root keeps what was
     // complete before the error. The text may lie in this document's own
-    // tree (a value read back as a text): it is then copied before the root
-    // is cleared.
+    // tree (a value read back as a text) or be lastBraceError() itself: it
+    // is then copied before the root and the error are cleared.
     bool parseBrace(const char* text);
 
     // Parses a NUL-terminated markup text (grammar in xml/markup.h) into a

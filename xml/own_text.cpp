@@ -30,7 +30,7 @@ bool pointsIntoFields(const char* bytes, const XMLElement& element) {
 bool mayLieInDocument(const XMLDocument& document, const char* bytes) {
     const XMLElement& root = document.root();
     return !root.attributes.empty() || pointsIntoFields(bytes, root) ||
-           pointsIntoFields(bytes, document.head());
+           pointsIntoFields(bytes, document.head()) || pointsInto(bytes, document.lastBraceError());
 }
 
 const char* textToRead(const XMLDocument& document, const char* text, std::string& copy) {

@@ -12,7 +12,8 @@
 namespace tarvik::xml {
 
 // True when `bytes` may lie in memory that a parse into `document` frees or
-// overwrites: the root's name, text and tree, or the head's fields. A root
+// overwrites: the root's name, text and tree, the head's fields, or
+// lastBraceError(), which parseBrace empties before it reads. A root
 // with any attribute or child counts as a whole: a copy of the text costs
 // less than a walk of its tree. A new document, which the launcher and the
 // benchmarks parse into, holds none of it.

@@ -359,9 +359,14 @@ std::string outcome(const std::function<void()>& run, const XMLDocument& documen
     return treeText(document.root()) + reported + " / " + document.lastBraceError();
 }
 
+// Where the string of most cases lies: the value of the root's attribute "t".
+const std::string& valueOfT(const XMLDocument& document) {
+    return document.root().attribute("t")->value;
+}
+
 // A parse clears the document before it reads; a text, path or source name
-// that lies in what it clears (read back from the document's own tree) is
-// read as a copy would be. The loaders name their source in the error of
+// that lies in what it clears (read back from the document's own tree, or
+// the last brace error) is read as a copy would be. The loaders name their source in the error of
 // <a><b></a>, after the tree it names is gone.
 TEST(Document, ParsesATextThatLiesInItsOwnTree) {
     const std::string brace = "x=(y=1), b='a value long enough for the heap', c=1";
@@ -371,10 +376,12 @@ TEST(Document, ParsesATextThatLiesInItsOwnTree) {
     const std::string file = testing::TempDir() + "next-document-with-a-long-name.xml";
     std::ofstream(file, std::ios::binary) << broken;
     using Read = std::function<void(XMLDocument&, const std::string&)>;
+    using Find = std::function<const std::string&(const XMLDocument&)>;
     const struct {
         const char* what;
-        std::string held;  // brace text whose root attribute "t" holds the string
-        Read read;         // takes the attribute's value itself
+        std::string held;  // brace text that leaves the string in the document
+        Read read;         // takes the string where it lies
+        Find find = valueOfT;
     } cases[] = {
         {"brace from a value", "t='" + brace + "'",
          [](XMLDocument& d, const std::string& t) { d.parseBrace(t.c_str()); }},
@@ -387,18 +394,17 @@ TEST(Document, ParsesATextThatLiesInItsOwnTree) {
              std::istringstream in(broken);
              loadMarkupStream(d, in, t);
          }},
+        {"brace from its own last error", "a=(b",
+         [](XMLDocument& d, const std::string& t) { d.parseBrace(t.c_str()); },
+         [](const XMLDocument& d) -> const std::string& { return d.lastBraceError(); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         XMLDocument expected;
-        const std::string copy = [&] {
-            XMLDocument holder;
-            holder.parseBrace(c.held.c_str());
-            return holder.root().attribute("t")->value;
-        }();
         XMLDocument document;
-        ASSERT_TRUE(document.parseBrace(c.held.c_str()));
-        const std::string& held = document.root().attribute("t")->value;
+        document.parseBrace(c.held.c_str());
+        const std::string& held = c.find(document);
+        const std::string copy = held;
         EXPECT_EQ(outcome([&] { c.read(document, held); }, document),
                   outcome([&] { c.read(expected, copy); }, expected));
     }
