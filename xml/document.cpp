@@ -46,7 +46,6 @@ std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass, NodeStore* store) {
 XMLElement* appendChildIn(NodeStore* store, XMLElement& parent, std::unique_ptr<XMLElement> child) {
     if (!child)
         return nullptr;
-    child->parent = &parent;
     return parent.children.emplaceBackIn(store, std::move(child)).get();
 }
 

@@ -106,15 +106,17 @@ class XMLElement {
 public:
     // The attribute records, in insertion order (std::list-like, see xml/node_list.h).
     using AttributeList = NodeList<XMLAttribute>;
-    // The owned children, in document order; an entry may be null only if put there by hand.
-    using ChildList = NodeList<std::unique_ptr<XMLElement>>;
+    // The owned children, in document order; an entry may be null only if put
+    // there by hand. A child that enters the list, whichever way, gets the
+    // list's element as its parent (see xml/node_list.h).
+    using ChildList = NodeList<std::unique_ptr<XMLElement>, XMLElement>;
 
-    std::string name;              // empty for an unnamed element
-    std::string text;              // character content
-    AttributeList attributes;      // insertion order, duplicates allowed
-    ChildList children;            // owned, in document order
-    XMLElement* parent = nullptr;  // enclosing element; never owns
-    int32_t dataBracket = 0;       // bracket byte of a "[[data" text escape, 0 for none
+    std::string name;                      // empty for an unnamed element
+    std::string text;                      // character content
+    AttributeList attributes;              // insertion order, duplicates allowed
+    ChildList children = ChildList(this);  // owned, in document order
+    XMLElement* parent = nullptr;          // enclosing element; never owns
+    int32_t dataBracket = 0;               // bracket byte of a "[[data" text escape, 0 for none
 
     XMLElement() = default;
     // An element with the given name and nothing else.
