@@ -44,8 +44,12 @@ namespace tarvik::xml {
 // holds a CR), EscapeOpenerInText (a text without a data bracket that opens
 // with "[[data"), InvalidDataBracket (outside -128..127), TextBeforeCData (a
 // text without a data bracket followed by a CDATA child, which would gain
-// that child's tabs) or CDataNotPlain (a CDATA node with a name, attributes,
-// a data bracket or children). Throws XMLException(messages::CannotWriteFile)
+// that child's tabs; null entries before it are passed over, as print passes
+// over them), NullChild (below the top, an element with such a text and null
+// child entries alone: its text would gain the tabs print writes before the
+// closing tag) or CDataNotPlain (a CDATA node with a name, attributes, a
+// data bracket or children). The text form leaves null child entries out,
+// so the tree read back is `tree` without them. Throws XMLException(messages::CannotWriteFile)
 // when the file cannot be written; the old file is then untouched. print
 // itself writes any tree.
 void saveText(const XMLElement& tree, const std::string& path);

@@ -628,6 +628,21 @@ const RefusedTree RefusedTrees[] = {
          return top;
      },
      messages::TextBeforeCData, "/a[1]"},
+    {"the reported case: a text before a CDATA child behind a null entry",
+     [] {
+         auto top = element("a", "t");
+         top->children.push_back(nullptr);
+         top->appendChild(std::make_unique<XMLCData>("c"));
+         return top;
+     },
+     messages::TextBeforeCData, "/a[1]"},
+    {"below the top, a text with null entries alone, which gains the closing tabs",
+     [] {
+         auto top = element("a");
+         top->appendChild(element("b", "t"))->children.push_back(nullptr);
+         return top;
+     },
+     messages::NullChild, "/a[1]/b[1]"},
 };
 
 TEST(Files, SaveTextRefusesWhatTheTextFormCannotCarry) {
