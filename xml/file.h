@@ -15,8 +15,9 @@
 // failure leaves the old file as it was and no temporary file behind.
 //
 // Loading is bounded: a regular file is read up to its size, any other
-// source up to LoadOptions::streamLimit (xml/load_options.h). Running out of
-// memory while loading is reported as messages::OutOfMemory.
+// source up to LoadOptions::streamLimit (xml/load_options.h), and so is a
+// regular file of size 0, which may still hold bytes (the files of /proc).
+// Running out of memory while loading is reported as messages::OutOfMemory.
 //
 // Errors are XMLException whose source() is the path; describe() gives
 // "path: byte N: message" when the byte offset is known.
@@ -68,8 +69,8 @@ void saveBinary(const XMLElement& tree, const std::string& path);
 // messages::CannotOpenFile when the file cannot be opened or is a directory,
 // the errors of readTree (xml/node_stream.h) with offset() the byte in the
 // file, messages::TrailingData at the first byte after a complete record,
-// InputTooLarge when a source that is not a regular file goes on past
-// `options.streamLimit`, and OutOfMemory.
+// InputTooLarge when a source without a size (not a regular file, or one of
+// size 0) goes on past `options.streamLimit`, and OutOfMemory.
 std::unique_ptr<XMLElement> loadBinary(const std::string& path,
                                        const LoadOptions& options = LoadOptions());
 

@@ -473,18 +473,21 @@ TEST(Files, SourcesWithoutASizeStopAtTheLimit) {
         bool binary;
         const char* message;
         int64_t offset;
+        const char* file = nullptr;  // read instead of a pipe holding `bytes`
     };
     const Case cases[] = {
         {"markup past the limit", "<a>" + std::string(100, 'x') + "</a>", false,
          messages::InputTooLarge, 32},
         {"a record past the limit", record, true, messages::InputTooLarge, 32},
-        {"endless zeros as markup", "", false, messages::ZeroByteInFile, 0},
-        {"endless zeros as a record", "", true, messages::UnknownNodeType, 0},
+        {"endless zeros as markup", "", false, messages::ZeroByteInFile, 0, "/dev/zero"},
+        {"endless zeros as a record", "", true, messages::UnknownNodeType, 0, "/dev/zero"},
+        {"a regular file that reports size 0 (procfs), past the limit", "", false,
+         messages::InputTooLarge, 32, "/proc/self/status"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         FilledPipe pipe(c.bytes);
-        const std::string path = c.bytes.empty() ? "/dev/zero" : pipe.path();
+        const std::string path = c.file ? c.file : pipe.path();
         const XMLException error = thrownBy([&] {
             if (c.binary)
                 loadBinary(path, small);
@@ -500,6 +503,15 @@ TEST(Files, SourcesWithoutASizeStopAtTheLimit) {
     XMLDocument document;
     document.loadMarkupFile(fits.path(), small);
     EXPECT_EQ(document.root().children.size(), 1u);
+    // The reported case: a thread's name under /proc, a regular file of size
+    // 0, held markup that loaded as nothing.
+    const std::string comm = "/proc/thread-self/comm";
+    const std::string name = fileBytes(comm);
+    putFile(comm, "<![CDATA[x]]>");
+    document.loadMarkupFile(comm, small);
+    putFile(comm, name);
+    ASSERT_EQ(document.root().children.size(), 1u);
+    EXPECT_EQ(document.root().children.front()->text, "x");
 #else
     GTEST_SKIP() << "needs /dev/fd and /dev/zero";
 #endif
