@@ -1,6 +1,7 @@
 // Saving trees to files in both forms and loading the binary form back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #ifdef __linux__
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -393,6 +395,46 @@ TEST(Files, SavingThroughLinksWritesTheFileTheyName) {
 #endif
 
 #ifdef __linux__
+// The reported case: /dev/stdout and /dev/fd/N on a pipe lead to the
+// kernel's "pipe:[...]" link, which was taken for a dangling one, so the
+// save tried to make a temporary file in /proc/self/fd and failed. A pipe or
+// socket that a link names is written in place; a socket, which cannot be
+// opened again, through the descriptor the process holds.
+TEST(Files, SavingThroughLinksToAPipeOrSocketWritesInPlace) {
+    const struct {
+        const char* what;
+        bool socket;
+        const char* form;  // the path, with N for the descriptor to write
+    } cases[] = {
+        {"a pipe as /dev/fd/N", false, "/dev/fd/N"},
+        {"a pipe as /proc/self/fd/N", false, "/proc/self/fd/N"},
+        {"a link of our own to a pipe", false, "link"},
+        {"a socket as /dev/fd/N", true, "/dev/fd/N"},
+        {"a link of our own to a socket", true, "link"},
+    };
+    const std::string record = RecordBytes().leaf(1, "a", "").bytes();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        int ends[2];  // read, write
+        ASSERT_EQ(c.socket ? socketpair(AF_UNIX, SOCK_STREAM, 0, ends) : pipe(ends), 0);
+        const std::string named = "/dev/fd/" + std::to_string(ends[1]);
+        TempDir dir;
+        std::string path = c.form;
+        if (path == "link")
+            fs::create_symlink(named, path = dir.file("link"));
+        else
+            path.replace(path.find('N'), 1, std::to_string(ends[1]));
+        saveBinary(XMLElement("a"), path);
+        close(ends[1]);
+        std::string got(record.size() + 1, '\0');
+        got.resize(
+            static_cast<std::size_t>(std::max<ssize_t>(0, read(ends[0], &got[0], got.size()))));
+        close(ends[0]);
+        EXPECT_EQ(got, record);
+        EXPECT_EQ(entriesOf(dir.file("")).size(), path == dir.file("link") ? 1u : 0u);
+    }
+}
+
 // A 64 KiB tmpfs mounted for one test, or none where mounting is not allowed.
 class SmallDisk {
 public:
