@@ -850,6 +850,18 @@ TEST_F(TarvikXmlTool, InputsAreReadOnceSoPipesWork) {
          Success,
          equals(goodBinary_),
          Nothing},
+        {"the reported case: to-binary to /dev/stdout, a pipe",
+         "\"$0\" to-binary \"$1\" /dev/stdout | cat",
+         {path("good.xml")},
+         Success,
+         equals(goodBinary_),
+         Nothing},
+        {"to-binary to /dev/fd/N, a pipe",
+         "\"$0\" to-binary \"$1\" /dev/fd/3 3>&1 | cat",
+         {path("good.xml")},
+         Success,
+         equals(goodBinary_),
+         Nothing},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
