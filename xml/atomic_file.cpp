@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #endif
 
 namespace tarvik::xml {
@@ -186,6 +187,11 @@ public:
         fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         return fd_ >= 0;
     }
+    // Writes through a copy of a descriptor the process already holds.
+    bool useCopyOf(int descriptor) {
+        fd_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+        return fd_ >= 0;
+    }
     bool nameWasTaken() const { return errno == EEXIST; }
     bool write(const char* bytes, std::size_t count) {
         while (count > 0) {
@@ -252,9 +258,20 @@ std::string followLinks(std::string path) {
     return std::string();
 }
 
-// A symbolic link is followed, so the file it names is replaced, not the link.
+// A symbolic link is followed, so the file it names is replaced, not the
+// link. The system decides first what the path leads to: a pipe, a socket or
+// a device that a link names (as /dev/stdout and /dev/fd/N lead to the
+// kernel's "pipe:[...]" links) is written where it stands, through the path
+// as given, since no file of that name could be made beside it.
 Target targetOf(const std::string& path) {
     Target target;
+    struct stat reached {};
+    if (::stat(path.c_str(), &reached) == 0 && !S_ISREG(reached.st_mode)) {
+        target.path = path;
+        target.exists = true;
+        target.inPlace = true;  // whether it may be written, opening it tells
+        return target;
+    }
     target.path = followLinks(path);
     if (target.path.empty()) {
         target.path = path;
@@ -279,8 +296,41 @@ bool createNew(OutputFile& file, const std::string& path, const Target& target) 
     return file.createNew(path, target.exists ? PrivateFileMode : NewFileMode);
 }
 
+// The descriptor of this process that `path` names through a link whose
+// name is its number (/dev/fd/N, /proc/self/fd/N, and /dev/stdout on the
+// way there), checked to be the very file the path reaches; -1 for none.
+int descriptorNamedBy(std::string path) {
+    struct stat reached {};
+    if (::stat(path.c_str(), &reached) != 0)
+        return -1;
+    for (int hop = 0; hop < LinkHops; ++hop) {
+        const std::string name = path.substr(path.rfind('/') + 1);  // npos + 1 is 0
+        char* end = nullptr;
+        const long number = std::strtol(name.c_str(), &end, 10);
+        struct stat held {};
+        if (!name.empty() && *end == '\0' && number >= 0 && number <= INT_MAX &&
+            ::fstat(static_cast<int>(number), &held) == 0 && held.st_dev == reached.st_dev &&
+            held.st_ino == reached.st_ino)
+            return static_cast<int>(number);
+        std::vector<char> link(static_cast<std::size_t>(PATH_MAX) + 1);
+        const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= link.size())
+            return -1;
+        const std::string named(link.data(), static_cast<std::size_t>(length));
+        path = named.front() == '/' ? named : directoryOf(path) + named;
+    }
+    return -1;
+}
+
+// A socket cannot be opened again through its link (ENXIO): the process
+// writes to it through the descriptor it holds, as a shell does for /dev/fd/N.
 bool openInPlace(OutputFile& file, const Target& target) {
-    return file.openExisting(target.path);
+    if (file.openExisting(target.path))
+        return true;
+    if (errno != ENXIO)
+        return false;
+    const int descriptor = descriptorNamedBy(target.path);
+    return descriptor >= 0 && file.useCopyOf(descriptor);
 }
 
 // Owner first: a change of owner clears the set-id bits that the mode restores.

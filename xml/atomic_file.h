@@ -21,7 +21,9 @@ namespace tarvik::xml {
 // (POSIX); until then the new file is its writer's alone. A symbolic link is
 // followed, dangling or not, so the file it names is replaced (or made) and
 // the link stays. A target that exists but is no regular file (a device, a
-// FIFO) cannot be replaced and is written in place, as before.
+// FIFO, a pipe or socket reached through /dev/stdout or /dev/fd/N) cannot be
+// replaced and is written in place, as before; a socket, which cannot be
+// opened again, through the process's own descriptor for it.
 void replaceFile(const std::string& path, const std::function<void(std::ostream&)>& write);
 
 }  // namespace tarvik::xml

@@ -13,6 +13,7 @@
 #include "xml/debug_output.h"
 #include "xml/messages.h"
 #include "xml/node_class.h"
+#include "xml/own_text.h"
 
 namespace tarvik::xml {
 
@@ -278,7 +279,7 @@ std::string braceErrorReason(const std::exception& error, const char* text) {
 
 bool XMLDocument::parseBrace(const char* text) {
     std::string copy;
-    text = textToRead(text ? text : "", false, copy);
+    text = textToRead(*this, text ? text : "", copy);
     resetRoot();
     lastBraceError_.clear();
     try {

@@ -1,6 +1,5 @@
 #include "xml/document.h"
 
-#include <functional>
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -20,12 +19,6 @@ const struct {
     const char* name;
     const char* value;
 } NewHeadRecord = {"encoding", "gb2312"};
-
-// True when `text` points into the bytes of `string`, its final NUL included.
-bool pointsInto(const char* text, const std::string& string) {
-    const std::less_equal<const char*> notAfter;  // defined for unrelated pointers too
-    return notAfter(string.data(), text) && notAfter(text, string.data() + string.size());
-}
 
 }  // namespace
 
@@ -53,7 +46,6 @@ std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass, NodeStore* store) {
 XMLElement* appendChildIn(NodeStore* store, XMLElement& parent, std::unique_ptr<XMLElement> child) {
     if (!child)
         return nullptr;
-    child->parent = &parent;
     return parent.children.emplaceBackIn(store, std::move(child)).get();
 }
 
@@ -315,17 +307,6 @@ bool XMLDocument::headIsNew() const {
         return false;
     const XMLAttribute& record = head_.attributes.front();
     return record.name == NewHeadRecord.name && record.value == NewHeadRecord.value;
-}
-
-// Only a document that holds a tree can hold the text: a new one, as every
-// benchmark and the launcher parse into, reads the caller's bytes in place.
-const char* XMLDocument::textToRead(const char* text, bool clearsHead, std::string& copy) const {
-    const bool inRoot = !root_.children.empty() || !root_.attributes.empty() ||
-                        pointsInto(text, root_.text) || pointsInto(text, root_.name);
-    if (!inRoot && !clearsHead)
-        return text;
-    copy = text;
-    return copy.c_str();
 }
 
 }  // namespace tarvik::xml

@@ -123,15 +123,17 @@ class XMLElement {
 public:
     // The attribute records, in insertion order (std::list-like, see xml/node_list.h).
     using AttributeList = NodeList<XMLAttribute>;
-    // The owned children, in document order; an entry may be null only if put there by hand.
-    using ChildList = NodeList<std::unique_ptr<XMLElement>>;
+    // The owned children, in document order; an entry may be null only if put
+    // there by hand. A child that enters the list, whichever way, gets the
+    // list's element as its parent (see xml/node_list.h).
+    using ChildList = NodeList<std::unique_ptr<XMLElement>, XMLElement>;
 
-    std::string name;              // empty for an unnamed element
-    std::string text;              // character content
-    AttributeList attributes;      // insertion order, duplicates allowed
-    ChildList children;            // owned, in document order
-    XMLElement* parent = nullptr;  // enclosing element; never owns
-    int32_t dataBracket = 0;       // bracket byte of a "[[data" text escape, 0 for none
+    std::string name;                      // empty for an unnamed element
+    std::string text;                      // character content
+    AttributeList attributes;              // insertion order, duplicates allowed
+    ChildList children = ChildList(this);  // owned, in document order
+    XMLElement* parent = nullptr;          // enclosing element; never owns
+    int32_t dataBracket = 0;               // bracket byte of a "[[data" text escape, 0 for none
 
     XMLElement() = default;
     // An element with the given name and nothing else.
@@ -521,8 +523,8 @@ public:
     // unclosed group, nesting too deep, out of memory): the reason goes to the
     // debugger output and to lastBraceError(), and the root keeps what was
     // complete before the error. The text may lie in this document's own
-    // tree (a value read back as a text): it is then copied before the root
-    // is cleared.
+    // tree (a value read back as a text) or be lastBraceError() itself: it
+    // is then copied before the root and the error are cleared.
     bool parseBrace(const char* text);
 
     // Parses a NUL-terminated markup text (grammar in xml/markup.h) into a
@@ -543,7 +545,8 @@ public:
     // OutOfMemory when memory runs out, ZeroByteInFile at the first zero byte
     // (the text would end there and the rest be lost) and UnicodeFile for a
     // UTF-16 or UTF-32 byte-order mark, with offset() the byte; then the
-    // parser's errors.
+    // parser's errors. As with parseMarkup, a path that lies in this
+    // document's own tree (a value naming the next file) is copied first.
     void loadMarkupFile(const std::string& path, const LoadOptions& options = LoadOptions());
     // Writes the root's children, each printed at depth 0 and followed by a
     // line break, to the file at `path`, replacing it only once every byte is
@@ -606,11 +609,6 @@ private:
     void resetHead();
     // True while the head holds just what a new document's head holds.
     bool headIsNew() const;
-    // What a parse that first clears the root (and the head, when
-    // `clearsHead`) is to read: `text` itself, or a copy held in `copy` when
-    // the text may lie in what is cleared, as a value of this document's own
-    // tree read back as a text would.
-    const char* textToRead(const char* text, bool clearsHead, std::string& copy) const;
 
     XMLElement root_;
     XMLElement head_;

@@ -15,6 +15,7 @@
 #include "xml/bounded_input.h"
 #include "xml/messages.h"
 #include "xml/node_stream.h"
+#include "xml/own_text.h"
 #include "xml/text_form.h"
 
 namespace tarvik::xml {
@@ -58,18 +59,20 @@ int statusOf(const std::string& path, FileStatus& status) {
 // A file opened for a loader, and how far it may be read.
 struct OpenedFile {
     std::filebuf buffer;
-    bool regular = false;
-    std::uint64_t bound = 0;  // its size when regular, otherwise the stream limit
+    bool sized = false;       // a regular file with a size to believe
+    std::uint64_t bound = 0;  // that size, otherwise the stream limit
 };
 
 // Looks at the path before opening it: a directory is refused, a regular
-// file's size bounds the read, anything else gets the stream limit.
+// file's size bounds the read, anything else gets the stream limit. So does
+// a regular file of size 0, as the files of /proc report whatever they
+// hold: it is read to its end, as a pipe is.
 void openForLoading(OpenedFile& file, const std::string& path, const LoadOptions& options) {
     FileStatus status{};
     if (statusOf(path, status) != 0 || (status.st_mode & S_IFMT) == S_IFDIR)
         throw fileError(messages::CannotOpenFile, path);
-    file.regular = (status.st_mode & S_IFMT) == S_IFREG;
-    file.bound = file.regular ? static_cast<std::uint64_t>(status.st_size) : options.streamLimit;
+    file.sized = (status.st_mode & S_IFMT) == S_IFREG && status.st_size > 0;
+    file.bound = file.sized ? static_cast<std::uint64_t>(status.st_size) : options.streamLimit;
     if (!file.buffer.open(path, ReadMode))
         throw fileError(messages::CannotOpenFile, path);
 }
@@ -221,7 +224,7 @@ std::unique_ptr<XMLElement> loadBinary(const std::string& path, const LoadOption
     return reportingMemory(path, [&] {
         OpenedFile file;
         openForLoading(file, path, options);
-        BoundedInput input(file.buffer, file.bound, !file.regular);
+        BoundedInput input(file.buffer, file.bound, !file.sized);
         return loadBinaryFrom(input, path);
     });
 }
@@ -236,8 +239,10 @@ std::unique_ptr<XMLElement> loadBinaryStream(std::istream& in, const std::string
     });
 }
 
-void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& source,
+void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& sourceName,
                       const LoadOptions& options) {
+    std::string copy;
+    const std::string& source = nameToKeep(document, sourceName, copy);  // used after the parse
     reportingMemory(source, [&] {
         if (!in.rdbuf())
             throw fileError(messages::CannotOpenFile, source);
@@ -246,12 +251,14 @@ void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string
     });
 }
 
-void XMLDocument::loadMarkupFile(const std::string& path, const LoadOptions& options) {
+void XMLDocument::loadMarkupFile(const std::string& pathName, const LoadOptions& options) {
+    std::string copy;
+    const std::string& path = nameToKeep(*this, pathName, copy);  // used after the parse
     reportingMemory(path, [&] {
         OpenedFile file;
         openForLoading(file, path, options);
-        BoundedInput input(file.buffer, file.bound, !file.regular);
-        loadMarkupFrom(*this, input, file.regular ? file.bound : 0, path);
+        BoundedInput input(file.buffer, file.bound, !file.sized);
+        loadMarkupFrom(*this, input, file.sized ? file.bound : 0, path);
     });
 }
 

@@ -15,8 +15,9 @@
 // failure leaves the old file as it was and no temporary file behind.
 //
 // Loading is bounded: a regular file is read up to its size, any other
-// source up to LoadOptions::streamLimit (xml/load_options.h). Running out of
-// memory while loading is reported as messages::OutOfMemory.
+// source up to LoadOptions::streamLimit (xml/load_options.h), and so is a
+// regular file of size 0, which may still hold bytes (the files of /proc).
+// Running out of memory while loading is reported as messages::OutOfMemory.
 //
 // Errors are XMLException whose source() is the path; describe() gives
 // "path: byte N: message" when the byte offset is known.
@@ -44,8 +45,12 @@ namespace tarvik::xml {
 // holds a CR), EscapeOpenerInText (a text without a data bracket that opens
 // with "[[data"), InvalidDataBracket (outside -128..127), TextBeforeCData (a
 // text without a data bracket followed by a CDATA child, which would gain
-// that child's tabs) or CDataNotPlain (a CDATA node with a name, attributes,
-// a data bracket or children). Throws XMLException(messages::CannotWriteFile)
+// that child's tabs; null entries before it are passed over, as print passes
+// over them), NullChild (below the top, an element with such a text and null
+// child entries alone: its text would gain the tabs print writes before the
+// closing tag) or CDataNotPlain (a CDATA node with a name, attributes, a
+// data bracket or children). The text form leaves null child entries out,
+// so the tree read back is `tree` without them. Throws XMLException(messages::CannotWriteFile)
 // when the file cannot be written; the old file is then untouched. print
 // itself writes any tree.
 void saveText(const XMLElement& tree, const std::string& path);
@@ -64,8 +69,8 @@ void saveBinary(const XMLElement& tree, const std::string& path);
 // messages::CannotOpenFile when the file cannot be opened or is a directory,
 // the errors of readTree (xml/node_stream.h) with offset() the byte in the
 // file, messages::TrailingData at the first byte after a complete record,
-// InputTooLarge when a source that is not a regular file goes on past
-// `options.streamLimit`, and OutOfMemory.
+// InputTooLarge when a source without a size (not a regular file, or one of
+// size 0) goes on past `options.streamLimit`, and OutOfMemory.
 std::unique_ptr<XMLElement> loadBinary(const std::string& path,
                                        const LoadOptions& options = LoadOptions());
 
@@ -75,7 +80,8 @@ std::unique_ptr<XMLElement> loadBinaryStream(std::istream& in, const std::string
                                              const LoadOptions& options = LoadOptions());
 
 // The same as XMLDocument::loadMarkupFile, from a stream already open, read
-// at most up to `options.streamLimit` bytes; `source` names it in errors.
+// at most up to `options.streamLimit` bytes; `source` names it in errors and,
+// like the path, may lie in the document's own tree.
 void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& source,
                       const LoadOptions& options = LoadOptions());
 

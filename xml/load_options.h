@@ -5,8 +5,9 @@
 //     doc.loadMarkupFile("/dev/stdin", options);
 //
 // A regular file is read up to the size it has when it is opened, whatever
-// that is. Anything else (a pipe, a FIFO, a device, standard input) has no
-// size to believe, so it is read only up to `streamLimit` bytes: a source that
+// that is. Anything else (a pipe, a FIFO, a device, standard input, a regular
+// file of size 0 such as those of /proc, which report no size) has no size
+// to believe, so it is read only up to `streamLimit` bytes: a source that
 // goes on past that is refused with messages::InputTooLarge instead of growing
 // memory until it runs out.
 #ifndef TARVIK_XML_LOAD_OPTIONS_H

@@ -15,6 +15,7 @@
 #include "xml/markup_syntax.h"
 #include "xml/messages.h"
 #include "xml/node_class.h"
+#include "xml/own_text.h"
 #include "xml/search.h"
 
 namespace tarvik::xml {
@@ -454,7 +455,7 @@ const char* passTypeDeclaration(const char* position) {
 void XMLDocument::parseMarkup(const char* text) {
     const bool clearsHead = !headIsNew();
     std::string copy;
-    text = textToRead(text ? text : "", clearsHead, copy);
+    text = textToRead(*this, text ? text : "", copy);
     resetRoot();
     if (clearsHead)
         resetHead();

@@ -153,7 +153,8 @@ inline constexpr char BraceCannotHoldCData[] =
 inline constexpr char BraceCannotHoldDataBracket[] =
     "\xC0\xA8\xBA\xC5\xBC\xC7\xB7\xA8\xCE\xDE\xB7\xA8\xB1\xED\xCA\xBE\xCA\xFD\xBE\xDD\xC0\xA8"
     "\xBA\xC5";  // 括号记法无法表示数据括号
-// Writing brace notation: a null entry in a child list, put there by hand.
+// Writing brace notation, or saving as text where it changes a text: a null
+// entry in a child list, put there by hand.
 inline constexpr char NullChild[] =
     "\xD7\xD3\xBD\xDA\xB5\xE3\xCE\xAA\xBF\xD5\xD6\xB8\xD5\xEB";  // 子节点为空指针
 

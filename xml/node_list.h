@@ -11,6 +11,14 @@
 //
 // Every link is freed the same way wherever it came from, so entries move
 // freely between lists (splice) and lists of different documents.
+//
+// NodeList<T, Owner>: a list that belongs to an Owner, as XMLElement::children
+// belongs to its element. T is then a pointer-like handle (std::unique_ptr)
+// to a node with a member `Owner* parent`, and every node that enters the
+// list, whichever way (emplace, insert, push, splice, move, swap), gets
+// `parent` set to the list's owner: null for a list that belongs to nothing.
+// A node never keeps pointing at an element of a list it has left, or of a
+// document that is gone. A drain (see Drain) frees what it takes, so it sets nothing.
 #ifndef TARVIK_XML_NODE_LIST_H
 #define TARVIK_XML_NODE_LIST_H
 
@@ -26,8 +34,22 @@
 
 namespace tarvik::xml {
 
-template <typename T>
-class NodeList {
+namespace node_list_detail {
+
+// The owner a list of nodes keeps; nothing for a list of plain values.
+template <typename Owner>
+struct OwnerSlot {
+    Owner* owner = nullptr;
+};
+template <>
+struct OwnerSlot<void> {};
+
+}  // namespace node_list_detail
+
+template <typename T, typename Owner = void>
+class NodeList : private node_list_detail::OwnerSlot<Owner> {
+    static constexpr bool HasOwner = !std::is_void_v<Owner>;
+
     // Links form a ring through the list's own sentinel, so no end needs a test.
     struct LinkBase {
         LinkBase* prev;
@@ -101,6 +123,11 @@ public:
 
     // An empty list.
     NodeList() noexcept { reset(); }
+    // An empty list that belongs to `owner` for good, its entries' parent (see above).
+    template <typename O = Owner, typename = std::enable_if_t<!std::is_void_v<O>>>
+    explicit NodeList(O* listOwner) noexcept : NodeList() {
+        this->owner = listOwner;
+    }
     // Copies every entry, in order, into links on the heap.
     NodeList(const NodeList& other) : NodeList() { append(other); }
     // A list of the given entries, in order.
@@ -108,7 +135,8 @@ public:
         for (const T& entry : entries)
             push_back(entry);
     }
-    // Takes over every link of `other`, which is left empty.
+    // Takes over every link of `other`, which is left empty. The new list
+    // belongs to nothing, whatever `other` belongs to.
     NodeList(NodeList&& other) noexcept : NodeList() { takeLinks(other); }
     // Replaces the entries with copies of `other`'s.
     NodeList& operator=(const NodeList& other) {
@@ -118,7 +146,8 @@ public:
         }
         return *this;
     }
-    // Replaces the entries with `other`'s links; `other` is left empty.
+    // Replaces the entries with `other`'s links; `other` is left empty. Each
+    // list keeps its owner.
     NodeList& operator=(NodeList&& other) noexcept {
         if (this != &other) {
             clear();
@@ -169,6 +198,7 @@ public:
             throw;
         }
         linkBefore(position.link_, link);
+        adopt(link);
         return iterator(link);
     }
     // The same at the end; returns the new entry.
@@ -253,6 +283,7 @@ public:
         at->prev->next = first;
         at->prev = last;
         size_ += count;
+        adopt(first, at);
     }
     void splice(const_iterator position, NodeList&& other) noexcept { splice(position, other); }
     // Moves the entry at `from` in `other` before `position`.
@@ -262,6 +293,7 @@ public:
             return;
         other.unlink(link);
         linkBefore(position.link_, link);
+        adopt(link);
     }
 
     // Takes a list apart front to back, for freeing a tree. The list is empty
@@ -305,7 +337,7 @@ public:
         LinkBase* end_;
     };
 
-    // Exchanges the entries of two lists.
+    // Exchanges the entries of two lists; each list keeps its owner.
     void swap(NodeList& other) noexcept {
         NodeList held(std::move(other));
         other.takeLinks(*this);
@@ -325,6 +357,22 @@ private:
         sentinel_.next->prev = sentinel_.prev->next = &sentinel_;
         size_ = other.size_;
         other.reset();
+        adopt(sentinel_.next, &sentinel_);
+    }
+    // Makes this list's owner the parent of the node at `link`, if any.
+    void adopt(LinkBase* link) noexcept {
+        if constexpr (HasOwner) {
+            T& node = static_cast<Link*>(link)->value;
+            if (node)
+                node->parent = this->owner;
+        }
+    }
+    // The same for the links from `first` up to `end`.
+    void adopt(LinkBase* first, const LinkBase* end) noexcept {
+        if constexpr (HasOwner) {
+            for (LinkBase* link = first; link != end; link = link->next)
+                adopt(link);
+        }
     }
     void append(const NodeList& other) {
         for (const T& entry : other)
@@ -363,12 +411,12 @@ private:
 };
 
 // Equal when both hold equal entries in the same order.
-template <typename T>
-bool operator==(const NodeList<T>& a, const NodeList<T>& b) {
+template <typename T, typename Owner>
+bool operator==(const NodeList<T, Owner>& a, const NodeList<T, Owner>& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
-template <typename T>
-bool operator!=(const NodeList<T>& a, const NodeList<T>& b) {
+template <typename T, typename Owner>
+bool operator!=(const NodeList<T, Owner>& a, const NodeList<T, Owner>& b) {
     return !(a == b);
 }
 

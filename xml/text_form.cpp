@@ -9,6 +9,9 @@
 //              bracket comes back as a signed char
 //   CDATA      ends at the first "]]>"; holds nothing but its text
 //   a text followed by a CDATA child gains the tabs print writes before it
+//   print passes over null child entries, but an element that has only
+//   those still gets the tabs before its closing tag, which below the top
+//   join a text
 // Every string ends at its first zero byte when printed.
 #include "xml/text_form.h"
 
@@ -83,7 +86,17 @@ struct Fault {
     const XMLAttribute* attribute = nullptr;
 };
 
-Fault elementFault(const XMLElement& element) {
+// The first child print writes, passing over null entries, or null.
+const XMLElement* firstPrintedChild(const XMLElement& element) {
+    for (const auto& child : element.children) {
+        if (child)
+            return child.get();
+    }
+    return nullptr;
+}
+
+// `isTop`: printed at depth 0, where a closing tag has no tabs before it.
+Fault elementFault(const XMLElement& element, bool isTop) {
     if (!nameIsReadable(element.name))
         return {messages::NameNotReadable};
     for (const XMLAttribute& attribute : element.attributes) {
@@ -99,9 +112,13 @@ Fault elementFault(const XMLElement& element) {
     if (const char* fault = textFault(element))
         return {fault};
     const bool plainText = element.dataBracket == 0 && !element.text.empty();
-    if (plainText && !element.children.empty() && element.children.front() &&
-        nodeClassOf(*element.children.front()) == NodeClass::CData)
+    if (!plainText || element.children.empty())
+        return {};
+    const XMLElement* first = firstPrintedChild(element);
+    if (first && nodeClassOf(*first) == NodeClass::CData)
         return {messages::TextBeforeCData};
+    if (!first && !isTop)
+        return {messages::NullChild};
     return {};
 }
 
@@ -135,8 +152,9 @@ void checkTextForm(const XMLElement& top, std::size_t position) {
     while (!pending.empty()) {
         const XMLElement* node = pending.back();
         pending.pop_back();
-        const Fault fault =
-            nodeClassOf(*node) == NodeClass::CData ? cdataFault(*node) : elementFault(*node);
+        const Fault fault = nodeClassOf(*node) == NodeClass::CData
+                                ? cdataFault(*node)
+                                : elementFault(*node, node == &top);
         if (fault.message)
             refuse(fault, *node, top, position);
         const std::size_t firstChild = pending.size();

@@ -15,7 +15,9 @@ namespace tarvik::xml {
 // a way the reader does not read back as it is, with node() naming it and
 // one of these messages: NameNotReadable, QuoteInAttributeValue,
 // ZeroByteInTree, LessThanInText, TerminatorInText, LayoutInText,
-// EscapeOpenerInText, InvalidDataBracket, TextBeforeCData, CDataNotPlain.
+// EscapeOpenerInText, InvalidDataBracket, TextBeforeCData, NullChild,
+// CDataNotPlain. Null child entries are passed over, as print passes over
+// them, wherever that leaves the text as it is.
 void checkTextForm(const XMLElement& top, std::size_t position);
 
 }  // namespace tarvik::xml

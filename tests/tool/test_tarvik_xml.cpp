@@ -62,6 +62,8 @@ const std::string GoodMarkup = std::string(
                                "<second/>\n";
 // How the tool says that a file it cannot open is missing.
 constexpr char NoSuchFile[] = " (No such file or directory)\n";
+// How it says that an earlier "-" took standard input.
+constexpr char AlreadyRead[] = " (already read for an earlier \"-\")\n";
 
 const std::string GoodText = std::string("<game title=\"") + ChineseGb2312 +
                              "\">\n"
@@ -481,6 +483,12 @@ TEST_F(TarvikXmlTool, LaunchShowsWhatTheLauncherTakes) {
          Success,
          contains("<AbsoluteRoot url=\"x\"></AbsoluteRoot>\nurl: 'x'\n"),
          Nothing},
+        {"the reported case: a zero byte on standard input is refused, not the end",
+         {"brace", "--launch", "-"},
+         std::string("url=a\0, connstate=(", 19),
+         InputError,
+         Nothing,
+         equals(std::string("-: byte 5: ") + messages::ZeroByteInFile + "\n")},
     });
 }
 
@@ -636,6 +644,12 @@ TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
          InputError,
          Nothing,
          equals(path("missing.xml") + ": " + messages::CannotOpenFile + NoSuchFile)},
+        {"the reported case: standard input named twice is read once",
+         {"check", "-", "-"},
+         "<a/>",
+         InputError,
+         equals("-: ok (markup text, 1 element)\n"),
+         equals(std::string("-: ") + messages::CannotOpenFile + AlreadyRead)},
     });
 }
 
@@ -850,6 +864,43 @@ TEST_F(TarvikXmlTool, InputsAreReadOnceSoPipesWork) {
          Success,
          equals(goodBinary_),
          Nothing},
+        {"the reported case: to-binary to /dev/stdout, a pipe",
+         "\"$0\" to-binary \"$1\" /dev/stdout | cat",
+         {path("good.xml")},
+         Success,
+         equals(goodBinary_),
+         Nothing},
+        {"to-binary to /dev/fd/N, a pipe",
+         "\"$0\" to-binary \"$1\" /dev/fd/3 3>&1 | cat",
+         {path("good.xml")},
+         Success,
+         equals(goodBinary_),
+         Nothing},
+        // The reported cases: a directory or a closed standard input read as empty and ok.
+        {"check of a directory as standard input",
+         "\"$0\" check - < \"$1\"",
+         {directory_},
+         InputError,
+         Nothing,
+         equals(std::string("-: ") + messages::CannotOpenFile + " (Is a directory)\n")},
+        {"print of a closed standard input",
+         "\"$0\" print - <&-",
+         {},
+         InputError,
+         Nothing,
+         equals(std::string("-: ") + messages::CannotOpenFile + " (Bad file descriptor)\n")},
+        {"brace of a directory as standard input",
+         "\"$0\" brace - < \"$1\"",
+         {directory_},
+         InputError,
+         Nothing,
+         equals(std::string("-: ") + messages::CannotOpenFile + " (Is a directory)\n")},
+        {"brace --format of a closed standard input",
+         "\"$0\" brace --format - <&-",
+         {},
+         InputError,
+         Nothing,
+         equals(std::string("-: ") + messages::CannotOpenFile + " (Bad file descriptor)\n")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 
 #include "support/tree_text.h"
 #include "support/trees.h"
 #include "xml/document.h"
+#include "xml/file.h"
 
+using tarvik::xml::loadMarkupStream;
 using tarvik::xml::nameHash;
 using tarvik::xml::XMLAttribute;
 using tarvik::xml::XMLCData;
@@ -421,34 +427,68 @@ TEST(Document, CursorIsSettable) {
     EXPECT_EQ(document.cursor(), nullptr);
 }
 
-// A parse clears the document before it reads; a text that lies in what it
-// clears (read back from the document's own tree) is read as a copy would be.
+// What a parse or load left in a document: the root's tree, then the error
+// it reported (with the source it named), if any.
+std::string outcome(const std::function<void()>& run, const XMLDocument& document) {
+    std::string reported;
+    try {
+        run();
+    } catch (const XMLException& error) {
+        reported = " / " + error.describe();
+    }
+    return treeText(document.root()) + reported + " / " + document.lastBraceError();
+}
+
+// Where the string of most cases lies: the value of the root's attribute "t".
+const std::string& valueOfT(const XMLDocument& document) {
+    return document.root().attribute("t")->value;
+}
+
+// A parse clears the document before it reads; a text, path or source name
+// that lies in what it clears (read back from the document's own tree, or
+// the last brace error) is read as a copy would be. The loaders name their source in the error of
+// <a><b></a>, after the tree it names is gone.
 TEST(Document, ParsesATextThatLiesInItsOwnTree) {
     const std::string brace = "x=(y=1), b='a value long enough for the heap', c=1";
     const std::string markup = "<a k=\"a value long enough for the heap\">text</a>";
     const std::string declared = "<?xml version=\"<b/> a version long enough\"?><a/>";
+    const std::string broken = "<a><b></a>";
+    const std::string file = testing::TempDir() + "next-document-with-a-long-name.xml";
+    std::ofstream(file, std::ios::binary) << broken;
+    using Read = std::function<void(XMLDocument&, const std::string&)>;
+    using Find = std::function<const std::string&(const XMLDocument&)>;
     const struct {
         const char* what;
-        std::string held;  // brace text whose root attribute "t" holds the text
-        bool asMarkup;
-    } cases[] = {{"brace from a value", "t='" + brace + "'", false},
-                 {"markup from a value", "t='" + markup + "'", true}};
+        std::string held;  // brace text that leaves the string in the document
+        Read read;         // takes the string where it lies
+        Find find = valueOfT;
+    } cases[] = {
+        {"brace from a value", "t='" + brace + "'",
+         [](XMLDocument& d, const std::string& t) { d.parseBrace(t.c_str()); }},
+        {"markup from a value", "t='" + markup + "'",
+         [](XMLDocument& d, const std::string& t) { d.parseMarkup(t.c_str()); }},
+        {"a markup file named by a value", "t='" + file + "'",
+         [](XMLDocument& d, const std::string& t) { d.loadMarkupFile(t); }},
+        {"a stream's source named by a value", "t='" + file + "'",
+         [&broken](XMLDocument& d, const std::string& t) {
+             std::istringstream in(broken);
+             loadMarkupStream(d, in, t);
+         }},
+        {"brace from its own last error", "a=(b",
+         [](XMLDocument& d, const std::string& t) { d.parseBrace(t.c_str()); },
+         [](const XMLDocument& d) -> const std::string& { return d.lastBraceError(); }},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         XMLDocument expected;
         XMLDocument document;
-        ASSERT_TRUE(document.parseBrace(c.held.c_str()));
-        const char* text = document.root().findAttribute("t");
-        ASSERT_NE(text, nullptr);
-        if (c.asMarkup) {
-            expected.parseMarkup(std::string(text).c_str());
-            document.parseMarkup(text);
-        } else {
-            expected.parseBrace(std::string(text).c_str());
-            document.parseBrace(text);
-        }
-        EXPECT_EQ(treeText(document.root()), treeText(expected.root()));
+        document.parseBrace(c.held.c_str());
+        const std::string& held = c.find(document);
+        const std::string copy = held;
+        EXPECT_EQ(outcome([&] { c.read(document, held); }, document),
+                  outcome([&] { c.read(expected, copy); }, expected));
     }
+    std::remove(file.c_str());
     // The head is cleared too, unless it is as new.
     XMLDocument document;
     document.parseMarkup(declared.c_str());

@@ -1,6 +1,7 @@
 // Saving trees to files in both forms and loading the binary form back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #ifdef __linux__
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -393,6 +395,46 @@ TEST(Files, SavingThroughLinksWritesTheFileTheyName) {
 #endif
 
 #ifdef __linux__
+// The reported case: /dev/stdout and /dev/fd/N on a pipe lead to the
+// kernel's "pipe:[...]" link, which was taken for a dangling one, so the
+// save tried to make a temporary file in /proc/self/fd and failed. A pipe or
+// socket that a link names is written in place; a socket, which cannot be
+// opened again, through the descriptor the process holds.
+TEST(Files, SavingThroughLinksToAPipeOrSocketWritesInPlace) {
+    const struct {
+        const char* what;
+        bool socket;
+        const char* form;  // the path, with N for the descriptor to write
+    } cases[] = {
+        {"a pipe as /dev/fd/N", false, "/dev/fd/N"},
+        {"a pipe as /proc/self/fd/N", false, "/proc/self/fd/N"},
+        {"a link of our own to a pipe", false, "link"},
+        {"a socket as /dev/fd/N", true, "/dev/fd/N"},
+        {"a link of our own to a socket", true, "link"},
+    };
+    const std::string record = RecordBytes().leaf(1, "a", "").bytes();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        int ends[2];  // read, write
+        ASSERT_EQ(c.socket ? socketpair(AF_UNIX, SOCK_STREAM, 0, ends) : pipe(ends), 0);
+        const std::string named = "/dev/fd/" + std::to_string(ends[1]);
+        TempDir dir;
+        std::string path = c.form;
+        if (path == "link")
+            fs::create_symlink(named, path = dir.file("link"));
+        else
+            path.replace(path.find('N'), 1, std::to_string(ends[1]));
+        saveBinary(XMLElement("a"), path);
+        close(ends[1]);
+        std::string got(record.size() + 1, '\0');
+        got.resize(
+            static_cast<std::size_t>(std::max<ssize_t>(0, read(ends[0], &got[0], got.size()))));
+        close(ends[0]);
+        EXPECT_EQ(got, record);
+        EXPECT_EQ(entriesOf(dir.file("")).size(), path == dir.file("link") ? 1u : 0u);
+    }
+}
+
 // A 64 KiB tmpfs mounted for one test, or none where mounting is not allowed.
 class SmallDisk {
 public:
@@ -473,18 +515,21 @@ TEST(Files, SourcesWithoutASizeStopAtTheLimit) {
         bool binary;
         const char* message;
         int64_t offset;
+        const char* file = nullptr;  // read instead of a pipe holding `bytes`
     };
     const Case cases[] = {
         {"markup past the limit", "<a>" + std::string(100, 'x') + "</a>", false,
          messages::InputTooLarge, 32},
         {"a record past the limit", record, true, messages::InputTooLarge, 32},
-        {"endless zeros as markup", "", false, messages::ZeroByteInFile, 0},
-        {"endless zeros as a record", "", true, messages::UnknownNodeType, 0},
+        {"endless zeros as markup", "", false, messages::ZeroByteInFile, 0, "/dev/zero"},
+        {"endless zeros as a record", "", true, messages::UnknownNodeType, 0, "/dev/zero"},
+        {"a regular file that reports size 0 (procfs), past the limit", "", false,
+         messages::InputTooLarge, 32, "/proc/self/status"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         FilledPipe pipe(c.bytes);
-        const std::string path = c.bytes.empty() ? "/dev/zero" : pipe.path();
+        const std::string path = c.file ? c.file : pipe.path();
         const XMLException error = thrownBy([&] {
             if (c.binary)
                 loadBinary(path, small);
@@ -500,6 +545,15 @@ TEST(Files, SourcesWithoutASizeStopAtTheLimit) {
     XMLDocument document;
     document.loadMarkupFile(fits.path(), small);
     EXPECT_EQ(document.root().children.size(), 1u);
+    // The reported case: a thread's name under /proc, a regular file of size
+    // 0, held markup that loaded as nothing.
+    const std::string comm = "/proc/thread-self/comm";
+    const std::string name = fileBytes(comm);
+    putFile(comm, "<![CDATA[x]]>");
+    document.loadMarkupFile(comm, small);
+    putFile(comm, name);
+    ASSERT_EQ(document.root().children.size(), 1u);
+    EXPECT_EQ(document.root().children.front()->text, "x");
 #else
     GTEST_SKIP() << "needs /dev/fd and /dev/zero";
 #endif
@@ -628,6 +682,21 @@ const RefusedTree RefusedTrees[] = {
          return top;
      },
      messages::TextBeforeCData, "/a[1]"},
+    {"the reported case: a text before a CDATA child behind a null entry",
+     [] {
+         auto top = element("a", "t");
+         top->children.push_back(nullptr);
+         top->appendChild(std::make_unique<XMLCData>("c"));
+         return top;
+     },
+     messages::TextBeforeCData, "/a[1]"},
+    {"below the top, a text with null entries alone, which gains the closing tabs",
+     [] {
+         auto top = element("a");
+         top->appendChild(element("b", "t"))->children.push_back(nullptr);
+         return top;
+     },
+     messages::NullChild, "/a[1]/b[1]"},
 };
 
 TEST(Files, SaveTextRefusesWhatTheTextFormCannotCarry) {

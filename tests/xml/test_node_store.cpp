@@ -12,6 +12,7 @@
 
 #include "support/tree_text.h"
 #include "support/trees.h"
+#include "xml/brace.h"
 #include "xml/document.h"
 #include "xml/node_list.h"
 #include "xml/node_store.h"
@@ -22,8 +23,10 @@ using tarvik::xml::NodeList;
 using tarvik::xml::NodeStore;
 using tarvik::xml::readTree;
 using tarvik::xml::releaseBlock;
+using tarvik::xml::writeBrace;
 using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
+using tarvik::xml::XMLException;
 using testing_support::NodePtr;
 using testing_support::sameTree;
 using testing_support::treeIsConsistent;
@@ -151,6 +154,100 @@ TEST(NodeList, DrainHandsOutInOrderAndFreesTheRest) {
     other.splice(other.end(), list);
     ASSERT_EQ(other.size(), 1u);
     EXPECT_EQ(*other.front(), 7);
+}
+
+// Every way into a list of children makes the list's element the parent of
+// what comes in, so nothing points back into a document once it is gone.
+// The reported case: children spliced out of a document that was then
+// destroyed, and writeBrace's refusal of the CDATA node built its path
+// through the freed parent (the sanitizer build reports the read).
+TEST(NodeList, EveryWayInSetsTheParent) {
+    using Children = XMLElement::ChildList;
+    // Takes the children of `from` (a parsed document's root) into `into`.
+    using Move = void (*)(Children & into, Children & from);
+    const struct {
+        const char* what;
+        Move move;
+    } ways[] = {
+        {"push_back",
+         [](Children& into, Children& from) {
+             for (NodePtr& child : from)
+                 into.push_back(std::move(child));
+         }},
+        {"push_front",
+         [](Children& into, Children& from) {
+             for (auto child = from.rbegin(); child != from.rend(); ++child)
+                 into.push_front(std::move(*child));
+         }},
+        {"insert",
+         [](Children& into, Children& from) {
+             for (NodePtr& child : from)
+                 into.insert(into.end(), std::move(child));
+         }},
+        {"emplace",
+         [](Children& into, Children& from) {
+             for (NodePtr& child : from)
+                 into.emplace(into.end(), std::move(child));
+         }},
+        {"emplace_back",
+         [](Children& into, Children& from) {
+             for (NodePtr& child : from)
+                 into.emplace_back(std::move(child));
+         }},
+        {"emplace_front",
+         [](Children& into, Children& from) {
+             for (auto child = from.rbegin(); child != from.rend(); ++child)
+                 into.emplace_front(std::move(*child));
+         }},
+        {"emplaceIn",
+         [](Children& into, Children& from) {
+             for (NodePtr& child : from)
+                 into.emplaceIn(nullptr, into.end(), std::move(child));
+         }},
+        {"emplaceBackIn",
+         [](Children& into, Children& from) {
+             NodeStore store;
+             for (NodePtr& child : from)
+                 into.emplaceBackIn(&store, std::move(child));
+         }},
+        {"splice of a list", [](Children& into, Children& from) { into.splice(into.end(), from); }},
+        {"splice of a moved list",
+         [](Children& into, Children& from) { into.splice(into.end(), std::move(from)); }},
+        {"splice of one entry",
+         [](Children& into, Children& from) {
+             while (!from.empty())
+                 into.splice(into.end(), from, from.begin());
+         }},
+        {"move assignment", [](Children& into, Children& from) { into = std::move(from); }},
+        {"swap", [](Children& into, Children& from) { into.swap(from); }},
+        {"through a list of no element",
+         [](Children& into, Children& from) {
+             Children loose(std::move(from));
+             for (const NodePtr& child : loose)
+                 EXPECT_EQ(child->parent, nullptr);
+             into.splice(into.end(), loose);
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        XMLElement into("into");
+        auto from = std::make_unique<XMLDocument>();
+        from->parseMarkup("<a><b><![CDATA[z]]></b></a><c/>");
+        way.move(into.children, from->root().children);
+        // A swap hands the other list what this one held.
+        for (const NodePtr& child : from->root().children)
+            EXPECT_TRUE(!child || child->parent == &from->root());
+        from.reset();
+        EXPECT_EQ(treeText(into), "<into <a <b < text='z'>>> <c>>");
+        EXPECT_TRUE(treeIsConsistent(into));
+        std::ostringstream out;
+        try {
+            writeBrace(into, out);
+            ADD_FAILURE() << "a CDATA node has no brace notation";
+        } catch (const XMLException& error) {
+            EXPECT_EQ(error.node(), "/into[1]/a[1]/b[1]/#cdata[1]");
+        }
+    }
 }
 
 // A child taken out of a parsed tree (moved out of its entry, or kept while

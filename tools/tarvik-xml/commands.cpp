@@ -116,6 +116,40 @@ std::string launchText(const LaunchParameters& parameters) {
     return out.str();
 }
 
+// An input that cannot be opened or read, with the reason.
+class InputError : public std::exception {
+public:
+    // `reason` is an errno value, or 0 when unknown.
+    InputError(std::string name, int reason)
+        : InputError(std::move(name), reason != 0 ? std::strerror(reason) : "") {}
+    // `reason` says why for people, or is empty when unknown.
+    InputError(std::string name, std::string reason)
+        : name_(std::move(name)), reason_(std::move(reason)) {}
+    const char* what() const noexcept override { return "cannot open"; }
+    const std::string& name() const { return name_; }
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string name_;
+    std::string reason_;
+};
+
+// The text a brace operand stands for: the argument itself, or for "-"
+// standard input read whole, refused at a zero byte as a file would be
+// (the launcher's command line can hold none, and the text would end there).
+std::string braceTextOf(const std::string& operand, Terminal& terminal) {
+    if (operand != StandardInputOperand)
+        return terminal.argumentText(operand);
+    try {
+        return terminal.readInput();
+    } catch (const InputUnavailable& error) {
+        throw InputError(operand, error.what());
+    } catch (tarvik::xml::XMLException& error) {
+        error.setSource(operand);
+        throw;
+    }
+}
+
 int runMake(const Invocation& invocation, Terminal& terminal);
 int runFormat(const Invocation& invocation, Terminal& terminal);
 
@@ -124,9 +158,7 @@ int runBrace(const Invocation& invocation, Terminal& terminal) {
         return runMake(invocation, terminal);
     if (invocation.format)
         return runFormat(invocation, terminal);
-    const std::string& operand = invocation.operands.front();
-    std::string text =
-        operand == StandardInputOperand ? terminal.readInput() : terminal.argumentText(operand);
+    std::string text = braceTextOf(invocation.operands.front(), terminal);
     if (invocation.launch)
         text = asTheLauncherHoldsIt(text);
 
@@ -227,9 +259,7 @@ int runMake(const Invocation& invocation, Terminal& terminal) {
 
 // brace --format TEXT|-: the text's tree written back in the canonical form.
 int runFormat(const Invocation& invocation, Terminal& terminal) {
-    const std::string& operand = invocation.operands.front();
-    const std::string text =
-        operand == StandardInputOperand ? terminal.readInput() : terminal.argumentText(operand);
+    const std::string text = braceTextOf(invocation.operands.front(), terminal);
     XMLDocument document;
     if (const std::optional<std::string> refusal = parseBraceText(text, document)) {
         terminal.report(std::string(ProgramName) +
@@ -251,10 +281,16 @@ int runFormat(const Invocation& invocation, Terminal& terminal) {
 // read it through stream() exactly once, so pipes and FIFOs work.
 class Input {
 public:
-    // Opens `operand`. Throws InputError, which says why, when it cannot.
+    // Opens `operand`. Throws InputError, which says why, when it cannot:
+    // standard input too when it is closed, a directory, or taken by an
+    // earlier "-".
     Input(const std::string& operand, Terminal& terminal);
 
     std::istream& stream() { return *stream_; }
+    // Throws InputError when reading standard input failed, which the
+    // loaders take for its end; for after they have read it. A file's read
+    // errors the loaders report themselves.
+    void checkRead() const;
     // How far the library may read it: a regular file to its size.
     const tarvik::xml::LoadOptions& options() const { return options_; }
     // The name errors give it: the operand as given.
@@ -262,28 +298,22 @@ public:
 
 private:
     std::string name_;
+    Terminal& terminal_;
+    bool standardInput_ = false;
     std::ifstream file_;
     std::istream* stream_;
     tarvik::xml::LoadOptions options_;
 };
 
-// An input that cannot be opened, with the system's reason.
-class InputError : public std::exception {
-public:
-    InputError(std::string name, int reason) : name_(std::move(name)), reason_(reason) {}
-    const char* what() const noexcept override { return "cannot open"; }
-    const std::string& name() const { return name_; }
-    // The errno value, or 0 when unknown.
-    int reason() const { return reason_; }
-
-private:
-    std::string name_;
-    int reason_;
-};
-
-Input::Input(const std::string& operand, Terminal& terminal) : name_(operand), stream_(&file_) {
+Input::Input(const std::string& operand, Terminal& terminal)
+    : name_(operand), terminal_(terminal), stream_(&file_) {
     if (operand == StandardInputOperand) {
-        stream_ = &terminal.input();
+        try {
+            stream_ = &terminal.takeInput();
+        } catch (const InputUnavailable& error) {
+            throw InputError(operand, error.what());
+        }
+        standardInput_ = true;
         return;
     }
     namespace fs = std::filesystem;
@@ -304,10 +334,21 @@ Input::Input(const std::string& operand, Terminal& terminal) : name_(operand), s
         throw InputError(operand, errno);
 }
 
+void Input::checkRead() const {
+    if (!standardInput_)
+        return;
+    try {
+        terminal_.checkInputRead();
+    } catch (const InputUnavailable& error) {
+        throw InputError(name_, error.what());
+    }
+}
+
 int runPrint(const Invocation& invocation, Terminal& terminal) {
     Input input(invocation.operands[0], terminal);
     XMLDocument document;
     tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
+    input.checkRead();
     printContent(document.root(), terminal.libraryOutput());
     return ExitSuccess;
 }
@@ -316,6 +357,7 @@ int runToBinary(const Invocation& invocation, Terminal& terminal) {
     Input input(invocation.operands[0], terminal);
     XMLDocument document;
     tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
+    input.checkRead();
     const std::string& out = invocation.operands[1];
     if (out == StandardOutputOperand)
         document.root().writeBinary(terminal.byteOutput());
@@ -337,6 +379,7 @@ int runFromBinary(const Invocation& invocation, Terminal& terminal) {
     Input input(invocation.operands[0], terminal);
     const std::unique_ptr<XMLElement> tree =
         tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
+    input.checkRead();
     printRecord(*tree, terminal.libraryOutput());
     return ExitSuccess;
 }
@@ -376,11 +419,13 @@ std::string checkOne(Input& input) {
     if (startsAsBinary(input.stream())) {
         const std::unique_ptr<XMLElement> tree =
             tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
+        input.checkRead();
         const std::size_t root = isBareDocumentRoot(*tree) ? 1 : 0;
         return "binary node stream, " + plural(elementCount(*tree) - root, "element");
     }
     XMLDocument document;
     tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
+    input.checkRead();
     return "markup text, " + plural(elementCount(document.root()) - 1, "element");
 }
 
@@ -407,8 +452,8 @@ int runCheck(const Invocation& invocation, Terminal& terminal) {
 int reportInputError(const InputError& error, Terminal& terminal) {
     std::string line = terminal.messageFromArgument(error.name()) + ": " +
                        terminal.messageFromLibrary(tarvik::xml::messages::CannotOpenFile);
-    if (error.reason() != 0)
-        line += std::string(" (") + std::strerror(error.reason()) + ")";
+    if (!error.reason().empty())
+        line += " (" + error.reason() + ")";
     terminal.report(line);
     return ExitInputError;
 }
@@ -430,7 +475,8 @@ struct Command {
 };
 
 constexpr char BraceHelp[] =
-    "Parses TEXT, or standard input read whole and as is for \"-\", as brace\n"
+    "Parses TEXT, or standard input read whole and as is for \"-\" (refused at a\n"
+    "zero byte, which no command line holds, as print refuses one), as brace\n"
     "notation (name = value, name = (group), -- comment) and prints the tree as\n"
     "indented text, starting with the root element AbsoluteRoot so that the\n"
     "attributes it received show. Put \"--\" before a TEXT that begins with \"-\".\n"
@@ -539,8 +585,9 @@ constexpr char OptionsHelp[] =
     "            with \"-\"\n";
 
 constexpr char ExitStatusHelp[] =
-    "Exit status: 0 success, 1 the input was refused or a file could not be read\n"
-    "or written, 2 the command line was wrong.\n";
+    "Exit status: 0 success, 1 the input was refused or a file (standard input\n"
+    "too: closed, a directory, or named twice) could not be read or written, 2 the\n"
+    "command line was wrong.\n";
 
 std::string overviewHelp() {
     std::ostringstream out;

@@ -7,16 +7,21 @@
 // windows.h first: shellapi.h relies on its types.
 #include <shellapi.h>
 
+#include <cerrno>
 #include <cstddef>
-#include <cstdio>
 
 #include "host/code_page_string.h"
 #else
 #include <langinfo.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #endif
+
+#include <cstdio>
 
 namespace tarvik::tool {
 
@@ -83,6 +88,12 @@ void useBinaryStandardStreams() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+int standardInputProblem() {
+    // A process started without a standard input has no handle for it.
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    return input == nullptr || input == INVALID_HANDLE_VALUE ? EBADF : 0;
+}
+
 #else
 
 std::vector<std::string> programArguments(int argc, char** argv) {
@@ -126,6 +137,17 @@ std::optional<std::string> lostArgumentAsUtf8(const std::string&) {
 
 void useBinaryStandardStreams() {}
 
+int standardInputProblem() {
+    struct stat status {};
+    if (::fstat(STDIN_FILENO, &status) != 0)
+        return errno;
+    return S_ISDIR(status.st_mode) ? EISDIR : 0;
+}
+
 #endif
+
+bool standardInputFailed() {
+    return std::ferror(stdin) != 0;
+}
 
 }  // namespace tarvik::tool

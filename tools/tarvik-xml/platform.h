@@ -40,6 +40,15 @@ std::optional<std::string> lostArgumentAsUtf8(const std::string& argument);
 // bytes pass unchanged (no CR before LF); elsewhere they already are.
 void useBinaryStandardStreams();
 
+// Why the process's standard input cannot be read, as an errno value, before
+// anything is read from it: EBADF when it is closed, EISDIR when it is a
+// directory; 0 when it looks readable. Ask before opening any file, which
+// would otherwise take a closed standard input's descriptor.
+int standardInputProblem();
+// True once a read of standard input has failed, rather than met its end.
+// std::cin reads through the C library's stdin, which keeps the error.
+bool standardInputFailed();
+
 }  // namespace tarvik::tool
 
 #endif  // TARVIK_TOOL_PLATFORM_H

@@ -1,11 +1,13 @@
 #include "terminal.h"
 
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
 #include "host/code_page_string.h"
 #include "platform.h"
 #include "xml/load_options.h"
+#include "xml/messages.h"
 
 namespace tarvik::tool {
 
@@ -19,6 +21,9 @@ constexpr std::size_t InputStepSize = std::size_t{1} << 16;
 // In GB2312 and GBK a byte from 0x81 up opens a two-byte character.
 constexpr unsigned char FirstLeadByte = 0x81;
 constexpr unsigned char LastLeadByte = 0xFE;
+// Why standard input cannot be read beyond what the system says.
+constexpr char AlreadyTaken[] = "already read for an earlier \"-\"";
+constexpr char ReadFailed[] = "reading it failed";
 
 bool isLeadByte(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -80,7 +85,12 @@ int Utf8Converter::sync() {
 // ------------------------------------------------------------ Terminal
 
 Terminal::Terminal(std::istream& in, std::ostream& out, std::ostream& err, bool utf8)
-    : in_(in), out_(out), err_(err), utf8_(utf8), messagesUtf8_(utf8 || terminalTakesUtf8()) {
+    : in_(in),
+      out_(out),
+      err_(err),
+      inputProblem_(standardInputProblem()),
+      utf8_(utf8),
+      messagesUtf8_(utf8 || terminalTakesUtf8()) {
     if (utf8_) {
         converter_ = std::make_unique<Utf8Converter>(out_);
         converted_ = std::make_unique<std::ostream>(converter_.get());
@@ -91,15 +101,35 @@ Terminal::~Terminal() {
     flushLibraryOutput();
 }
 
+std::istream& Terminal::takeInput() {
+    if (inputTaken_)
+        throw InputUnavailable(AlreadyTaken);
+    if (inputProblem_ != 0)
+        throw InputUnavailable(std::strerror(inputProblem_));
+    inputTaken_ = true;
+    return in_;
+}
+
+void Terminal::checkInputRead() const {
+    if (standardInputFailed())
+        throw InputUnavailable(ReadFailed);
+}
+
 std::string Terminal::readInput() {
+    std::istream& in = takeInput();
     std::string bytes;
     std::vector<char> step(InputStepSize);
-    while (in_.read(step.data(), static_cast<std::streamsize>(step.size())) || in_.gcount() > 0) {
-        bytes.append(step.data(), static_cast<std::size_t>(in_.gcount()));
+    while (in.read(step.data(), static_cast<std::streamsize>(step.size())) || in.gcount() > 0) {
+        bytes.append(step.data(), static_cast<std::size_t>(in.gcount()));
         if (bytes.size() > tarvik::xml::DefaultStreamLimit)
             throw std::runtime_error("standard input is longer than " +
                                      std::to_string(tarvik::xml::DefaultStreamLimit) + " bytes");
     }
+    checkInputRead();
+    const std::size_t zero = bytes.find('\0');
+    if (zero != std::string::npos)
+        throw tarvik::xml::XMLException(tarvik::xml::messages::ZeroByteInFile,
+                                        static_cast<int64_t>(zero));
     return utf8_ ? utf8ToNarrow(bytes) : bytes;
 }
 

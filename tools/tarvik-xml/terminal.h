@@ -17,6 +17,7 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -48,20 +49,38 @@ private:
     std::vector<char> buffer_;
 };
 
+// Standard input cannot be read: it is closed or a directory, a read of it
+// failed, or an earlier "-" of the command line has taken it. what() says
+// which, for people.
+class InputUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The standard streams of one run, and its --utf8 choice.
 class Terminal {
 public:
     // Uses the given streams, which the caller keeps alive; `utf8` is --utf8.
+    // `in` reads the process's standard input, whose state is looked at
+    // here, before any file is opened.
     Terminal(std::istream& in, std::ostream& out, std::ostream& err, bool utf8);
     ~Terminal();
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
 
-    // Standard input, read whole as text and converted to GB2312. Throws
+    // Standard input as bytes, for a command that reads it as a file. It is
+    // taken at most once: throws InputUnavailable when it is closed or a
+    // directory, or an earlier "-" has taken it.
+    std::istream& takeInput();
+    // Throws InputUnavailable when a read of standard input failed, which
+    // otherwise looks like its end; for a command that has read it.
+    void checkInputRead() const;
+    // Standard input, taken as takeInput takes it, read whole as text and
+    // converted to GB2312. Throws InputUnavailable as takeInput and
+    // checkInputRead do; XMLException messages::ZeroByteInFile, offset() the
+    // byte, at a zero byte, where a text would end and lose the rest; and
     // std::runtime_error past tarvik::xml::DefaultStreamLimit bytes.
     std::string readInput();
-    // Standard input as bytes, for commands that read it as a file.
-    std::istream& input() { return in_; }
     // A text argument (not a file name) converted to GB2312.
     std::string argumentText(const std::string& argument) const;
 
@@ -100,6 +119,8 @@ private:
     std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
+    int inputProblem_;         // standardInputProblem() at the start
+    bool inputTaken_ = false;  // an operand "-" has taken standard input
     bool utf8_;
     bool messagesUtf8_;                         // standard error takes UTF-8
     std::unique_ptr<Utf8Converter> converter_;  // with --utf8 only
