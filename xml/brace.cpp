@@ -261,6 +261,14 @@ const char* parseBraceGroup(const char* position, XMLElement& element, int32_t d
 
 namespace {
 
+// The code lastBraceErrorCode() gives: the reader's message's, or OutOfMemory.
+ErrorCode braceErrorCode(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error) ||
+        dynamic_cast<const std::length_error*>(&error))
+        return ErrorCode::OutOfMemory;
+    return errorCodeOf(error.what());
+}
+
 // The reason lastBraceError() gives. A group is only ever left open by the
 // text ending inside it, so that place is known: the terminating NUL. The
 // reader does not say where nesting went too deep, and memory has no place.
@@ -282,11 +290,13 @@ bool XMLDocument::parseBrace(const char* text) {
     text = textToRead(*this, text ? text : "", copy);
     resetRoot();
     lastBraceError_.clear();
+    lastBraceErrorCode_ = ErrorCode::None;
     try {
         readGroup(text, root_, 0, &store_);
         store_.trim();
     } catch (const std::exception& error) {
         debugOutput(error.what());
+        lastBraceErrorCode_ = braceErrorCode(error);
         try {
             lastBraceError_ = braceErrorReason(error, text);
         } catch (const std::bad_alloc&) {

@@ -601,6 +601,8 @@ public:
     // group), as XMLException::describe() puts it. Empty after a parseBrace
     // that succeeded, and before the first.
     const std::string& lastBraceError() const { return lastBraceError_; }
+    // The code of that refusal (ErrorCode::None after a success and before the first).
+    ErrorCode lastBraceErrorCode() const { return lastBraceErrorCode_; }
 
 private:
     // Empties the root, names it "AbsoluteRoot" again and puts the cursor on it.
@@ -614,7 +616,8 @@ private:
     XMLElement head_;
     XMLElement* cursor_;
     NodeStore store_;
-    std::string lastBraceError_;  // see lastBraceError()
+    std::string lastBraceError_;                      // see lastBraceError()
+    ErrorCode lastBraceErrorCode_ = ErrorCode::None;  // see lastBraceErrorCode()
 };
 
 }  // namespace tarvik::xml

@@ -11,6 +11,7 @@
 #include "xml/brace.h"
 #include "xml/messages.h"
 
+using tarvik::xml::ErrorCode;
 using tarvik::xml::MaxBraceDepth;
 using tarvik::xml::writeBrace;
 using tarvik::xml::XMLAttribute;
@@ -238,11 +239,14 @@ TEST(Brace, LastBraceErrorSaysWhyTheLastParseWasRefused) {
     captureDebugOutput([&] {
         EXPECT_FALSE(document.parseBrace("url = x, y = (a = 1"));
         EXPECT_EQ(document.lastBraceError(), std::string("byte 19: ") + messages::BracketMismatch);
+        EXPECT_EQ(document.lastBraceErrorCode(), ErrorCode::BracketMismatch);
         EXPECT_FALSE(document.parseBrace(nested(MaxBraceDepth + 1, true).c_str()));
         EXPECT_EQ(document.lastBraceError(), messages::BracketsTooDeep);
+        EXPECT_EQ(document.lastBraceErrorCode(), ErrorCode::BracketsTooDeep);
     });
     EXPECT_TRUE(document.parseBrace("url = x"));
     EXPECT_EQ(document.lastBraceError(), "");
+    EXPECT_EQ(document.lastBraceErrorCode(), ErrorCode::None);
 }
 
 // One token in every place a tree holds one: how it is written as a value,
