@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <random>
-#include <streambuf>
 #include <vector>
 
 #include "xml/document.h"
@@ -25,8 +24,6 @@ namespace tarvik::xml {
 
 namespace {
 
-// Bytes collected before each write to the file.
-constexpr std::size_t WriteBufferSize = std::size_t{1} << 16;
 // Tries at a fresh temporary name before giving up: a name is taken only when
 // another writer chose the same random number.
 constexpr int TemporaryNameTries = 16;
@@ -312,48 +309,25 @@ void flushDirectoryOf(const Target& target) {
 
 #endif
 
-// A stream buffer that collects bytes and hands them to an OutputFile,
-// remembering whether any write failed.
-class FileSink : public std::streambuf {
+// The buffer that hands the bytes to an OutputFile.
+class FileSink : public OutputBuffer {
 public:
-    explicit FileSink(OutputFile& file) : file_(file), buffer_(WriteBufferSize) {
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-    bool failed() const { return failed_; }
+    explicit FileSink(OutputFile& file) : file_(file) {}
 
 protected:
-    int_type overflow(int_type c) override {
-        if (!drain())
-            return traits_type::eof();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(c);
-            pbump(1);
-        }
-        return traits_type::not_eof(c);
+    bool deliver(const char* bytes, std::size_t count) override {
+        return file_.write(bytes, count);
     }
-    int sync() override { return drain() ? 0 : -1; }
 
 private:
-    bool drain() {
-        const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
-        if (pending > 0 && !failed_ && !file_.write(pbase(), pending))
-            failed_ = true;
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        return !failed_;
-    }
-
     OutputFile& file_;
-    std::vector<char> buffer_;
-    bool failed_ = false;
 };
 
 // Runs `write` into `file`; true when every byte reached it.
-bool fill(OutputFile& file, const std::function<void(std::ostream&)>& write) {
+bool fill(OutputFile& file, const std::function<void(OutputBuffer&)>& write) {
     FileSink sink(file);
-    std::ostream out(&sink);
-    write(out);
-    out.flush();
-    return out.good() && !sink.failed();
+    write(sink);
+    return sink.finish() && sink.stream().good();
 }
 
 // Creates a temporary file beside the target under a fresh name.
@@ -370,7 +344,7 @@ bool createTemporary(OutputFile& file, const Target& target, std::string& tempor
 }
 
 void writeInPlace(const Target& target, const std::string& path,
-                  const std::function<void(std::ostream&)>& write) {
+                  const std::function<void(OutputBuffer&)>& write) {
     OutputFile file;
     if (!openInPlace(file, target))
         throw writeError(path);
@@ -381,18 +355,27 @@ void writeInPlace(const Target& target, const std::string& path,
 
 }  // namespace
 
-void replaceFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
+void replaceFile(const std::string& path, const std::function<void(OutputBuffer&)>& write,
+                 const std::function<void()>& check) {
     const Target target = targetOf(path);
-    if (!target.writable)
+    if (!target.writable) {
+        if (check)
+            check();
         throw writeError(path);
+    }
     if (target.inPlace) {
+        if (check)
+            check();
         writeInPlace(target, path, write);
         return;
     }
     OutputFile file;
     std::string temporary;
-    if (!createTemporary(file, target, temporary))
+    if (!createTemporary(file, target, temporary)) {
+        if (check)
+            check();
         throw writeError(path);
+    }
     bool done = false;
     try {
         // The new bytes stay private to this process until they are all
