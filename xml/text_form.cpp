@@ -17,6 +17,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "xml/markup.h"
@@ -97,10 +98,21 @@ bool nameIsReadable(const std::string& name) {
     return std::all_of(name.begin() + 1, name.end(), syntax::isNameByte);
 }
 
-// True when the first `terminator` in text + terminator is the appended one.
-bool endsOnlyAtItsEnd(const std::string& text, const std::string& terminator) {
-    const std::string printed = text + terminator;
-    return findText(printed.c_str(), terminator.c_str()) == printed.c_str() + text.size();
+// True when the first `terminator` in text + terminator is the appended one:
+// there is none in the text, and none that begins in the text's last bytes
+// and ends in the appended one (the text ends in the terminator's first k
+// bytes, and the rest of the terminator repeats its start).
+bool endsOnlyAtItsEnd(const std::string& text, const char* terminator) {
+    if (findText(text.c_str(), terminator))
+        return false;
+    const std::string_view whole(terminator);
+    const std::string_view printed(text);
+    for (std::size_t inText = 1; inText < whole.size() && inText <= printed.size(); ++inText) {
+        if (printed.substr(printed.size() - inText) == whole.substr(0, inText) &&
+            whole.substr(inText) == whole.substr(0, whole.size() - inText))
+            return false;
+    }
+    return true;
 }
 
 // The reason print's text of `element` does not read back, or null.
@@ -118,8 +130,10 @@ const char* textFault(const XMLElement& element) {
             return messages::EscapeOpenerInText;
         return nullptr;
     }
-    const auto bracket = static_cast<char>(element.dataBracket);
-    if (!endsOnlyAtItsEnd(text, std::string(1, bracket) + syntax::DataBracketClose))
+    // The bracket byte, then "data]]" and its NUL.
+    char terminator[1 + sizeof syntax::DataBracketClose] = {static_cast<char>(element.dataBracket)};
+    std::memcpy(terminator + 1, syntax::DataBracketClose, sizeof syntax::DataBracketClose);
+    if (!endsOnlyAtItsEnd(text, terminator))
         return messages::TerminatorInText;
     return nullptr;
 }

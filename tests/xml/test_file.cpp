@@ -679,6 +679,8 @@ const RefusedTree RefusedTrees[] = {
      messages::EscapeOpenerInText, "/a[1]"},
     {"a text holding its terminator", [] { return bracketed('|', "x|data]]y"); },
      messages::TerminatorInText, "/a[1]"},
+    {"a text whose end and the terminator spell it sooner",
+     [] { return bracketed(']', "x]data]"); }, messages::TerminatorInText, "/a[1]"},
     {"a bracket beyond one byte", [] { return bracketed(0x17C, "x"); },
      messages::InvalidDataBracket, "/a[1]"},
     {"a CDATA section holding ]]>", [] { return nested(std::make_unique<XMLCData>("x]]>y")); },
