@@ -28,6 +28,7 @@
 #include <string>
 
 #include "xml/document.h"
+#include "xml/export.h"
 #include "xml/load_options.h"
 
 namespace tarvik::xml {
@@ -48,16 +49,16 @@ namespace tarvik::xml {
 // a data bracket or children). Throws XMLException(messages::CannotWriteFile)
 // when the file cannot be written; the old file is then untouched. print
 // itself writes any tree.
-void saveText(const XMLElement& tree, const std::string& path);
+TARVIK_XML_API void saveText(const XMLElement& tree, const std::string& path);
 
 // Writes the root's children as XMLDocument::saveMarkupFile does (see xml/document.h).
-void saveMarkupFile(const XMLDocument& document, const std::string& path);
+TARVIK_XML_API void saveMarkupFile(const XMLDocument& document, const std::string& path);
 
 // Writes `tree` as one binary node record (tree.writeBinary) to the file at
 // `path`, replacing the file only once every byte is on the disk. The binary
 // form carries every tree. Throws XMLException(messages::CannotWriteFile) as
 // saveText does.
-void saveBinary(const XMLElement& tree, const std::string& path);
+TARVIK_XML_API void saveBinary(const XMLElement& tree, const std::string& path);
 
 // Reads the file at `path`, which must hold exactly one binary node record,
 // and returns the tree; the caller owns it. Throws XMLException:
@@ -66,18 +67,19 @@ void saveBinary(const XMLElement& tree, const std::string& path);
 // file, messages::TrailingData at the first byte after a complete record,
 // InputTooLarge when a source that is not a regular file goes on past
 // `options.streamLimit`, and OutOfMemory.
-std::unique_ptr<XMLElement> loadBinary(const std::string& path,
-                                       const LoadOptions& options = LoadOptions());
+TARVIK_XML_API std::unique_ptr<XMLElement> loadBinary(const std::string& path,
+                                                      const LoadOptions& options = LoadOptions());
 
 // The same as loadBinary, from a stream already open (standard input, say),
 // read at most up to `options.streamLimit` bytes; `source` names it in errors.
-std::unique_ptr<XMLElement> loadBinaryStream(std::istream& in, const std::string& source,
-                                             const LoadOptions& options = LoadOptions());
+TARVIK_XML_API std::unique_ptr<XMLElement> loadBinaryStream(
+    std::istream& in, const std::string& source, const LoadOptions& options = LoadOptions());
 
 // The same as XMLDocument::loadMarkupFile, from a stream already open, read
 // at most up to `options.streamLimit` bytes; `source` names it in errors.
-void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& source,
-                      const LoadOptions& options = LoadOptions());
+TARVIK_XML_API void loadMarkupStream(XMLDocument& document, std::istream& in,
+                                     const std::string& source,
+                                     const LoadOptions& options = LoadOptions());
 
 }  // namespace tarvik::xml
 
