@@ -10,9 +10,11 @@
 // alone, and GB2312 text goes out unconverted.
 //
 // Saving never destroys the old file: the new bytes go to a temporary file in
-// the same directory, are flushed to the disk, and only then replace the
-// target in one rename. A full disk, a read-only directory or any other
-// failure leaves the old file as it was and no temporary file behind.
+// the same directory, in 64 KiB writes (print's flush at every line break
+// stays in the buffer), are flushed to the disk, and only then replace the
+// target in one rename. A full disk, a read-only directory, a tree refused
+// part way or any other failure leaves the old file as it was and no
+// temporary file behind.
 //
 // Loading is bounded: a regular file is read up to its size, any other
 // source up to LoadOptions::streamLimit (xml/load_options.h). Running out of
@@ -35,10 +37,11 @@ namespace tarvik::xml {
 
 // Writes `tree` as indented markup text, as tree.print(out, 0) writes it, to
 // the file at `path`, replacing the file only once every byte is on the disk.
-// Nothing is added around it. First checks that loadMarkupFile would read the
-// text back as the same tree, and otherwise throws XMLException naming the
-// node at fault (node()) with the reason: messages::NameNotReadable (a name
-// that is empty, too long or holds a byte a name cannot), QuoteInAttributeValue,
+// Nothing is added around it. Checks each node, as it comes to it, that
+// loadMarkupFile would read the text back as the same tree, and otherwise
+// throws XMLException naming the first node at fault in document order
+// (node()), with the reason: messages::NameNotReadable (a name that is empty,
+// too long or holds a byte a name cannot), QuoteInAttributeValue,
 // ZeroByteInTree, LessThanInText (a "<" in a text without a data bracket),
 // TerminatorInText (a text holding its own bracket and "data]]", a CDATA
 // section holding "]]>"), LayoutInText (a text that opens with TAB or LF or
@@ -47,8 +50,8 @@ namespace tarvik::xml {
 // text without a data bracket followed by a CDATA child, which would gain
 // that child's tabs) or CDataNotPlain (a CDATA node with a name, attributes,
 // a data bracket or children). Throws XMLException(messages::CannotWriteFile)
-// when the file cannot be written; the old file is then untouched. print
-// itself writes any tree.
+// when the file cannot be written (a tree that would be refused is reported
+// as such first); the old file is then untouched. print itself writes any tree.
 TARVIK_XML_API void saveText(const XMLElement& tree, const std::string& path);
 
 // Writes the root's children as XMLDocument::saveMarkupFile does (see xml/document.h).
