@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the "bench" preset and runs every benchmark: parsing side by side
 # with pugixml, TinyXML-2, Expat and memchr, the tree operations, the brace
-# parser, and whether memory goes back. Writes the medians of three
-# repetitions to build/bench/report.md (and the raw JSON beside it). About
-# fifteen minutes on two cores; run it on a quiet machine.
+# parser, whether memory goes back, and saving side by side with pugixml and
+# TinyXML-2; then counts the write calls of `tarvik-xml print` on the real
+# document (strace). Writes the medians of three repetitions to
+# build/bench/report.md (and the raw JSON beside it). About twenty minutes on
+# two cores; run it on a quiet machine.
 #   BENCH_MIN_TIME=0.3      seconds per repetition
 #   BENCH_WARMUP=0.1        seconds each benchmark runs untimed first
 #   BENCH_WARM_HEAP=1       glibc never hands the top of its heap back to the
@@ -11,8 +13,9 @@
 #                           benchmarks run, so every library builds each tree
 #                           in memory it has used before
 #   BENCH_BASELINE=<ref>    also build the library as it was at that commit
-#                           (in a worktree under build/) and run its
-#                           benchmarks in the same run, for a before/after table
+#                           (in a worktree under build/) with this tree's
+#                           benchmarks, and run them in the same run, for a
+#                           before/after table
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -55,21 +58,44 @@ if [[ -n ${BENCH_BASELINE:-} ]]; then
     rm -rf "$base" "$out/baseline"
     git worktree prune
     git worktree add --detach "$base" "$BENCH_BASELINE" >/dev/null
-    (cd "$base" && cmake --preset bench >/dev/null && cmake --build --preset bench >/dev/null)
+    # The benchmarks as they are now (a program added since is run too),
+    # against the library and the tool as they were.
+    rm -rf "$base/bench"
+    cp -r bench "$base/bench"
+    (cd "$base" && cmake --preset bench -DTARVIK_BUILD_TOOLS=ON >/dev/null &&
+        cmake --build --preset bench >/dev/null)
     mkdir -p "$out/baseline"
     git rev-parse --short "$BENCH_BASELINE" >"$out/baseline/REF"
 fi
 
 # Each program runs for the baseline and then at once for this tree, so that
 # before and after meet the machine in the same state.
-for program in bench_markup bench_tree bench_brace bench_memory; do
+for program in bench_markup bench_tree bench_brace bench_memory bench_save; do
     if [[ -n ${BENCH_BASELINE:-} ]]; then
         filter=()
-        [[ $program == bench_markup ]] && filter=(--benchmark_filter=/tarvik/)
+        [[ $program == bench_markup || $program == bench_save ]] && filter=(--benchmark_filter=/tarvik/)
         run_benchmark "$program" "$base/build/bench/bin" "$out/baseline" "${filter[@]}"
     fi
     run_benchmark "$program" "$out/bin" "$out"
 done
+
+# tool_writes BIN_DIR OUT_DIR: the write calls and the bytes of `tarvik-xml
+# print` of the real document into a file, as JSON.
+real_document=/usr/share/mime/packages/freedesktop.org.xml
+tool_writes() {
+    local tool=$1/tarvik-xml dest=$2
+    [[ -x $tool && -r $real_document ]] || return 0
+    local printed=$dest/tool-print.out trace=$dest/tool-print.strace
+    strace -f -c -e trace=write -o "$trace" "$tool" print "$real_document" >"$printed"
+    local writes bytes
+    writes=$(awk '$NF == "write" { print $4 }' "$trace")
+    bytes=$(stat -c %s "$printed")
+    printf '{"writes": %s, "bytes": %s}\n' "${writes:-0}" "$bytes" >"$dest/tool_writes.json"
+    rm -f "$printed" "$trace"
+}
+echo "== tarvik-xml print: write calls"
+[[ -n ${BENCH_BASELINE:-} ]] && tool_writes "$base/build/bench/bin" "$out/baseline"
+tool_writes "$out/bin" "$out"
 [[ -n ${BENCH_BASELINE:-} ]] && git worktree remove --force "$base"
 
 python3 tools/bench_report.py "$out" >"$out/report.md"

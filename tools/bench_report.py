@@ -3,12 +3,13 @@
 
     tools/bench_report.py build/bench > build/bench/report.md
 
-Reads bench_markup.json, bench_tree.json, bench_brace.json and
-bench_memory.json from the folder (Google Benchmark's --benchmark_out, run
-with repetitions and aggregates only) and uses the medians. When the folder
-holds baseline/ with the same files from an earlier version of the library
-(tools/bench.sh with BENCH_BASELINE), a before/after table compares the two.
-Every ratio compares numbers from the same run.
+Reads bench_markup.json, bench_tree.json, bench_brace.json, bench_memory.json
+and bench_save.json from the folder (Google Benchmark's --benchmark_out, run
+with repetitions and aggregates only) and uses the medians, and
+tool_writes.json (the write calls of `tarvik-xml print`, from tools/bench.sh).
+When the folder holds baseline/ with the same files from an earlier version
+of the library (tools/bench.sh with BENCH_BASELINE), before/after tables
+compare the two. Every ratio compares numbers from the same run.
 """
 import json
 import sys
@@ -32,8 +33,13 @@ DESTROY_SPEEDUP = 5.0  # destroying takes at most a fifth of the parse's time
 BRACE_SPEEDUP = 2.0
 HEAP_LEFT_PCT = 1.0
 HEAP_LEFT_KIB = 64.0
+# Saving: speed against pugixml's save_file and TinyXML-2's SaveFile, and the
+# write calls a save makes per MB of the file it writes.
+SAVE_PUGIXML_SHARE = 0.75
+SAVE_TINYXML2_SPEEDUP = 2.0
+SAVE_WRITES_PER_MB = 64
 TARGETS = ["tinyxml2", "pugixml", "heap", "linear", "readTree", "clone", "destroy", "brace",
-           "heapLeft", "rss"]
+           "heapLeft", "rss", "saveTinyxml2", "savePugixml", "saveWrites"]
 
 
 def medians(path):
@@ -201,6 +207,68 @@ def baseline_ref(folder):
     return path.read_text().strip() if path.exists() else "an earlier commit"
 
 
+def save_tables(save, before, verdicts):
+    """Saving side by side, and before/after when the baseline saved too."""
+    lines = ["| shape | tarvik MB/s | pugixml | TinyXML-2 | vs pugixml | vs TinyXML-2 "
+             "| writes per MB: tarvik | pugixml | TinyXML-2 |",
+             "|---|---:|---:|---:|---:|---:|---:|---:|---:|"]
+    for shape in SHAPES:
+        runs = {lib: save.get(f"save/{shape}/{lib}") for lib in ["tarvik", "pugixml", "tinyxml2"]}
+        if not runs["tarvik"]:
+            continue
+        speeds = {lib: rate(run) for lib, run in runs.items()}
+        writes = {lib: run.get("writes_per_MB") if run else None for lib, run in runs.items()}
+        vs_pugi = ratio(speeds["tarvik"], speeds["pugixml"])
+        vs_tiny = ratio(speeds["tarvik"], speeds["tinyxml2"])
+        verdicts["savePugixml"].append((shape, vs_pugi,
+                                        vs_pugi is not None and vs_pugi >= SAVE_PUGIXML_SHARE))
+        if speeds["tinyxml2"] is not None:  # TinyXML-2 refuses the deep shape
+            verdicts["saveTinyxml2"].append(
+                (shape, vs_tiny, vs_tiny is not None and vs_tiny >= SAVE_TINYXML2_SPEEDUP))
+        mine = writes["tarvik"]
+        verdicts["saveWrites"].append((shape, mine, mine is not None and mine < SAVE_WRITES_PER_MB))
+        cells = [shape] + [fmt(speeds[lib]) for lib in ["tarvik", "pugixml", "tinyxml2"]]
+        cells += [fmt(vs_pugi, 2), fmt(vs_tiny, 2)]
+        cells += [fmt(writes[lib], 1) for lib in ["tarvik", "pugixml", "tinyxml2"]]
+        lines.append("| " + " | ".join(cells) + " |")
+    if before:
+        lines += ["", "Before and after, the baseline's saves against the same run's peers:", "",
+                  "| shape | before ms | after ms | speedup | vs pugixml before | after "
+                  "| vs TinyXML-2 before | after | writes per MB before | after |",
+                  "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
+        for shape in SHAPES:
+            old, new = before.get(f"save/{shape}/tarvik"), save.get(f"save/{shape}/tarvik")
+            if not old or not new:
+                continue
+            peers = [rate(save.get(f"save/{shape}/{lib}")) for lib in ["pugixml", "tinyxml2"]]
+            cells = [shape, fmt(old["real_time"], 1), fmt(new["real_time"], 1),
+                     fmt(ratio(old["real_time"], new["real_time"]), 2)]
+            for peer in peers:
+                cells += [fmt(ratio(rate(old), peer), 2), fmt(ratio(rate(new), peer), 2)]
+            cells += [fmt(old.get("writes_per_MB"), 1), fmt(new.get("writes_per_MB"), 1)]
+            lines.append("| " + " | ".join(cells) + " |")
+    return lines
+
+
+def tool_lines(folder):
+    """The write calls of `tarvik-xml print` on the real document."""
+    def load(path):
+        try:
+            return json.loads(path.read_text())
+        except (OSError, ValueError):
+            return None
+    now, old = load(folder / "tool_writes.json"), load(folder / "baseline" / "tool_writes.json")
+    if not now:
+        return []
+    def shown(run):
+        per_mb = run["writes"] / (run["bytes"] / MB) if run["bytes"] else None
+        return f"{run['writes']:,} writes for {run['bytes'] / MB:.2f} MB ({fmt(per_mb, 1)} per MB)"
+    lines = ["", f"`tarvik-xml print` of the real document: {shown(now)}"]
+    if old:
+        lines[-1] += f"; before: {shown(old)}"
+    return lines
+
+
 def brace_table(brace):
     lines = ["| text | time | MB/s |", "|---|---:|---:|"]
     for name, run in sorted(brace.items()):
@@ -220,6 +288,10 @@ def verdict_lines(verdicts):
         "brace": f"parseBrace ≥ {BRACE_SPEEDUP}× the baseline",
         "heapLeft": f"heap after destroy within {HEAP_LEFT_PCT:g}% or {HEAP_LEFT_KIB:g} KiB (% shown)",
         "rss": "resident size does not grow over 5 rounds (MiB shown)",
+        "savePugixml": f"saveMarkupFile ≥ {SAVE_PUGIXML_SHARE}× pugixml's save_file",
+        "saveTinyxml2": f"saveMarkupFile ≥ {SAVE_TINYXML2_SPEEDUP}× TinyXML-2's SaveFile "
+                        "(where it reads the shape)",
+        "saveWrites": f"write calls per saved MB below {SAVE_WRITES_PER_MB}",
     }
     lines = []
     for key, title in titles.items():
@@ -237,6 +309,7 @@ def main():
     tree = medians(folder / "bench_tree.json")
     brace = medians(folder / "bench_brace.json")
     memory = medians(folder / "bench_memory.json")
+    save = medians(folder / "bench_save.json")
     verdicts = {key: [] for key in TARGETS}
     out = ["# Benchmark report", "",
            "Medians of 3 repetitions, all from one run. MB/s counts input bytes (MB = 10^6). "
@@ -254,6 +327,12 @@ def main():
     out += brace_table(brace)
     out += ["", "## Memory going back", ""]
     out += memory_table(memory, verdicts)
+    out += ["", "## Saving side by side (10 MB; MB/s of the text the trees were read from)", "",
+            "Each library saves its own tree of the same text to a file; ours also flushes it to "
+            "the disk and renames it over the old one. Write calls are counted around one save "
+            "(/proc/self/io), per MB of the file written.", ""]
+    out += save_tables(save, medians(folder / "baseline" / "bench_save.json"), verdicts)
+    out += tool_lines(folder)
     out += [""]
     out += before_after(folder, {"bench_markup": parse, "bench_tree": tree, "bench_brace": brace},
                         verdicts)

@@ -4,8 +4,8 @@
 # test included: dpkg-dev and file for CPack's .deb dependencies), windows
 # (MinGW, Wine with its 32-bit half wine32:i386, Xvfb: the Windows builds and
 # their tests), bench (Google Benchmark, the peer libraries pugixml, TinyXML-2
-# and Expat, and the real test document from shared-mime-info, for the "bench"
-# preset and tools/bench.sh), demo (screenshots and a little input for
+# and Expat, the real test document from shared-mime-info, and strace, which
+# counts the tool's write calls, for the "bench" preset and tools/bench.sh), demo (screenshots and a little input for
 # tools/demo.sh), icons (tools/draw-icons.sh), and any extra package names
 # given after the groups.
 #   tools/install-deps.sh base windows
@@ -13,7 +13,7 @@ set -euo pipefail
 
 declare -A groups=(
     [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf dpkg-dev file"
-    [bench]="libbenchmark-dev libpugixml-dev libtinyxml2-dev libexpat1-dev shared-mime-info python3"
+    [bench]="libbenchmark-dev libpugixml-dev libtinyxml2-dev libexpat1-dev shared-mime-info python3 strace"
     [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32:i386 xvfb xauth"
     [demo]="imagemagick xdotool"
     [icons]="imagemagick"

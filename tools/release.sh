@@ -24,7 +24,7 @@ build_tree() {
     shift
     echo "== $name: configure and build"
     nice -n 10 cmake -S . -B "$out/build/$name" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DTARVIK_BUILD_TESTS=OFF "$@" >/dev/null
+        -DBUILD_TESTING=OFF "$@" >/dev/null
     nice -n 10 cmake --build "$out/build/$name" -j "$jobs"
 }
 

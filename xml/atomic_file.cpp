@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <random>
-#include <streambuf>
 #include <vector>
 
 #include "xml/document.h"
@@ -26,8 +25,6 @@ namespace tarvik::xml {
 
 namespace {
 
-// Bytes collected before each write to the file.
-constexpr std::size_t WriteBufferSize = std::size_t{1} << 16;
 // Tries at a fresh temporary name before giving up: a name is taken only when
 // another writer chose the same random number.
 constexpr int TemporaryNameTries = 16;
@@ -168,6 +165,8 @@ constexpr mode_t NewFileMode = 0666;
 constexpr mode_t PrivateFileMode = 0600;
 // The permission bits, set-id and sticky bits of a mode.
 constexpr mode_t PermissionBits = 07777;
+// Bytes written between two requests to start writing them to the disk.
+constexpr std::size_t WritebackStep = std::size_t{1} << 20;
 // Symbolic links followed to the file they name before giving up, as the
 // system gives up on a path (ELOOP).
 constexpr int LinkHops = 40;
@@ -202,7 +201,9 @@ public:
                 return false;
             bytes += written;
             count -= static_cast<std::size_t>(written);
+            written_ += static_cast<std::size_t>(written);
         }
+        startWriteback();
         return true;
     }
     bool flushToDisk() { return ::fsync(fd_) == 0; }
@@ -221,7 +222,22 @@ public:
     }
 
 private:
+    // Every WritebackStep bytes, the system is asked to start writing them
+    // to the disk, without waiting for it: the flush at the end then finds
+    // most of the file already there instead of all of it still to write.
+    void startWriteback() {
+#ifdef __linux__
+        if (written_ - handedToDisk_ < WritebackStep)
+            return;
+        ::sync_file_range(fd_, static_cast<off_t>(handedToDisk_),
+                          static_cast<off_t>(written_ - handedToDisk_), SYNC_FILE_RANGE_WRITE);
+        handedToDisk_ = written_;
+#endif
+    }
+
     int fd_ = -1;
+    std::size_t written_ = 0;       // bytes written so far
+    std::size_t handedToDisk_ = 0;  // bytes the disk has been asked to write
 };
 
 struct Target {
@@ -362,48 +378,25 @@ void flushDirectoryOf(const Target& target) {
 
 #endif
 
-// A stream buffer that collects bytes and hands them to an OutputFile,
-// remembering whether any write failed.
-class FileSink : public std::streambuf {
+// The buffer that hands the bytes to an OutputFile.
+class FileSink : public OutputBuffer {
 public:
-    explicit FileSink(OutputFile& file) : file_(file), buffer_(WriteBufferSize) {
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-    bool failed() const { return failed_; }
+    explicit FileSink(OutputFile& file) : file_(file) {}
 
 protected:
-    int_type overflow(int_type c) override {
-        if (!drain())
-            return traits_type::eof();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(c);
-            pbump(1);
-        }
-        return traits_type::not_eof(c);
+    bool deliver(const char* bytes, std::size_t count) override {
+        return file_.write(bytes, count);
     }
-    int sync() override { return drain() ? 0 : -1; }
 
 private:
-    bool drain() {
-        const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
-        if (pending > 0 && !failed_ && !file_.write(pbase(), pending))
-            failed_ = true;
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        return !failed_;
-    }
-
     OutputFile& file_;
-    std::vector<char> buffer_;
-    bool failed_ = false;
 };
 
 // Runs `write` into `file`; true when every byte reached it.
-bool fill(OutputFile& file, const std::function<void(std::ostream&)>& write) {
+bool fill(OutputFile& file, const std::function<void(OutputBuffer&)>& write) {
     FileSink sink(file);
-    std::ostream out(&sink);
-    write(out);
-    out.flush();
-    return out.good() && !sink.failed();
+    write(sink);
+    return sink.finish() && sink.stream().good();
 }
 
 // Creates a temporary file beside the target under a fresh name.
@@ -420,7 +413,7 @@ bool createTemporary(OutputFile& file, const Target& target, std::string& tempor
 }
 
 void writeInPlace(const Target& target, const std::string& path,
-                  const std::function<void(std::ostream&)>& write) {
+                  const std::function<void(OutputBuffer&)>& write) {
     OutputFile file;
     if (!openInPlace(file, target))
         throw writeError(path);
@@ -431,18 +424,27 @@ void writeInPlace(const Target& target, const std::string& path,
 
 }  // namespace
 
-void replaceFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
+void replaceFile(const std::string& path, const std::function<void(OutputBuffer&)>& write,
+                 const std::function<void()>& check) {
     const Target target = targetOf(path);
-    if (!target.writable)
+    if (!target.writable) {
+        if (check)
+            check();
         throw writeError(path);
+    }
     if (target.inPlace) {
+        if (check)
+            check();
         writeInPlace(target, path, write);
         return;
     }
     OutputFile file;
     std::string temporary;
-    if (!createTemporary(file, target, temporary))
+    if (!createTemporary(file, target, temporary)) {
+        if (check)
+            check();
         throw writeError(path);
+    }
     bool done = false;
     try {
         // The new bytes stay private to this process until they are all

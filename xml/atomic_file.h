@@ -3,16 +3,18 @@
 #define TARVIK_XML_ATOMIC_FILE_H
 
 #include <functional>
-#include <ostream>
 #include <string>
+
+#include "xml/output_buffer.h"
 
 namespace tarvik::xml {
 
-// Lets `write` put the new content of `path` on a binary stream, which goes
-// to a temporary file in the same directory; once every byte has reached the
-// disk (fsync, FlushFileBuffers) the temporary file is renamed over `path` in
-// one step (rename, MoveFileExW). On any failure the temporary file is
-// removed and `path` is left as it was, then XMLException
+// Lets `write` put the new content of `path` into an OutputBuffer (directly,
+// or through its stream(), whose flushes go no further than the buffer),
+// which hands it in large writes to a temporary file in the same directory;
+// once every byte has reached the disk (fsync, FlushFileBuffers) the
+// temporary file is renamed over `path` in one step (rename, MoveFileExW). On any failure the
+// temporary file is removed and `path` is left as it was, then XMLException
 // messages::CannotWriteFile naming the path is thrown; an exception from
 // `write` itself is passed on after the same cleaning up. A file the process
 // may not write is refused as opening it would be, although the rename
@@ -24,7 +26,15 @@ namespace tarvik::xml {
 // FIFO, a pipe or socket reached through /dev/stdout or /dev/fd/N) cannot be
 // replaced and is written in place, as before; a socket, which cannot be
 // opened again, through the process's own descriptor for it.
-void replaceFile(const std::string& path, const std::function<void(std::ostream&)>& write);
+//
+// `write` may refuse the content part way by throwing; the temporary file is
+// then thrown away. `check`, when given, is the same refusal made before
+// anything is written: it throws what `write` would throw. It runs on its own
+// first where the refusal could not reach `write` (the file cannot be
+// written, so the refusal is reported rather than the failure) or could not
+// take back what `write` wrote (a target written in place).
+void replaceFile(const std::string& path, const std::function<void(OutputBuffer&)>& write,
+                 const std::function<void()>& check = nullptr);
 
 }  // namespace tarvik::xml
 

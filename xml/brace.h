@@ -44,6 +44,7 @@
 #include <string>
 
 #include "xml/document.h"
+#include "xml/export.h"
 
 namespace tarvik::xml {
 
@@ -62,20 +63,21 @@ inline const char* skipWhite(const char* position) {
 }
 
 // Like skipWhite, but also passes "," and ";". Null gives null.
-const char* skipSeparators(const char* position);
+TARVIK_XML_API const char* skipSeparators(const char* position);
 
 // Reads one token at `position` (after white space) into `token`: quoted,
 // bare, or empty when a delimiter comes first. Returns the position after a
 // quoted token's closing quote, or the delimiter that ended a bare token.
 // Null gives null and leaves `token` alone.
-const char* readBraceToken(const char* position, std::string& token);
+TARVIK_XML_API const char* readBraceToken(const char* position, std::string& token);
 
 // Fills `element` from the group's text at `position` (just after its opening
 // bracket, or the start of the text for the root group at depth 0). Returns
 // the position of the NUL or of the closing bracket that ended the group.
 // Throws std::runtime_error for an unclosed child group or nesting past
 // MaxBraceDepth; complete child groups are attached, unfinished ones freed.
-const char* parseBraceGroup(const char* position, XMLElement& element, int32_t depth);
+TARVIK_XML_API const char* parseBraceGroup(const char* position, XMLElement& element,
+                                           int32_t depth);
 
 // Writes `element`'s attributes, child groups and text, without a line break,
 // so that parseBrace on the output gives a root equal to `element` (names,
@@ -94,7 +96,7 @@ const char* parseBraceGroup(const char* position, XMLElement& element, int32_t d
 // stand bare: quoted it would open with "''", which reads as a bare token).
 // Every tree parseBrace builds is accepted. Does not recurse. `out`'s state is
 // never tested.
-void writeBrace(const XMLElement& element, std::ostream& out);
+TARVIK_XML_API void writeBrace(const XMLElement& element, std::ostream& out);
 
 }  // namespace tarvik::xml
 

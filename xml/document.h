@@ -61,6 +61,7 @@
 #include <utility>
 
 #include "xml/error_code.h"
+#include "xml/export.h"
 #include "xml/load_options.h"
 #include "xml/node_list.h"
 #include "xml/node_store.h"
@@ -76,9 +77,9 @@ inline constexpr char HeadElementName[] = "head";
 
 // Hash of a NUL-terminated name: h = h * 31 + c over its bytes, each taken as a
 // signed char, wrapping in 32 bits. Null and "" hash to 0.
-int32_t nameHash(const char* name);
+TARVIK_XML_API int32_t nameHash(const char* name);
 // The same over the bytes of `name` up to its first NUL, as a stored name hashes.
-int32_t nameHash(std::string_view name);
+TARVIK_XML_API int32_t nameHash(std::string_view name);
 
 // True for the number types setAttribute writes as text: integers, floating
 // point and bool, but not the character types, whose values read as letters.
@@ -101,7 +102,7 @@ inline constexpr bool IsAttributeNumber =
 // through setName or XMLElement::renameAttribute, which recompute the hash;
 // constructors, parsers, readBinary, clone and setAttribute keep the two in
 // step too, and assigning `name` itself is the one way to set them apart.
-struct XMLAttribute {
+struct TARVIK_XML_API XMLAttribute {
     std::string name;
     std::string value;
     int32_t hash;
@@ -119,7 +120,7 @@ struct XMLAttribute {
 
 // An element node. XMLCData derives from it; node kinds are told apart by their
 // class through the virtual operations, never by a field.
-class XMLElement {
+class TARVIK_XML_API XMLElement {
 public:
     // The attribute records, in insertion order (std::list-like, see xml/node_list.h).
     using AttributeList = NodeList<XMLAttribute>;
@@ -347,7 +348,7 @@ private:
 
 // A CDATA section: its content is `text`; it prints as <![CDATA[...]]> and
 // writes type tag 2. The markup parser gives it no name, attributes or children.
-class XMLCData : public XMLElement {
+class TARVIK_XML_API XMLCData : public XMLElement {
 public:
     XMLCData() = default;
     // A CDATA node holding the given content.
@@ -434,7 +435,7 @@ private:
 // The library's exception: one fixed GB2312 message text, plus where the
 // failure was found when that is known. what() is always the bare message;
 // describe() adds the place for people to read.
-class XMLException : public std::exception {
+class TARVIK_XML_API XMLException : public std::exception {
 public:
     // Keeps a copy of the NUL-terminated message (null counts as empty).
     explicit XMLException(const char* message);
@@ -491,7 +492,7 @@ private:
 // A document: the root element "AbsoluteRoot" that parsers fill, the head
 // element "head" (encoding="gb2312", never part of the root's tree) and the
 // cursor, the element a parser is currently filling.
-class XMLDocument {
+class TARVIK_XML_API XMLDocument {
 public:
     // Builds the root, then the head; the cursor starts on the root.
     XMLDocument();

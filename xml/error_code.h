@@ -17,6 +17,8 @@
 
 #include <cstdint>
 
+#include "xml/export.h"
+
 namespace tarvik::xml {
 
 enum class ErrorCode : int32_t {
@@ -70,12 +72,12 @@ enum class ErrorCode : int32_t {
 
 // The code's name in English, for logs ("CannotOpenFile"); "Unknown" for a
 // number that is no code.
-const char* errorName(ErrorCode code);
+TARVIK_XML_API const char* errorName(ErrorCode code);
 // The fixed GB2312 message of a code, or null for None, Other and a number that is no code.
-const char* errorMessage(ErrorCode code);
+TARVIK_XML_API const char* errorMessage(ErrorCode code);
 // The code of a message text, compared by content: ErrorCode::Other for a text
 // that is none of the library's messages, and for null.
-ErrorCode errorCodeOf(const char* message);
+TARVIK_XML_API ErrorCode errorCodeOf(const char* message);
 
 }  // namespace tarvik::xml
 

@@ -16,7 +16,9 @@
 #include "xml/messages.h"
 #include "xml/node_stream.h"
 #include "xml/own_text.h"
+#include "xml/output_buffer.h"
 #include "xml/text_form.h"
+#include "xml/text_printer.h"
 
 namespace tarvik::xml {
 
@@ -181,43 +183,118 @@ auto reportingMemory(const std::string& source, Load load) -> decltype(load()) {
 
 // ------------------------------------------------------------ saving
 
-// Runs the text-form check, naming the file in its error.
-void checkForSaving(const XMLElement& node, std::size_t position, const std::string& path) {
+// Runs `check`, naming the file in the text-form error it may throw.
+template <typename Check>
+void namingTheFile(const std::string& path, Check check) {
     try {
-        checkTextForm(node, position);
+        check();
     } catch (XMLException& error) {
         error.setSource(path);
         throw;
     }
 }
 
+// The top-level nodes a saver writes, each with its 1-based position among
+// its siblings, which errors name: a whole document's, or one tree at 1.
+struct TopNodes {
+    const XMLElement* single = nullptr;  // saveText's tree
+    const XMLElement* root = nullptr;    // saveMarkupFile's root, whose children are written
+
+    template <typename Visit>
+    void forEach(Visit visit) const {
+        if (single) {
+            visit(*single, 1);
+            return;
+        }
+        std::size_t position = 0;
+        for (const auto& node : root->children) {
+            ++position;
+            if (node)
+                visit(*node, position);
+        }
+    }
+};
+
+// The savers' output: the file's buffer, written to directly. Each node is
+// checked as the walk reaches it, in document order, so a tree the text form
+// cannot carry is refused at the fault checkTextForm would find first, and
+// replaceFile throws the new file away. A checked string holds no zero byte,
+// so its size is where print would end it.
+class SavingOutput {
+public:
+    explicit SavingOutput(OutputBuffer& buffer) : buffer_(buffer) {}
+
+    // Starts the top-level node `top`, at `position` among its siblings.
+    void startTop(const XMLElement& top, std::size_t position) {
+        top_ = &top;
+        position_ = position;
+    }
+
+    void put(char byte) { buffer_.push(byte); }
+    void write(const char* bytes, std::size_t count) { buffer_.append(bytes, count); }
+    void text(const std::string& bytes) { write(bytes.data(), bytes.size()); }
+    void tabs(int32_t count) { buffer_.repeat('\t', count); }
+    void lineBreak() { buffer_.push('\n'); }
+    void reach(const XMLElement& node) { checkNodeTextForm(node, *top_, position_); }
+    // A node of a class derived outside the library writes its own subtree,
+    // so the whole subtree is checked first; its bytes go through a stream
+    // over the same buffer and fall in place between ours.
+    void foreign(const XMLElement& node, int32_t depth) {
+        checkSubtreeTextForm(node, *top_, position_);
+        node.print(buffer_.stream(), depth);
+    }
+
+private:
+    OutputBuffer& buffer_;
+    const XMLElement* top_ = nullptr;
+    std::size_t position_ = 0;
+};
+
+// Writes the top-level nodes to `path`, each printed at depth 0, followed by
+// a line break when `lineAfterEach`. The nodes are checked as they are
+// written; where replaceFile cannot throw a refused file away, or cannot
+// write at all, the whole check runs on its own first, so that a refused
+// tree is reported as such and nothing is written.
+void saveTextForm(const TopNodes& nodes, bool lineAfterEach, const std::string& path) {
+    const auto write = [&](OutputBuffer& buffer) {
+        SavingOutput out(buffer);
+        namingTheFile(path, [&] {
+            nodes.forEach([&](const XMLElement& top, std::size_t position) {
+                out.startTop(top, position);
+                printing::printNode(out, top, 0);
+                if (lineAfterEach)
+                    out.lineBreak();
+            });
+        });
+    };
+    const auto check = [&] {
+        namingTheFile(path, [&] {
+            nodes.forEach(
+                [](const XMLElement& top, std::size_t position) { checkTextForm(top, position); });
+        });
+    };
+    replaceFile(path, write, check);
+}
+
 }  // namespace
 
 void saveText(const XMLElement& tree, const std::string& path) {
-    checkForSaving(tree, 1, path);
-    replaceFile(path, [&tree](std::ostream& out) { tree.print(out, 0); });
+    TopNodes nodes;
+    nodes.single = &tree;
+    saveTextForm(nodes, false, path);
 }
 
 void saveMarkupFile(const XMLDocument& document, const std::string& path) {
     const XMLElement& root = document.root();
     if (!root.attributes.empty() || !root.text.empty() || root.dataBracket != 0)
         throw fileError(messages::RootNotPlain, path);
-    std::size_t position = 0;
-    for (const auto& node : root.children) {
-        ++position;
-        if (node)
-            checkForSaving(*node, position, path);
-    }
-    replaceFile(path, [&root](std::ostream& out) {
-        for (const auto& node : root.children) {
-            if (node)
-                node->print(out, 0) << '\n';
-        }
-    });
+    TopNodes nodes;
+    nodes.root = &root;
+    saveTextForm(nodes, true, path);
 }
 
 void saveBinary(const XMLElement& tree, const std::string& path) {
-    replaceFile(path, [&tree](std::ostream& out) { tree.writeBinary(out); });
+    replaceFile(path, [&tree](OutputBuffer& buffer) { tree.writeBinary(buffer.stream()); });
 }
 
 std::unique_ptr<XMLElement> loadBinary(const std::string& path, const LoadOptions& options) {

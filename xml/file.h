@@ -10,9 +10,11 @@
 // alone, and GB2312 text goes out unconverted.
 //
 // Saving never destroys the old file: the new bytes go to a temporary file in
-// the same directory, are flushed to the disk, and only then replace the
-// target in one rename. A full disk, a read-only directory or any other
-// failure leaves the old file as it was and no temporary file behind.
+// the same directory, in 64 KiB writes (print's flush at every line break
+// stays in the buffer), are flushed to the disk, and only then replace the
+// target in one rename. A full disk, a read-only directory, a tree refused
+// part way or any other failure leaves the old file as it was and no
+// temporary file behind.
 //
 // Loading is bounded: a regular file is read up to its size, any other
 // source up to LoadOptions::streamLimit (xml/load_options.h), and so is a
@@ -29,16 +31,18 @@
 #include <string>
 
 #include "xml/document.h"
+#include "xml/export.h"
 #include "xml/load_options.h"
 
 namespace tarvik::xml {
 
 // Writes `tree` as indented markup text, as tree.print(out, 0) writes it, to
 // the file at `path`, replacing the file only once every byte is on the disk.
-// Nothing is added around it. First checks that loadMarkupFile would read the
-// text back as the same tree, and otherwise throws XMLException naming the
-// node at fault (node()) with the reason: messages::NameNotReadable (a name
-// that is empty, too long or holds a byte a name cannot), QuoteInAttributeValue,
+// Nothing is added around it. Checks each node, as it comes to it, that
+// loadMarkupFile would read the text back as the same tree, and otherwise
+// throws XMLException naming the first node at fault in document order
+// (node()), with the reason: messages::NameNotReadable (a name that is empty,
+// too long or holds a byte a name cannot), QuoteInAttributeValue,
 // ZeroByteInTree, LessThanInText (a "<" in a text without a data bracket),
 // TerminatorInText (a text holding its own bracket and "data]]", a CDATA
 // section holding "]]>"), LayoutInText (a text that opens with TAB or LF or
@@ -51,18 +55,18 @@ namespace tarvik::xml {
 // closing tag) or CDataNotPlain (a CDATA node with a name, attributes, a
 // data bracket or children). The text form leaves null child entries out,
 // so the tree read back is `tree` without them. Throws XMLException(messages::CannotWriteFile)
-// when the file cannot be written; the old file is then untouched. print
-// itself writes any tree.
-void saveText(const XMLElement& tree, const std::string& path);
+// when the file cannot be written (a tree that would be refused is reported
+// as such first); the old file is then untouched. print itself writes any tree.
+TARVIK_XML_API void saveText(const XMLElement& tree, const std::string& path);
 
 // Writes the root's children as XMLDocument::saveMarkupFile does (see xml/document.h).
-void saveMarkupFile(const XMLDocument& document, const std::string& path);
+TARVIK_XML_API void saveMarkupFile(const XMLDocument& document, const std::string& path);
 
 // Writes `tree` as one binary node record (tree.writeBinary) to the file at
 // `path`, replacing the file only once every byte is on the disk. The binary
 // form carries every tree. Throws XMLException(messages::CannotWriteFile) as
 // saveText does.
-void saveBinary(const XMLElement& tree, const std::string& path);
+TARVIK_XML_API void saveBinary(const XMLElement& tree, const std::string& path);
 
 // Reads the file at `path`, which must hold exactly one binary node record,
 // and returns the tree; the caller owns it. Throws XMLException:
@@ -71,19 +75,20 @@ void saveBinary(const XMLElement& tree, const std::string& path);
 // file, messages::TrailingData at the first byte after a complete record,
 // InputTooLarge when a source without a size (not a regular file, or one of
 // size 0) goes on past `options.streamLimit`, and OutOfMemory.
-std::unique_ptr<XMLElement> loadBinary(const std::string& path,
-                                       const LoadOptions& options = LoadOptions());
+TARVIK_XML_API std::unique_ptr<XMLElement> loadBinary(const std::string& path,
+                                                      const LoadOptions& options = LoadOptions());
 
 // The same as loadBinary, from a stream already open (standard input, say),
 // read at most up to `options.streamLimit` bytes; `source` names it in errors.
-std::unique_ptr<XMLElement> loadBinaryStream(std::istream& in, const std::string& source,
-                                             const LoadOptions& options = LoadOptions());
+TARVIK_XML_API std::unique_ptr<XMLElement> loadBinaryStream(
+    std::istream& in, const std::string& source, const LoadOptions& options = LoadOptions());
 
 // The same as XMLDocument::loadMarkupFile, from a stream already open, read
 // at most up to `options.streamLimit` bytes; `source` names it in errors and,
 // like the path, may lie in the document's own tree.
-void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& source,
-                      const LoadOptions& options = LoadOptions());
+TARVIK_XML_API void loadMarkupStream(XMLDocument& document, std::istream& in,
+                                     const std::string& source,
+                                     const LoadOptions& options = LoadOptions());
 
 }  // namespace tarvik::xml
 

@@ -46,52 +46,14 @@ constexpr size_t DataBracketCloseSize = sizeof syntax::DataBracketClose + 1;
 // The one instruction whose attributes are read.
 constexpr char DeclarationName[] = "xml";
 
-// From DEL up every byte may stand in a name: GB2312 lead and trail bytes
-// are all 0xA1 or above.
-constexpr unsigned char FirstHighNameByte = 0x7F;
-
 template <size_t Size>
 constexpr size_t lengthOf(const char (&)[Size]) {
     return Size - 1;
 }
 
-// Byte classes of the markup form, one table lookup per byte.
-enum ByteClass : uint8_t {
-    NameStartByte = 1,  // may begin a name
-    NameInnerByte = 2,  // may stand inside a name (every name-start byte too)
-};
-
-// ASCII only and independent of the locale, unlike isalpha and isalnum.
-constexpr bool isAsciiLetterOrDigit(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-constexpr uint8_t classOf(unsigned char c) {
-    const bool start =
-        isAsciiLetterOrDigit(c) || c == '_' || c == '[' || c == ']' || c >= FirstHighNameByte;
-    const bool inner = start || c == '-' || c == '.' || c == ':';
-    return static_cast<uint8_t>((start ? NameStartByte : 0) | (inner ? NameInnerByte : 0));
-}
-
-// Number of byte values, the size of a table indexed by byte.
-constexpr std::size_t ByteValues = 256;
-
-constexpr std::array<uint8_t, ByteValues> makeByteClasses() {
-    std::array<uint8_t, ByteValues> classes{};
-    for (std::size_t c = 0; c < ByteValues; ++c)
-        classes[c] = classOf(static_cast<unsigned char>(c));
-    return classes;
-}
-
-constexpr std::array<uint8_t, ByteValues> ByteClasses = makeByteClasses();
-
-bool isNameStart(char c) {
-    return (ByteClasses[static_cast<unsigned char>(c)] & NameStartByte) != 0;
-}
-
-bool isNameByte(char c) {
-    return (ByteClasses[static_cast<unsigned char>(c)] & NameInnerByte) != 0;
-}
+using syntax::ByteValues;
+using syntax::isNameByte;
+using syntax::isNameStart;
 
 // True when `text` begins with `prefix`. Stops at the first difference, so
 // it never reads past the text's NUL.

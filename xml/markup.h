@@ -74,6 +74,7 @@
 #include <list>
 
 #include "xml/document.h"
+#include "xml/export.h"
 
 namespace tarvik::xml {
 
@@ -89,7 +90,7 @@ constexpr int32_t MaxNameLength = NameBufferSize - 1;
 // included). Returns the position after the name and the white space that
 // follows it, or where the empty name was found. Throws XMLException
 // messages::NameTooLong for a name longer than MaxNameLength. Neither argument may be null.
-const char* scanName(char* out, const char* position);
+TARVIK_XML_API const char* scanName(char* out, const char* position);
 
 // Reads `name="value"` pairs at `position` and appends them, in order, to
 // `element`'s attributes (duplicates too). Values are copied byte for byte
@@ -98,7 +99,7 @@ const char* scanName(char* out, const char* position);
 // messages::AttributeMissingEquals, AttributeMissingQuote (a value must be in
 // double quotes), IllegalCharacter (the closing quote never comes), or
 // NameTooLong. Attributes read before the error stay on the element.
-const char* parseAttributes(const char* position, XMLElement& element);
+TARVIK_XML_API const char* parseAttributes(const char* position, XMLElement& element);
 
 // A markup handler: a member of XMLDocument that takes the position of its
 // token in the text and returns the position at which reading goes on.
@@ -122,7 +123,7 @@ struct XMLToken {
 // the right one. Built during static initialisation, before main runs, never
 // changed afterwards, and destroyed at exit. The parser reaches the table
 // through its own accessor, so parsing from another static initialiser is safe.
-extern const std::list<XMLToken>& markupTokens;
+extern TARVIK_XML_API const std::list<XMLToken>& markupTokens;
 
 }  // namespace tarvik::xml
 

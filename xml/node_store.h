@@ -35,6 +35,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "xml/export.h"
+
 namespace tarvik::xml {
 
 namespace detail {
@@ -54,7 +56,7 @@ inline constexpr std::size_t LargestStoredBlock = 512;
 
 // Pages of node memory, owned by one document or one tree-building call.
 // Not copyable or movable: its pages know it only through their counts.
-class NodeStore {
+class TARVIK_XML_API NodeStore {
 public:
     NodeStore() = default;
     // Gives up the current page: it returns to the heap once its last block does.
@@ -111,7 +113,7 @@ private:
 };
 
 // `size` bytes from the heap, behind the same prefix as a store's blocks.
-void* allocateHeapBlock(std::size_t size);
+TARVIK_XML_API void* allocateHeapBlock(std::size_t size);
 
 // `size` bytes from `store`, or from the heap when `store` is null; either way
 // freed by releaseBlock. Throws std::bad_alloc.
@@ -120,13 +122,13 @@ inline void* allocateBlock(NodeStore* store, std::size_t size) {
 }
 
 // Frees a block from allocateBlock or NodeStore::allocate. Null is ignored.
-void releaseBlock(void* block) noexcept;
+TARVIK_XML_API void releaseBlock(void* block) noexcept;
 
 // Frees blocks as releaseBlock does, but counts a run of blocks from one page
 // as returned in one step, when the run ends or the BlockRelease does: a tree
 // freed in document order meets its blocks page by page, so most frees then
 // cost no atomic operation. A page may go back to the heap a little later.
-class BlockRelease {
+class TARVIK_XML_API BlockRelease {
 public:
     BlockRelease() = default;
     // Counts the last run as returned.

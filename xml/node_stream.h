@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "xml/document.h"
+#include "xml/export.h"
 
 namespace tarvik::xml {
 
@@ -40,7 +41,7 @@ inline constexpr int32_t CDataTypeTag = 2;
 // (messages::InvalidLength). offset() is the byte, counted from where the
 // stream stood at the call, at which the field at fault begins (for a string,
 // its length). A stream set to raise exceptions raises its own instead.
-std::unique_ptr<XMLElement> readTree(std::istream& in);
+TARVIK_XML_API std::unique_ptr<XMLElement> readTree(std::istream& in);
 
 }  // namespace tarvik::xml
 

@@ -19,6 +19,8 @@
 
 #include <cstdint>
 
+#include "xml/export.h"
+
 namespace tarvik::xml {
 
 // Largest shift a table entry holds: shifts are single bytes.
@@ -27,7 +29,7 @@ constexpr int32_t SkipTableCap = 255;
 // The working record of one Horspool search: the pattern and, for each byte
 // value, how far the pattern may move when that byte stands under its last
 // byte. Filled by build(); it lives for one search and allocates nothing.
-struct SkipTable {
+struct TARVIK_XML_API SkipTable {
     const char* pattern;  // the pattern's bytes; not owned, must outlive the searches
     int32_t length;       // the pattern's length in bytes
     uint8_t cap;          // length, capped at SkipTableCap
@@ -58,12 +60,12 @@ constexpr int32_t MaxPatternLength = int32_t{1} << 30;
 // A pattern of up to 16 bytes is found from the places of its first byte;
 // longer ones use a SkipTable.
 // Never throws.
-const char* findText(const char* text, const char* pattern);
+TARVIK_XML_API const char* findText(const char* text, const char* pattern);
 
 // The position just after the leftmost occurrence of `pattern` in `text`.
 // A null text gives null. Throws XMLException messages::TagNotClosed when the
 // pattern does not occur before the text's NUL (an empty pattern never does).
-const char* findAfter(const char* text, const char* pattern);
+TARVIK_XML_API const char* findAfter(const char* text, const char* pattern);
 
 }  // namespace tarvik::xml
 

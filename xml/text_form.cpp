@@ -16,9 +16,11 @@
 #include "xml/text_form.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "xml/markup.h"
@@ -32,43 +34,109 @@ namespace tarvik::xml {
 
 namespace {
 
+// The bytes a check looks for in values and texts, one bit for each.
+enum ByteKind : uint8_t {
+    ZeroByte = 1,            // ends a string when printed
+    QuoteByte = 2,           // ends an attribute value
+    LessThanByte = 4,        // ends a text
+    CarriageReturnByte = 8,  // dropped from a text
+};
+
+// A string at least this long is searched with the C library's vectorised
+// memchr, once for each kind of byte; a shorter one in one pass of its own,
+// where the calls would cost more than the bytes.
+constexpr std::size_t LongString = 64;
+
+constexpr uint8_t kindOf(char c) {
+    switch (c) {
+        case '\0':
+            return ZeroByte;
+        case '"':
+            return QuoteByte;
+        case '<':
+            return LessThanByte;
+        case '\r':
+            return CarriageReturnByte;
+        default:
+            return 0;
+    }
+}
+
+constexpr std::array<uint8_t, syntax::ByteValues> makeByteKinds() {
+    std::array<uint8_t, syntax::ByteValues> kinds{};
+    for (std::size_t c = 0; c < syntax::ByteValues; ++c)
+        kinds[c] = kindOf(static_cast<char>(c));
+    return kinds;
+}
+
+// kindOf for every byte, looked up in one step.
+constexpr std::array<uint8_t, syntax::ByteValues> ByteKinds = makeByteKinds();
+
+// The kinds among `wanted` of the bytes `bytes` holds.
+uint8_t kindsIn(const std::string& bytes, uint8_t wanted) {
+    uint8_t found = 0;
+    if (bytes.size() >= LongString) {
+        for (const char c : {'\0', '"', '<', '\r'}) {
+            if ((kindOf(c) & wanted) && std::memchr(bytes.data(), c, bytes.size()))
+                found |= kindOf(c);
+        }
+        return found;
+    }
+    for (const char c : bytes)
+        found |= ByteKinds[static_cast<unsigned char>(c)];
+    return found & wanted;
+}
+
 bool holdsZero(const std::string& bytes) {
-    return bytes.find('\0') != std::string::npos;
+    return kindsIn(bytes, ZeroByte) != 0;
 }
 
-// True when scanName reads `name` back whole: no white space before it, no
-// byte that would end it, not too long.
+// True when scanName reads `name` back whole: it begins with a byte that may
+// begin a name (so no white space is skipped before it), every other byte may
+// stand inside one (a zero byte may not), and it is not too long.
 bool nameIsReadable(const std::string& name) {
-    if (name.empty() || name.size() > static_cast<std::size_t>(MaxNameLength) || holdsZero(name))
+    if (name.empty() || name.size() > static_cast<std::size_t>(MaxNameLength) ||
+        !syntax::isNameStart(name.front()))
         return false;
-    char read[NameBufferSize];
-    scanName(read, name.c_str());
-    return name == read;
+    return std::all_of(name.begin() + 1, name.end(), syntax::isNameByte);
 }
 
-// True when the first `terminator` in text + terminator is the appended one.
-bool endsOnlyAtItsEnd(const std::string& text, const std::string& terminator) {
-    const std::string printed = text + terminator;
-    return findText(printed.c_str(), terminator.c_str()) == printed.c_str() + text.size();
+// True when the first `terminator` in text + terminator is the appended one:
+// there is none in the text, and none that begins in the text's last bytes
+// and ends in the appended one (the text ends in the terminator's first k
+// bytes, and the rest of the terminator repeats its start).
+bool endsOnlyAtItsEnd(const std::string& text, const char* terminator) {
+    if (findText(text.c_str(), terminator))
+        return false;
+    const std::string_view whole(terminator);
+    const std::string_view printed(text);
+    for (std::size_t inText = 1; inText < whole.size() && inText <= printed.size(); ++inText) {
+        if (printed.substr(printed.size() - inText) == whole.substr(0, inText) &&
+            whole.substr(inText) == whole.substr(0, whole.size() - inText))
+            return false;
+    }
+    return true;
 }
 
 // The reason print's text of `element` does not read back, or null.
 const char* textFault(const XMLElement& element) {
     const std::string& text = element.text;
-    if (holdsZero(text))
+    const uint8_t kinds = kindsIn(text, ZeroByte | CarriageReturnByte | LessThanByte);
+    if (kinds & ZeroByte)
         return messages::ZeroByteInTree;
-    if (text.find('\r') != std::string::npos ||
-        (!text.empty() && (text[0] == '\t' || text[0] == '\n')))
+    if ((kinds & CarriageReturnByte) || (!text.empty() && (text[0] == '\t' || text[0] == '\n')))
         return messages::LayoutInText;
     if (element.dataBracket == 0) {
-        if (text.find('<') != std::string::npos)
+        if (kinds & LessThanByte)
             return messages::LessThanInText;
         if (text.compare(0, std::strlen(syntax::DataBracketOpen), syntax::DataBracketOpen) == 0)
             return messages::EscapeOpenerInText;
         return nullptr;
     }
-    const auto bracket = static_cast<char>(element.dataBracket);
-    if (!endsOnlyAtItsEnd(text, std::string(1, bracket) + syntax::DataBracketClose))
+    // The bracket byte, then "data]]" and its NUL.
+    char terminator[1 + sizeof syntax::DataBracketClose] = {static_cast<char>(element.dataBracket)};
+    std::memcpy(terminator + 1, syntax::DataBracketClose, sizeof syntax::DataBracketClose);
+    if (!endsOnlyAtItsEnd(text, terminator))
         return messages::TerminatorInText;
     return nullptr;
 }
@@ -102,9 +170,10 @@ Fault elementFault(const XMLElement& element, bool isTop) {
     for (const XMLAttribute& attribute : element.attributes) {
         if (!nameIsReadable(attribute.name))
             return {messages::NameNotReadable, &attribute};
-        if (holdsZero(attribute.value))
+        const uint8_t kinds = kindsIn(attribute.value, ZeroByte | QuoteByte);
+        if (kinds & ZeroByte)
             return {messages::ZeroByteInTree, &attribute};
-        if (attribute.value.find('"') != std::string::npos)
+        if (kinds & QuoteByte)
             return {messages::QuoteInAttributeValue, &attribute};
     }
     if (!bracketIsReadable(element.dataBracket))
@@ -145,18 +214,21 @@ Fault cdataFault(const XMLElement& cdata) {
 
 }  // namespace
 
+void checkNodeTextForm(const XMLElement& node, const XMLElement& top, std::size_t position) {
+    const Fault fault = nodeClassOf(node) == NodeClass::CData ? cdataFault(node)
+                                                              : elementFault(node, &node == &top);
+    if (fault.message)
+        refuse(fault, node, top, position);
+}
+
 // Pre-order from a work list; each node's children go on it reversed, so
 // the first fault found is the first in the file.
-void checkTextForm(const XMLElement& top, std::size_t position) {
-    std::vector<const XMLElement*> pending{&top};
+void checkSubtreeTextForm(const XMLElement& subtree, const XMLElement& top, std::size_t position) {
+    std::vector<const XMLElement*> pending{&subtree};
     while (!pending.empty()) {
         const XMLElement* node = pending.back();
         pending.pop_back();
-        const Fault fault = nodeClassOf(*node) == NodeClass::CData
-                                ? cdataFault(*node)
-                                : elementFault(*node, node == &top);
-        if (fault.message)
-            refuse(fault, *node, top, position);
+        checkNodeTextForm(*node, top, position);
         const std::size_t firstChild = pending.size();
         for (const auto& child : node->children) {
             if (child)  // print skips a hand-made null entry
@@ -164,6 +236,10 @@ void checkTextForm(const XMLElement& top, std::size_t position) {
         }
         std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
     }
+}
+
+void checkTextForm(const XMLElement& top, std::size_t position) {
+    checkSubtreeTextForm(top, top, position);
 }
 
 }  // namespace tarvik::xml

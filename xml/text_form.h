@@ -20,6 +20,17 @@ namespace tarvik::xml {
 // them, wherever that leaves the text as it is.
 void checkTextForm(const XMLElement& top, std::size_t position);
 
+// Checks `subtree`, `top` itself or a node under it, and everything under
+// `subtree`, as checkTextForm does, naming a node at fault by its path from
+// `top` at `position`.
+void checkSubtreeTextForm(const XMLElement& subtree, const XMLElement& top, std::size_t position);
+
+// Checks `node` alone, a node in the subtree of `top` at `position`: its own
+// fields, and for an element whether a plain text comes before a CDATA first
+// child. A writer that checks each node as it reaches it, in document order,
+// finds the fault checkTextForm would find first. Throws as checkTextForm does.
+void checkNodeTextForm(const XMLElement& node, const XMLElement& top, std::size_t position);
+
 }  // namespace tarvik::xml
 
 #endif  // TARVIK_XML_TEXT_FORM_H

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "commands.h"
 #include "host/messages.h"
 #include "run_program.h"
 #include "xml/document.h"
@@ -957,6 +958,64 @@ TEST_F(TarvikXmlTool, DeepTreesPrintAsTheyGo) {
         const ProgramRun result = shell(script, {path("deep.xml"), utf8});
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(result.out, std::to_string(expected) + "\n");
+    }
+}
+
+// Everything written to a stream, and how often it was handed bytes and
+// flushed: with no buffer of its own, every write reaches it as one call.
+class CountingBuffer : public std::streambuf {
+public:
+    std::string bytes;
+    int writes = 0;
+    int flushes = 0;
+
+protected:
+    std::streamsize xsputn(const char* data, std::streamsize count) override {
+        ++writes;
+        bytes.append(data, static_cast<std::size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        ++writes;
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            bytes.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+    int sync() override {
+        ++flushes;
+        return 0;
+    }
+};
+
+// print flushes its stream at every line break; the tool holds its output
+// back and hands it to standard output in large pieces, flushed at the end.
+TEST_F(TarvikXmlTool, OutputReachesStandardOutputInLargePieces) {
+    constexpr int Lines = 20000;
+    // At most one write per this many bytes, and a few more for the last piece.
+    constexpr std::size_t BytesPerWrite = 32768;
+    constexpr int SpareWrites = 4;
+    // Once when the run checks that its output went out, once at its end.
+    constexpr int Flushes = 2;
+    std::string markup = "<list>\n";
+    for (int i = 0; i < Lines; ++i)
+        markup += "\t<item>entry " + std::to_string(i) + "</item>\n";
+    write("long.xml", markup + "</list>\n");
+    for (const char* utf8 : {"", "--utf8"}) {
+        SCOPED_TRACE(utf8);
+        std::vector<std::string> arguments{"print", path("long.xml")};
+        if (*utf8)
+            arguments.insert(arguments.begin(), utf8);
+        CountingBuffer counted;
+        std::ostream out(&counted);
+        std::istringstream in;
+        std::ostringstream err;
+        EXPECT_EQ(tarvik::tool::runTool(arguments, in, out, err), Success);
+        EXPECT_EQ(err.str(), "");
+        EXPECT_EQ(counted.bytes, run(arguments).out);
+        EXPECT_GT(counted.bytes.size(), markup.size());
+        EXPECT_LE(counted.writes,
+                  static_cast<int>(counted.bytes.size() / BytesPerWrite) + SpareWrites);
+        EXPECT_LE(counted.flushes, Flushes);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <random>
@@ -135,6 +136,67 @@ TEST(Files, SaveTextWritesExactlyThePrintedBytes) {
     EXPECT_EQ(fileBytes(dir.file("tree.xml")), printed.str());
 }
 
+#ifdef __linux__
+// Write system calls this process has made so far, as the kernel counts them
+// (/proc/self/io), or -1 where it does not.
+int64_t writeCallsSoFar() {
+    std::ifstream io("/proc/self/io");
+    for (std::string field; io >> field;) {
+        int64_t value = 0;
+        if (!(io >> value))
+            return -1;
+        if (field == "syscw:")
+            return value;
+    }
+    return -1;
+}
+#endif
+
+// <list> holding `count` lines <item>entry N</item>.
+std::unique_ptr<XMLElement> longList(int count) {
+    auto list = std::make_unique<XMLElement>("list");
+    for (int i = 0; i < count; ++i)
+        list->appendChild(std::make_unique<XMLElement>("item"))->text =
+            "entry " + std::to_string(i);
+    return list;
+}
+
+// print flushes its stream at every line break; a save holds the lines back
+// and reaches the disk in large writes, whatever the form.
+TEST(Files, SavingWritesInLargeBlocks) {
+#ifdef __linux__
+    constexpr int Lines = 20000;
+    // At most one write per this many bytes, and a few more for the last block.
+    constexpr std::uintmax_t BytesPerWrite = 32768;
+    constexpr int64_t SpareWrites = 4;
+    TempDir dir;
+    const std::string path = dir.file("list.xml");
+    XMLDocument document;
+    const XMLElement& list = *document.root().appendChild(longList(Lines));
+    const struct {
+        const char* name;
+        std::function<void()> save;
+    } savers[] = {
+        {"saveText", [&] { saveText(list, path); }},
+        {"saveMarkupFile", [&] { document.saveMarkupFile(path); }},
+        {"saveBinary", [&] { saveBinary(list, path); }},
+    };
+    for (const auto& saver : savers) {
+        SCOPED_TRACE(saver.name);
+        const int64_t before = writeCallsSoFar();
+        if (before < 0)
+            GTEST_SKIP() << "the kernel does not count write calls";
+        saver.save();
+        const int64_t writes = writeCallsSoFar() - before;
+        const std::uintmax_t size = fs::file_size(path);
+        EXPECT_GT(size, Lines * 16u);
+        EXPECT_LE(writes, static_cast<int64_t>(size / BytesPerWrite) + SpareWrites);
+    }
+#else
+    GTEST_SKIP() << "counts write calls through /proc/self/io";
+#endif
+}
+
 TEST(Files, BinaryRoundTripKeepsEveryByte) {
     TempDir dir;
     const auto tree = awkwardTree();
@@ -212,6 +274,13 @@ TEST(Files, AFileThatCannotBeCreatedIsReported) {
         EXPECT_STREQ(error.what(), messages::CannotWriteFile);
         EXPECT_EQ(error.source(), path);
     }
+    // A tree the text form cannot carry is refused as such, not as a file
+    // that cannot be made.
+    XMLElement unreadable("a");
+    unreadable.text = "1 < 2";
+    const XMLException refusal = thrownBy([&] { saveText(unreadable, path); });
+    EXPECT_STREQ(refusal.what(), messages::LessThanInText);
+    EXPECT_EQ(refusal.source(), path);
 }
 
 TEST(Files, AWriteThatFailsIsReported) {
@@ -664,6 +733,8 @@ const RefusedTree RefusedTrees[] = {
      messages::EscapeOpenerInText, "/a[1]"},
     {"a text holding its terminator", [] { return bracketed('|', "x|data]]y"); },
      messages::TerminatorInText, "/a[1]"},
+    {"a text whose end and the terminator spell it sooner",
+     [] { return bracketed(']', "x]data]"); }, messages::TerminatorInText, "/a[1]"},
     {"a bracket beyond one byte", [] { return bracketed(0x17C, "x"); },
      messages::InvalidDataBracket, "/a[1]"},
     {"a CDATA section holding ]]>", [] { return nested(std::make_unique<XMLCData>("x]]>y")); },
@@ -710,6 +781,38 @@ TEST(Files, SaveTextRefusesWhatTheTextFormCannotCarry) {
         EXPECT_EQ(error.source(), path);
         EXPECT_EQ(error.node(), c.node);
         EXPECT_FALSE(fs::exists(path));
+    }
+}
+
+// A save checks each node as it writes it, so a fault far down a large tree
+// is found after the first blocks of the new file are written: the old file
+// stays as it was all the same, and no temporary file is left.
+TEST(Files, AFaultFoundPartWayLeavesTheOldFile) {
+    constexpr int Lines = 20000;
+    TempDir dir;
+    const std::string path = dir.file("game.sav");
+    XMLDocument document;
+    document.root().appendChild(element("first"));
+    document.root().appendChild(longList(Lines))->appendChild(element("item", "1 < 2"));
+    const std::string old = "<old>good data</old>\n";
+    const struct {
+        const char* name;
+        std::function<void()> save;
+        const char* node;
+    } savers[] = {
+        {"saveText", [&] { saveText(*document.root().children.back(), path); }, "/list[1]"},
+        {"saveMarkupFile", [&] { document.saveMarkupFile(path); }, "/list[2]"},
+    };
+    for (const auto& saver : savers) {
+        SCOPED_TRACE(saver.name);
+        putFile(path, old);
+        const XMLException error = thrownBy(saver.save);
+        EXPECT_STREQ(error.what(), messages::LessThanInText);
+        EXPECT_EQ(error.source(), path);
+        EXPECT_EQ(error.node(),
+                  std::string(saver.node) + "/item[" + std::to_string(Lines + 1) + "]");
+        EXPECT_EQ(fileBytes(path), old);
+        EXPECT_EQ(entriesOf(fs::path(path).parent_path()), std::vector<std::string>{"game.sav"});
     }
 }
 

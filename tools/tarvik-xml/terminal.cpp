@@ -13,9 +13,10 @@ namespace tarvik::tool {
 
 namespace {
 
-// GB2312 bytes collected before each conversion: bounded, and large enough
-// that a long line of tabs takes few conversions.
-constexpr std::size_t ConversionPieceSize = std::size_t{1} << 16;
+// Bytes held before they are passed on (and converted, with --utf8): bounded,
+// and large enough that a long output takes few writes and a long line of
+// tabs few conversions.
+constexpr std::size_t OutputPieceSize = std::size_t{1} << 16;
 // Bytes read from standard input per step.
 constexpr std::size_t InputStepSize = std::size_t{1} << 16;
 // In GB2312 and GBK a byte from 0x81 up opens a two-byte character.
@@ -45,18 +46,24 @@ std::size_t completeLength(const char* begin, const char* end) {
 
 }  // namespace
 
-// ------------------------------------------------------------ Utf8Converter
+// ------------------------------------------------------------ HeldOutput
 
-Utf8Converter::Utf8Converter(std::ostream& out) : out_(out), buffer_(ConversionPieceSize) {
+HeldOutput::HeldOutput(std::ostream& out, bool toUtf8)
+    : out_(out), toUtf8_(toUtf8), buffer_(OutputPieceSize) {
     setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
-Utf8Converter::~Utf8Converter() {
-    sync();
+HeldOutput::~HeldOutput() {
+    passOn();
 }
 
-void Utf8Converter::convertPending() {
+void HeldOutput::passOn() {
     const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
+    if (!toUtf8_) {
+        out_.write(pbase(), static_cast<std::streamsize>(pending));
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return;
+    }
     const std::size_t complete = completeLength(pbase(), pptr());
     if (complete > 0)
         out_ << narrowToUtf8(std::string(pbase(), complete));
@@ -67,8 +74,14 @@ void Utf8Converter::convertPending() {
     pbump(static_cast<int>(left));
 }
 
-Utf8Converter::int_type Utf8Converter::overflow(int_type c) {
-    convertPending();
+bool HeldOutput::release() {
+    passOn();
+    out_.flush();
+    return static_cast<bool>(out_);
+}
+
+HeldOutput::int_type HeldOutput::overflow(int_type c) {
+    passOn();
     if (!traits_type::eq_int_type(c, traits_type::eof())) {
         *pptr() = traits_type::to_char_type(c);
         pbump(1);
@@ -76,9 +89,7 @@ Utf8Converter::int_type Utf8Converter::overflow(int_type c) {
     return out_ ? traits_type::not_eof(c) : traits_type::eof();
 }
 
-int Utf8Converter::sync() {
-    convertPending();
-    out_.flush();
+int HeldOutput::sync() {
     return out_ ? 0 : -1;
 }
 
@@ -90,15 +101,14 @@ Terminal::Terminal(std::istream& in, std::ostream& out, std::ostream& err, bool 
       err_(err),
       inputProblem_(standardInputProblem()),
       utf8_(utf8),
-      messagesUtf8_(utf8 || terminalTakesUtf8()) {
-    if (utf8_) {
-        converter_ = std::make_unique<Utf8Converter>(out_);
-        converted_ = std::make_unique<std::ostream>(converter_.get());
-    }
-}
+      messagesUtf8_(utf8 || terminalTakesUtf8()),
+      heldText_(out, utf8),
+      heldBytes_(out, false),
+      textOutput_(&heldText_),
+      byteOutput_(&heldBytes_) {}
 
 Terminal::~Terminal() {
-    flushLibraryOutput();
+    releaseOutput();
 }
 
 std::istream& Terminal::takeInput() {
@@ -155,28 +165,30 @@ std::string Terminal::messageFromArgument(const std::string& argument) const {
     return ArgumentsAreGb2312 ? messageFromLibrary(argument) : argument;
 }
 
+// Each kind of output takes what the other holds first, so that the bytes
+// keep their order.
 std::ostream& Terminal::libraryOutput() {
-    return converted_ ? *converted_ : out_;
+    heldBytes_.passOn();
+    return textOutput_;
 }
 
 std::ostream& Terminal::byteOutput() {
-    flushLibraryOutput();
-    return out_;
+    heldText_.passOn();
+    return byteOutput_;
 }
 
-void Terminal::flushLibraryOutput() {
-    if (converted_)
-        converted_->flush();
+void Terminal::releaseOutput() {
+    heldText_.passOn();
+    heldBytes_.release();
 }
 
 void Terminal::write(const std::string& text) {
-    flushLibraryOutput();
+    releaseOutput();
     out_ << text;
 }
 
 void Terminal::report(const std::string& line) {
-    flushLibraryOutput();
-    out_.flush();  // what came before the error shows before it
+    releaseOutput();  // what came before the error shows before it
     err_ << line << '\n';
 }
 
@@ -189,9 +201,9 @@ void Terminal::reportError(const tarvik::xml::XMLException& error) {
 }
 
 bool Terminal::outputSucceeded() {
-    flushLibraryOutput();
-    out_.flush();
-    return static_cast<bool>(out_) && (!converted_ || static_cast<bool>(*converted_));
+    releaseOutput();
+    return static_cast<bool>(out_) && static_cast<bool>(textOutput_) &&
+           static_cast<bool>(byteOutput_);
 }
 
 }  // namespace tarvik::tool

@@ -5,7 +5,9 @@
 // the terminal speaks UTF-8: text arguments and standard input read as text
 // are converted to GB2312 on the way in, and everything written goes out as
 // UTF-8. Output from the library goes out as it is written, converted in
-// bounded pieces, so no output is ever held whole in memory.
+// bounded pieces, so no output is ever held whole in memory; standard output
+// is written in large pieces, not at each of print's flushes, and flushed
+// before anything goes to standard error and at the end.
 //
 // Messages on standard error are for people, not for the next program in a
 // pipe: they are written in the encoding of the user's locale (UTF-8 where
@@ -15,7 +17,6 @@
 
 #include <cstddef>
 #include <istream>
-#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <streambuf>
@@ -26,26 +27,35 @@
 
 namespace tarvik::tool {
 
-// A stream buffer that takes GB2312 bytes and writes them to another stream
-// as UTF-8, a bounded piece at a time. A piece never ends inside a two-byte
-// character: a lead byte left over waits for the next piece.
-class Utf8Converter : public std::streambuf {
+// A stream buffer that holds what is written and passes it on to another
+// stream in large pieces: when its buffer is full and at release(), not at
+// each flush (print flushes at every line break), so a long output reaches
+// the system in a few large writes. With `toUtf8` it takes GB2312 bytes and
+// writes them as UTF-8; a piece never ends inside a two-byte character: a
+// lead byte left over waits for the next piece.
+class HeldOutput : public std::streambuf {
 public:
     // Writes to `out`, which must outlive this buffer.
-    explicit Utf8Converter(std::ostream& out);
-    ~Utf8Converter() override;
-    Utf8Converter(const Utf8Converter&) = delete;
-    Utf8Converter& operator=(const Utf8Converter&) = delete;
+    HeldOutput(std::ostream& out, bool toUtf8);
+    // Passes on what is still held.
+    ~HeldOutput() override;
+    HeldOutput(const HeldOutput&) = delete;
+    HeldOutput& operator=(const HeldOutput&) = delete;
+
+    // Writes every complete character held so far to `out`, without a flush.
+    void passOn();
+    // Passes on what is held and flushes `out`; false once a write to `out`
+    // has failed.
+    bool release();
 
 protected:
     int_type overflow(int_type c) override;
+    // A flush keeps the bytes held; only a failure of `out` shows.
     int sync() override;
 
 private:
-    // Converts and writes every complete character collected so far.
-    void convertPending();
-
     std::ostream& out_;
+    bool toUtf8_;
     std::vector<char> buffer_;
 };
 
@@ -96,9 +106,10 @@ public:
     std::string messageFromArgument(const std::string& argument) const;
 
     // Standard output for GB2312 text from the library: converted on the way
-    // when the terminal speaks UTF-8.
+    // when the terminal speaks UTF-8. Held in large pieces.
     std::ostream& libraryOutput();
-    // Standard output for bytes that pass unconverted (a binary record).
+    // Standard output for bytes that pass unconverted (a binary record). Held
+    // in large pieces.
     std::ostream& byteOutput();
     // Writes text already in the terminal's encoding to standard output.
     void write(const std::string& text);
@@ -113,8 +124,8 @@ public:
     bool outputSucceeded();
 
 private:
-    // Sends whatever the converter still holds on to standard output.
-    void flushLibraryOutput();
+    // Sends whatever is held on to standard output and flushes it.
+    void releaseOutput();
 
     std::istream& in_;
     std::ostream& out_;
@@ -122,9 +133,11 @@ private:
     int inputProblem_;         // standardInputProblem() at the start
     bool inputTaken_ = false;  // an operand "-" has taken standard input
     bool utf8_;
-    bool messagesUtf8_;                         // standard error takes UTF-8
-    std::unique_ptr<Utf8Converter> converter_;  // with --utf8 only
-    std::unique_ptr<std::ostream> converted_;   // writes through converter_
+    bool messagesUtf8_;        // standard error takes UTF-8
+    HeldOutput heldText_;      // library text, converted with --utf8
+    HeldOutput heldBytes_;     // bytes passed as they are
+    std::ostream textOutput_;  // writes through heldText_
+    std::ostream byteOutput_;  // writes through heldBytes_
 };
 
 }  // namespace tarvik::tool
