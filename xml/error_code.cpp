@@ -61,6 +61,7 @@ constexpr CodeEntry Codes[] = {
     {ErrorCode::BraceCannotHoldDataBracket, messages::BraceCannotHoldDataBracket,
      "BraceCannotHoldDataBracket"},
     {ErrorCode::NullChild, messages::NullChild, "NullChild"},
+    {ErrorCode::NoElement, messages::NoElement, "NoElement"},
 };
 
 const CodeEntry* entryOf(ErrorCode code) {

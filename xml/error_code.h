@@ -68,6 +68,7 @@ enum class ErrorCode : int32_t {
     BraceCannotHoldCData = 39,
     BraceCannotHoldDataBracket = 40,
     NullChild = 41,
+    NoElement = 42,
 };
 
 // The code's name in English, for logs ("CannotOpenFile"); "Unknown" for a

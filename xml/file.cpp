@@ -15,8 +15,8 @@
 #include "xml/bounded_input.h"
 #include "xml/messages.h"
 #include "xml/node_stream.h"
-#include "xml/own_text.h"
 #include "xml/output_buffer.h"
+#include "xml/own_text.h"
 #include "xml/text_form.h"
 #include "xml/text_printer.h"
 
@@ -250,6 +250,12 @@ private:
     std::size_t position_ = 0;
 };
 
+// The whole check of what the top-level nodes' text form carries.
+void checkTopNodes(const TopNodes& nodes) {
+    nodes.forEach(
+        [](const XMLElement& top, std::size_t position) { checkTextForm(top, position); });
+}
+
 // Writes the top-level nodes to `path`, each printed at depth 0, followed by
 // a line break when `lineAfterEach`. The nodes are checked as they are
 // written; where replaceFile cannot throw a refused file away, or cannot
@@ -267,13 +273,13 @@ void saveTextForm(const TopNodes& nodes, bool lineAfterEach, const std::string& 
             });
         });
     };
-    const auto check = [&] {
-        namingTheFile(path, [&] {
-            nodes.forEach(
-                [](const XMLElement& top, std::size_t position) { checkTextForm(top, position); });
-        });
-    };
+    const auto check = [&] { namingTheFile(path, [&] { checkTopNodes(nodes); }); };
     replaceFile(path, write, check);
+}
+
+// A root saveMarkupFile can write: one that holds children alone.
+bool rootIsPlain(const XMLElement& root) {
+    return root.attributes.empty() && root.text.empty() && root.dataBracket == 0;
 }
 
 }  // namespace
@@ -284,9 +290,17 @@ void saveText(const XMLElement& tree, const std::string& path) {
     saveTextForm(nodes, false, path);
 }
 
+void checkMarkupFile(const XMLDocument& document) {
+    if (!rootIsPlain(document.root()))
+        throw XMLException(messages::RootNotPlain);
+    TopNodes nodes;
+    nodes.root = &document.root();
+    checkTopNodes(nodes);
+}
+
 void saveMarkupFile(const XMLDocument& document, const std::string& path) {
     const XMLElement& root = document.root();
-    if (!root.attributes.empty() || !root.text.empty() || root.dataBracket != 0)
+    if (!rootIsPlain(root))
         throw fileError(messages::RootNotPlain, path);
     TopNodes nodes;
     nodes.root = &root;

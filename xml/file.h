@@ -61,6 +61,10 @@ TARVIK_XML_API void saveText(const XMLElement& tree, const std::string& path);
 
 // Writes the root's children as XMLDocument::saveMarkupFile does (see xml/document.h).
 TARVIK_XML_API void saveMarkupFile(const XMLDocument& document, const std::string& path);
+// Throws the XMLException saveMarkupFile would refuse `document` with (the
+// node at fault named, no source); returns when its file would read back as
+// the same tree. For writing the document's text form to a stream of one's own.
+TARVIK_XML_API void checkMarkupFile(const XMLDocument& document);
 
 // Writes `tree` as one binary node record (tree.writeBinary) to the file at
 // `path`, replacing the file only once every byte is on the disk. The binary

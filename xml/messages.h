@@ -157,6 +157,9 @@ inline constexpr char BraceCannotHoldDataBracket[] =
 // entry in a child list, put there by hand.
 inline constexpr char NullChild[] =
     "\xD7\xD3\xBD\xDA\xB5\xE3\xCE\xAA\xBF\xD5\xD6\xB8\xD5\xEB";  // 子节点为空指针
+// Checking a document: it holds no element at all (an empty or plain text file).
+inline constexpr char NoElement[] =
+    "\xCE\xC4\xB5\xB5\xD6\xD0\xC3\xBB\xD3\xD0\xD4\xAA\xCB\xD8";  // 文档中没有元素
 
 }  // namespace tarvik::xml::messages
 

@@ -143,6 +143,10 @@ protected:
         directory_ = pattern;
         write("good.xml", GoodMarkup);
         write("empty.xml", "");
+        write("words.txt", "just words, no markup\n");
+        write("text-then-cdata.xml", "<a>hello <![CDATA[x]]></a>\n");
+        write("utf8.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a t=\"") +
+                              ChineseUtf8 + "\"/>\n");
         write("unclosed.xml", "<a>\n<b>\n");
         write("single-quoted.xml", "<a>\n\t<b c='d'/>\n</a>\n");
         goodBinary_ = binaryOf(GoodMarkup);
@@ -499,6 +503,12 @@ TEST_F(TarvikXmlTool, PrintShowsEachTopLevelNode) {
     runTable({
         {"every kind of node", {"print", "@good.xml"}, "", Success, equals(GoodText), Nothing},
         {"an empty file", {"print", "@empty.xml"}, "", Success, Nothing, Nothing},
+        {"a tree whose text would not read back, as saveMarkupFile refuses it",
+         {"print", "@text-then-cdata.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("text-then-cdata.xml") + ": /a[1]: " + messages::TextBeforeCData + "\n")},
         {"an element left open",
          {"print", "@unclosed.xml"},
          "",
@@ -596,12 +606,18 @@ TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
          Success,
          equals(path("good.xml") + ": ok (markup text, 4 elements)\n"),
          Nothing},
-        {"an empty file is markup text",
+        {"an empty file holds no element",
          {"check", "@empty.xml"},
          "",
-         Success,
-         equals(path("empty.xml") + ": ok (markup text, 0 elements)\n"),
-         Nothing},
+         InputError,
+         Nothing,
+         equals(path("empty.xml") + ": " + messages::NoElement + "\n")},
+        {"nor does plain text",
+         {"check", "@words.txt"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("words.txt") + ": " + messages::NoElement + "\n")},
         {"a binary node stream",
          {"check", "@good.bin"},
          "",
@@ -687,6 +703,12 @@ TEST_F(TarvikXmlTool, Utf8ConvertsAtTheTerminalOnly) {
          "",
          Success,
          contains(std::string("<game title=\"") + ChineseUtf8 + "\">\n"),
+         Nothing},
+        {"a file that declares UTF-8 passes unchanged",
+         {"print", "--utf8", "@utf8.xml"},
+         "",
+         Success,
+         equals(std::string("<a t=\"") + ChineseUtf8 + "\"></a>\n"),
          Nothing},
         {"the brace parser's message",
          {"--utf8", "brace", "x = ("},

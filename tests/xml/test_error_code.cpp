@@ -60,6 +60,7 @@ const CodeCase CodeCases[] = {
     {ErrorCode::BraceCannotHoldCData, 39},
     {ErrorCode::BraceCannotHoldDataBracket, 40},
     {ErrorCode::NullChild, 41},
+    {ErrorCode::NoElement, 42},
 };
 
 }  // namespace

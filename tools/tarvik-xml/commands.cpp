@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -344,12 +346,39 @@ void Input::checkRead() const {
     }
 }
 
+// The encodings --utf8 converts from: GB2312 and the names its superset
+// code page 936 goes by. A document that declares another (UTF-8, say) is
+// already what it is, and converting it as GB2312 would garble it.
+bool isGb2312Family(std::string_view encoding) {
+    for (const std::string_view name : {"gb2312", "gbk", "cp936", "euc-cn", "x-gbk"}) {
+        if (encoding.size() == name.size() &&
+            std::equal(encoding.begin(), encoding.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == b;
+            }))
+            return true;
+    }
+    return false;
+}
+
+// Standard output for the text of `document`: converted with --utf8 where
+// the document is GB2312, passed as it is where it declared another encoding.
+std::ostream& documentOutput(const XMLDocument& document, Terminal& terminal) {
+    return isGb2312Family(document.encoding()) ? terminal.libraryOutput() : terminal.byteOutput();
+}
+
 int runPrint(const Invocation& invocation, Terminal& terminal) {
     Input input(invocation.operands[0], terminal);
     XMLDocument document;
     tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
     input.checkRead();
-    printContent(document.root(), terminal.libraryOutput());
+    // What print writes must read back as this tree, as a saved file must.
+    try {
+        tarvik::xml::checkMarkupFile(document);
+    } catch (tarvik::xml::XMLException& error) {
+        error.setSource(input.name());
+        throw;
+    }
+    printContent(document.root(), documentOutput(document, terminal));
     return ExitSuccess;
 }
 
@@ -413,20 +442,31 @@ std::string plural(std::size_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
+// What a checked input turned out to be, and how many elements it holds.
+std::string found(const char* kind, std::size_t elements, const std::string& source) {
+    if (elements == 0) {
+        tarvik::xml::XMLException error(tarvik::xml::messages::NoElement);
+        error.setSource(source);
+        throw error;
+    }
+    return std::string(kind) + ", " + plural(elements, "element");
+}
+
 // Reads one input whole, as markup text or as a binary record by its first
-// byte, and says what it found; throws the loader's error.
+// byte, and says what it found; throws the loader's error, and NoElement for
+// an input that holds no element (an empty or plain text file).
 std::string checkOne(Input& input) {
     if (startsAsBinary(input.stream())) {
         const std::unique_ptr<XMLElement> tree =
             tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
         input.checkRead();
         const std::size_t root = isBareDocumentRoot(*tree) ? 1 : 0;
-        return "binary node stream, " + plural(elementCount(*tree) - root, "element");
+        return found("binary node stream", elementCount(*tree) - root, input.name());
     }
     XMLDocument document;
     tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
     input.checkRead();
-    return "markup text, " + plural(elementCount(document.root()) - 1, "element");
+    return found("markup text", elementCount(document.root()) - 1, input.name());
 }
 
 int reportInputError(const InputError& error, Terminal& terminal);
@@ -515,7 +555,10 @@ constexpr char PrintHelp[] =
     "text: each top-level node as the library prints it (one tab per level,\n"
     "nothing escaped), followed by a line break, written as it goes. An xml\n"
     "declaration is read but not printed. Reports the first error as\n"
-    "FILE:LINE:COLUMN: message.\n";
+    "FILE:LINE:COLUMN: message, and refuses, naming the node, a tree whose\n"
+    "printed text would read back different, as saving it would. With --utf8 a\n"
+    "GB2312 document is converted; one that declares another encoding (UTF-8,\n"
+    "say) is printed as it is.\n";
 
 constexpr char ToBinaryHelp[] =
     "Reads FILE (\"-\": standard input) as markup text and writes its document to\n"
@@ -534,7 +577,8 @@ constexpr char FromBinaryHelp[] =
 constexpr char CheckHelp[] =
     "Reads each FILE (\"-\": standard input) once and prints \"FILE: ok (markup\n"
     "text, N elements)\" or \"FILE: ok (binary node stream, N elements)\" when it\n"
-    "holds no error. Otherwise reports its first error on standard error:\n"
+    "holds no error and at least one element. Otherwise reports its first\n"
+    "error (or that it holds no element) on standard error:\n"
     "FILE:LINE:COLUMN: message for markup text, FILE: byte N: message for a\n"
     "binary node stream, and goes on with the next FILE.\n"
     "FILE is a binary node stream when its first byte is 0x01 or 0x02 (a record\n"
