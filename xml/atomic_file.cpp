@@ -1,9 +1,11 @@
 #include "xml/atomic_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include <system_error>
 #include <vector>
 
 #include "xml/document.h"
@@ -32,10 +34,8 @@ constexpr int TemporaryNameTries = 16;
 constexpr int TemporaryNameDigits = 8;
 constexpr char TemporarySuffix[] = ".tmp-";
 
-XMLException writeError(const std::string& path) {
-    XMLException error(messages::CannotWriteFile);
-    error.setSource(path);
-    return error;
+XMLException writeError(const std::string& path, int error) {
+    return fileSystemError(messages::CannotWriteFile, path, error);
 }
 
 #ifndef _WIN32
@@ -416,21 +416,33 @@ void writeInPlace(const Target& target, const std::string& path,
                   const std::function<void(OutputBuffer&)>& write) {
     OutputFile file;
     if (!openInPlace(file, target))
-        throw writeError(path);
+        throw writeError(path, errno);
     const bool written = fill(file, write);
     if (!file.close() || !written)
-        throw writeError(path);
+        throw writeError(path, errno);
 }
 
 }  // namespace
 
+XMLException fileSystemError(const char* message, const std::string& path, int error) {
+    XMLException exception(message);
+    exception.setSource(path);
+    if (error != 0)
+        exception.setSystemReason(std::generic_category().message(error));
+    return exception;
+}
+
+// errno is cleared first and read at each failure, before anything else can
+// change it, so a reason is the failing call's own or none.
 void replaceFile(const std::string& path, const std::function<void(OutputBuffer&)>& write,
                  const std::function<void()>& check) {
+    errno = 0;
     const Target target = targetOf(path);
     if (!target.writable) {
+        const int error = errno;
         if (check)
             check();
-        throw writeError(path);
+        throw writeError(path, error);
     }
     if (target.inPlace) {
         if (check)
@@ -441,9 +453,10 @@ void replaceFile(const std::string& path, const std::function<void(OutputBuffer&
     OutputFile file;
     std::string temporary;
     if (!createTemporary(file, target, temporary)) {
+        const int error = errno;
         if (check)
             check();
-        throw writeError(path);
+        throw writeError(path, error);
     }
     bool done = false;
     try {
@@ -459,8 +472,9 @@ void replaceFile(const std::string& path, const std::function<void(OutputBuffer&
         throw;
     }
     if (!done) {
+        const int error = errno;
         removeFile(temporary);
-        throw writeError(path);
+        throw writeError(path, error);
     }
     flushDirectoryOf(target);
 }

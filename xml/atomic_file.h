@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "xml/document.h"
 #include "xml/output_buffer.h"
 
 namespace tarvik::xml {
@@ -33,6 +34,10 @@ namespace tarvik::xml {
 // first where the refusal could not reach `write` (the file cannot be
 // written, so the refusal is reported rather than the failure) or could not
 // take back what `write` wrote (a target written in place).
+// An XMLException of `message` about the file at `path`, carrying the
+// operating system's reason for `error` (an errno value; none for 0).
+XMLException fileSystemError(const char* message, const std::string& path, int error);
+
 void replaceFile(const std::string& path, const std::function<void(OutputBuffer&)>& write,
                  const std::function<void()>& check = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <istream>
@@ -71,12 +72,15 @@ struct OpenedFile {
 // hold: it is read to its end, as a pipe is.
 void openForLoading(OpenedFile& file, const std::string& path, const LoadOptions& options) {
     FileStatus status{};
-    if (statusOf(path, status) != 0 || (status.st_mode & S_IFMT) == S_IFDIR)
-        throw fileError(messages::CannotOpenFile, path);
+    if (statusOf(path, status) != 0)
+        throw fileSystemError(messages::CannotOpenFile, path, errno);
+    if ((status.st_mode & S_IFMT) == S_IFDIR)
+        throw fileSystemError(messages::CannotOpenFile, path, EISDIR);
     file.sized = (status.st_mode & S_IFMT) == S_IFREG && status.st_size > 0;
     file.bound = file.sized ? static_cast<std::uint64_t>(status.st_size) : options.streamLimit;
+    errno = 0;
     if (!file.buffer.open(path, ReadMode))
-        throw fileError(messages::CannotOpenFile, path);
+        throw fileSystemError(messages::CannotOpenFile, path, errno);
 }
 
 // ------------------------------------------------------------ markup text

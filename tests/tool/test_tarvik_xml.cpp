@@ -582,7 +582,7 @@ TEST_F(TarvikXmlTool, ToBinaryWritesTheDocumentRoot) {
          "",
          InputError,
          Nothing,
-         equals(path("no-such-folder/out.bin") + ": " + messages::CannotWriteFile + "\n")},
+         equals(path("no-such-folder/out.bin") + ": " + messages::CannotWriteFile + NoSuchFile)},
     });
     EXPECT_FALSE(std::filesystem::exists(path("refused.bin")));
 }

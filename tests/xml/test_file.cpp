@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -33,6 +35,7 @@
 
 namespace fs = std::filesystem;
 namespace messages = tarvik::xml::messages;
+using tarvik::xml::ErrorCode;
 using tarvik::xml::loadBinary;
 using tarvik::xml::loadBinaryStream;
 using tarvik::xml::loadMarkupStream;
@@ -262,7 +265,10 @@ TEST(Files, AMissingFileCannotBeOpened) {
     EXPECT_STREQ(error.what(), messages::CannotOpenFile);
     EXPECT_EQ(error.source(), path);
     EXPECT_EQ(error.offset(), -1);
-    EXPECT_EQ(error.describe(), path + ": " + messages::CannotOpenFile);
+    EXPECT_EQ(error.code(), ErrorCode::CannotOpenFile);
+    const std::string reason = std::generic_category().message(ENOENT);
+    EXPECT_EQ(error.systemReason(), reason);
+    EXPECT_EQ(error.describe(), path + ": " + messages::CannotOpenFile + " (" + reason + ")");
 }
 
 TEST(Files, AFileThatCannotBeCreatedIsReported) {

@@ -193,11 +193,15 @@ void Terminal::report(const std::string& line) {
 }
 
 void Terminal::reportError(const tarvik::xml::XMLException& error) {
-    // describe() is the place, which names the file as it was given, then the message.
+    // describe() is the place, which names the file as it was given, then the
+    // message and the system's reason after it.
+    const std::string reason =
+        error.systemReason().empty() ? "" : " (" + error.systemReason() + ")";
     const std::string described = error.describe();
-    const size_t messageLength = std::strlen(error.what());
-    const std::string place = described.substr(0, described.size() - messageLength);
-    report(messageFromArgument(place) + messageFromLibrary(error.what()));
+    const size_t tailLength = std::strlen(error.what()) + reason.size();
+    const std::string place = described.substr(0, described.size() - tailLength);
+    report(messageFromArgument(place) + messageFromLibrary(error.what()) +
+           messageFromArgument(reason));
 }
 
 bool Terminal::outputSucceeded() {
