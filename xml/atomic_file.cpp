@@ -38,6 +38,26 @@ XMLException writeError(const std::string& path, int error) {
     return fileSystemError(messages::CannotWriteFile, path, error);
 }
 
+// The reason the last system call failed, as an errno value (0 for none):
+// Windows keeps its own error number, which maps onto the same conditions.
+int lastSystemError() {
+#ifdef _WIN32
+    const DWORD error = GetLastError();
+    return error == 0
+               ? 0
+               : std::system_category().default_error_condition(static_cast<int>(error)).value();
+#else
+    return errno;
+#endif
+}
+
+void clearSystemError() {
+#ifdef _WIN32
+    SetLastError(0);
+#endif
+    errno = 0;
+}
+
 #ifndef _WIN32
 // Bytes of the target's own name a temporary name keeps: file names end at
 // 255 bytes, and the suffix must still fit after a target of that length.
@@ -416,10 +436,10 @@ void writeInPlace(const Target& target, const std::string& path,
                   const std::function<void(OutputBuffer&)>& write) {
     OutputFile file;
     if (!openInPlace(file, target))
-        throw writeError(path, errno);
+        throw writeError(path, lastSystemError());
     const bool written = fill(file, write);
     if (!file.close() || !written)
-        throw writeError(path, errno);
+        throw writeError(path, lastSystemError());
 }
 
 }  // namespace
@@ -432,14 +452,14 @@ XMLException fileSystemError(const char* message, const std::string& path, int e
     return exception;
 }
 
-// errno is cleared first and read at each failure, before anything else can
-// change it, so a reason is the failing call's own or none.
+// The system's error is cleared first and read at each failure, before
+// anything else can change it, so a reason is the failing call's own or none.
 void replaceFile(const std::string& path, const std::function<void(OutputBuffer&)>& write,
                  const std::function<void()>& check) {
-    errno = 0;
+    clearSystemError();
     const Target target = targetOf(path);
     if (!target.writable) {
-        const int error = errno;
+        const int error = lastSystemError();
         if (check)
             check();
         throw writeError(path, error);
@@ -453,7 +473,7 @@ void replaceFile(const std::string& path, const std::function<void(OutputBuffer&
     OutputFile file;
     std::string temporary;
     if (!createTemporary(file, target, temporary)) {
-        const int error = errno;
+        const int error = lastSystemError();
         if (check)
             check();
         throw writeError(path, error);
@@ -472,7 +492,7 @@ void replaceFile(const std::string& path, const std::function<void(OutputBuffer&
         throw;
     }
     if (!done) {
-        const int error = errno;
+        const int error = lastSystemError();
         removeFile(temporary);
         throw writeError(path, error);
     }
