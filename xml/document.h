@@ -427,6 +427,27 @@ public:
     // document keeps what it held.
     void parseMarkup(const char* text, std::size_t length);
 
+    // ------------------------------------------------------- standard XML
+
+    // Parses `length` bytes at `text` as a standard XML 1.0 document
+    // (xml/xml_reader.h says how the tree holds it) and puts its tree in
+    // place of the root's children: the root element becomes the root's one
+    // child, and the declaration's version, encoding and standalone replace
+    // the head's attributes. The bytes need no NUL after them, are copied
+    // first (so they may lie in this document's own tree), and a null text
+    // counts as empty. Throws XMLException with the broken rule's message
+    // (messages::Xml...), offset(), line() and column() for a document that is
+    // not well-formed, and messages::UnicodeFile for UTF-16 or UTF-32; the
+    // document then holds exactly what it held before. Running out of memory
+    // throws std::bad_alloc, with the same guarantee.
+    void parseXml(const char* text, std::size_t length);
+    // Reads the file at `path` in binary mode, as bounded by `options`, and
+    // parses it with parseXml. Throws XMLException naming the path as its
+    // source(): messages::CannotOpenFile, InputTooLarge and OutOfMemory as
+    // loadMarkupFile does, then parseXml's errors. The document is left as it
+    // was on any error.
+    void loadXmlFile(const std::string& path, const LoadOptions& options = LoadOptions());
+
     // Why the last parseBrace refused its text: the GB2312 message, after
     // "byte N: " when the place is known (the end of the text for an open
     // group), as XMLException::describe() puts it. Empty after a parseBrace
@@ -445,6 +466,10 @@ private:
     // the text may lie in what is cleared, as a value of this document's own
     // tree read back as a text would.
     const char* textToRead(const char* text, bool clearsHead, std::string& copy) const;
+
+    // parseXml and loadXmlFile: reads `length` bytes at `text`, or the bytes
+    // of `owned`, taken over, when it is not null (xml/xml_reader.cpp).
+    void readXml(const char* text, std::size_t length, std::string* owned);
 
     XMLElement root_;
     XMLElement head_;

@@ -139,6 +139,37 @@ void loadMarkupFrom(XMLDocument& document, BoundedInput& input, std::uint64_t ex
     }
 }
 
+// ------------------------------------------------------------ standard XML
+
+// Reads the whole input as it comes: the XML reader itself refuses what a
+// document may not hold, with the line and column of the place.
+std::string readWhole(BoundedInput& input, std::uint64_t expected) {
+    if (expected >= std::string().max_size())
+        throw std::bad_alloc();
+    std::string content(static_cast<std::size_t>(expected), '\0');
+    content.resize(static_cast<std::size_t>(
+        input.sgetn(content.data(), static_cast<std::streamsize>(content.size()))));
+    std::vector<char> chunk(MarkupChunkSize);
+    for (;;) {
+        const auto got = static_cast<std::size_t>(
+            input.sgetn(chunk.data(), static_cast<std::streamsize>(chunk.size())));
+        if (got == 0)
+            return content;
+        content.append(chunk.data(), got);
+    }
+}
+
+// Runs `parse`, naming `source` in its error.
+template <typename Parse>
+void naming(const std::string& source, Parse parse) {
+    try {
+        parse();
+    } catch (XMLException& error) {
+        error.setSource(source);
+        throw;
+    }
+}
+
 // ------------------------------------------------------------ binary records
 
 std::unique_ptr<XMLElement> loadBinaryFrom(BoundedInput& input, const std::string& source) {
@@ -252,6 +283,29 @@ void XMLDocument::loadMarkupFile(const std::string& path, const LoadOptions& opt
         openForLoading(file, path, options);
         BoundedInput input(file.buffer, file.bound, !file.regular);
         loadMarkupFrom(*this, input, file.regular ? file.bound : 0, path);
+    });
+}
+
+void loadXmlStream(XMLDocument& document, std::istream& in, const std::string& source,
+                   const LoadOptions& options) {
+    reportingMemory(source, [&] {
+        if (!in.rdbuf())
+            throw fileError(messages::CannotOpenFile, source);
+        BoundedInput input(*in.rdbuf(), options.streamLimit, true);
+        const std::string content = readWhole(input, 0);
+        checkEnd(input, source);
+        naming(source, [&] { document.parseXml(content.data(), content.size()); });
+    });
+}
+
+void XMLDocument::loadXmlFile(const std::string& path, const LoadOptions& options) {
+    reportingMemory(path, [&] {
+        OpenedFile file;
+        openForLoading(file, path, options);
+        BoundedInput input(file.buffer, file.bound, !file.regular);
+        std::string content = readWhole(input, file.regular ? file.bound : 0);
+        checkEnd(input, path);
+        naming(path, [&] { readXml(nullptr, 0, &content); });
     });
 }
 

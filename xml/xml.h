@@ -9,5 +9,6 @@
 #include "xml/messages.h"
 #include "xml/node_stream.h"
 #include "xml/search.h"
+#include "xml/xml_reader.h"
 
 #endif  // TARVIK_XML_XML_H
