@@ -447,6 +447,13 @@ public:
     // loadMarkupFile does, then parseXml's errors. The document is left as it
     // was on any error.
     void loadXmlFile(const std::string& path, const LoadOptions& options = LoadOptions());
+    // Writes the document as standard XML, indented (see writeXml in
+    // xml/xml_writer.h), to the file at `path`, replacing the file only once
+    // every byte is on the disk; loadXmlFile reads back the same tree and
+    // head. Throws XMLException naming the node at fault for a tree XML
+    // cannot hold, and messages::CannotWriteFile as saveText does; the file
+    // at `path` is then as it was.
+    void saveXmlFile(const std::string& path) const;
 
     // Why the last parseBrace refused its text: the GB2312 message, after
     // "byte N: " when the place is known (the end of the text for an open

@@ -10,5 +10,6 @@
 #include "xml/node_stream.h"
 #include "xml/search.h"
 #include "xml/xml_reader.h"
+#include "xml/xml_writer.h"
 
 #endif  // TARVIK_XML_XML_H

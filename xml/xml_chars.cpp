@@ -250,4 +250,29 @@ bool isXmlName(std::string_view name, Encoding encoding) {
     return !name.empty();
 }
 
+bool isVersionNumber(std::string_view value) {
+    if (value.size() < 3 || value[0] != '1' || value[1] != '.')
+        return false;
+    for (std::size_t i = 2; i < value.size(); ++i) {
+        if (value[i] < '0' || value[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+bool isEncodingName(std::string_view value) {
+    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (value.empty() || !letter(value[0]))
+        return false;
+    for (const char c : value) {
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-')
+            return false;
+    }
+    return true;
+}
+
+bool isYesOrNo(std::string_view value) {
+    return value == "yes" || value == "no";
+}
+
 }  // namespace tarvik::xml::xmlchars

@@ -177,6 +177,14 @@ FaultAt firstFault(const char* text, std::size_t length, Encoding encoding);
 // readable NUL.
 bool isXmlName(std::string_view name, Encoding encoding);
 
+// The values an xml declaration may give (XML 1.0 section 2.8, 4.3.3):
+// VersionNum := "1." [0-9]+
+bool isVersionNumber(std::string_view value);
+// EncName := [A-Za-z] ( [A-Za-z0-9._] | "-" )*
+bool isEncodingName(std::string_view value);
+// "yes" or "no", for standalone.
+bool isYesOrNo(std::string_view value);
+
 }  // namespace tarvik::xml::xmlchars
 
 #endif  // TARVIK_XML_XML_CHARS_H

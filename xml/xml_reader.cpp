@@ -298,27 +298,6 @@ int digitValue(char c, bool hexadecimal) {
     return -1;
 }
 
-// VersionNum := "1." [0-9]+
-bool isVersionNumber(std::string_view value) {
-    if (value.size() < 3 || value[0] != '1' || value[1] != '.')
-        return false;
-    return std::all_of(value.begin() + 2, value.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// EncName := [A-Za-z] ( [A-Za-z0-9._] | "-" )*
-bool isEncodingName(std::string_view value) {
-    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    if (value.empty() || !letter(value[0]))
-        return false;
-    return std::all_of(value.begin(), value.end(), [&](char c) {
-        return letter(c) || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
-    });
-}
-
-bool isYesOrNo(std::string_view value) {
-    return value == "yes" || value == "no";
-}
-
 // PubidChar := #x20 | #xD | #xA | [a-zA-Z0-9] | [-'()+,./:=?;!*#@$_%]
 bool isPublicIdByte(char c) {
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
@@ -650,16 +629,16 @@ const char* XmlReader::readXmlDeclaration(const char* p) {
     p = skipSpace(p + lengthOf("<?xml"));
     if (!startsWith(p, "version"))
         fail(messages::XmlBadDeclaration, p);
-    p = readPseudoAttribute(p, "version", isVersionNumber);
+    p = readPseudoAttribute(p, "version", xmlchars::isVersionNumber);
     const char* before = p;
     p = skipSpace(p);
     if (p != before && startsWith(p, "encoding")) {
-        p = readPseudoAttribute(p, "encoding", isEncodingName);
+        p = readPseudoAttribute(p, "encoding", xmlchars::isEncodingName);
         before = p;
         p = skipSpace(p);
     }
     if (p != before && startsWith(p, "standalone")) {
-        p = readPseudoAttribute(p, "standalone", isYesOrNo);
+        p = readPseudoAttribute(p, "standalone", xmlchars::isYesOrNo);
         p = skipSpace(p);
     }
     if (p[0] != '?' || p[1] != '>')

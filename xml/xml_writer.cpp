@@ -1,0 +1,426 @@
+#include "xml/xml_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "xml/atomic_file.h"
+#include "xml/messages.h"
+#include "xml/node_path.h"
+#include "xml/xml_chars.h"
+
+namespace tarvik::xml {
+
+namespace {
+
+using xmlchars::Encoding;
+
+// Bytes gathered before they go to the stream in one write.
+constexpr std::size_t FlushBytes = std::size_t{1} << 16;
+
+// The escape of each byte that needs one, in text and in attribute values.
+using Escapes = std::array<const char*, 256>;
+
+constexpr Escapes makeEscapes(bool value) {
+    Escapes escapes{};
+    escapes[static_cast<unsigned char>('&')] = "&amp;";
+    escapes[static_cast<unsigned char>('<')] = "&lt;";
+    escapes[static_cast<unsigned char>('\r')] = "&#13;";
+    if (value) {
+        escapes[static_cast<unsigned char>('"')] = "&quot;";
+        escapes[static_cast<unsigned char>('\t')] = "&#9;";
+        escapes[static_cast<unsigned char>('\n')] = "&#10;";
+    } else {
+        escapes[static_cast<unsigned char>('>')] = "&gt;";
+    }
+    return escapes;
+}
+
+constexpr Escapes TextEscapes = makeEscapes(false);
+constexpr Escapes ValueEscapes = makeEscapes(true);
+
+// The declaration's three records, in the order XML 1.0 gives them.
+constexpr const char* DeclarationRecords[] = {"version", "encoding", "standalone"};
+constexpr char DefaultVersion[] = "1.0";
+
+// Attributes of an element checked for repeats pairwise; more are sorted.
+constexpr std::size_t PairwiseAttributeCheck = 16;
+
+// What a child list holds, as far as the writer cares.
+struct Contents {
+    bool any = false;   // a child that is not null
+    bool data = false;  // an XMLCData child among them
+};
+
+Contents contentsOf(const XMLElement& element) {
+    Contents contents;
+    for (const auto& child : element.children) {
+        if (!child)
+            continue;
+        contents.any = true;
+        if (child->isCData()) {
+            contents.data = true;
+            break;
+        }
+    }
+    return contents;
+}
+
+// Writes standard XML to a stream, or, without one, only checks what it
+// would write. The stream gets the bytes in large pieces.
+class XmlWriter {
+public:
+    XmlWriter(std::ostream* out, XmlLayout layout, Encoding encoding)
+        : out_(out), layout_(layout), encoding_(encoding) {
+        if (out_)
+            buffer_.reserve(FlushBytes);
+    }
+
+    // Writes `top`, which stands at `position` (from 1) among its siblings:
+    // the first step of the paths that name nodes in errors.
+    void writeTree(const XMLElement& top, std::size_t position);
+    // Writes the declaration the head holds, if any.
+    void writeDeclaration(const XMLElement& head);
+    void lineBreak() { put('\n'); }
+    // Hands what is left to the stream.
+    void flush() {
+        if (out_ && !buffer_.empty())
+            out_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        buffer_.clear();
+    }
+
+private:
+    // An element whose children are being written.
+    struct Frame {
+        const XMLElement* element;
+        XMLElement::ChildList::const_iterator next;
+        int32_t depth;
+        bool indent;  // its children each on a line of their own
+    };
+
+    void put(char c) {
+        if (!out_)
+            return;
+        buffer_ += c;
+        if (buffer_.size() >= FlushBytes)
+            flush();
+    }
+    void put(std::string_view bytes) {
+        if (!out_)
+            return;
+        buffer_.append(bytes);
+        if (buffer_.size() >= FlushBytes)
+            flush();
+    }
+    void putEscaped(const std::string& bytes, const Escapes& escapes);
+    void indent(int32_t depth);
+
+    [[noreturn]] void refuse(const char* message, const XMLElement& node,
+                             const XMLAttribute* attribute) const;
+    void checkName(const std::string& name, const XMLElement& node,
+                   const XMLAttribute* attribute) const;
+    void checkCharacters(const std::string& bytes, const XMLElement& node,
+                         const XMLAttribute* attribute) const;
+    void checkAttributes(const XMLElement& element) const;
+    void checkData(const XMLElement& data) const;
+
+    // Writes the opening of `element` (the whole of an empty one), and
+    // returns whether it stays open for its content.
+    bool open(const XMLElement& element, int32_t depth, bool indentable);
+
+    std::ostream* out_;
+    XmlLayout layout_;
+    Encoding encoding_;
+    std::string buffer_;
+    const XMLElement* top_ = nullptr;
+    std::size_t topPosition_ = 1;
+    std::vector<Frame> open_;
+};
+
+void XmlWriter::putEscaped(const std::string& bytes, const Escapes& escapes) {
+    if (!out_)
+        return;
+    const char* start = bytes.data();
+    const char* end = start + bytes.size();
+    for (const char* p = start; p < end; ++p) {
+        const char* escape = escapes[static_cast<unsigned char>(*p)];
+        if (!escape)
+            continue;
+        buffer_.append(start, p);
+        buffer_.append(escape);
+        start = p + 1;
+    }
+    put(std::string_view(start, static_cast<std::size_t>(end - start)));
+}
+
+void XmlWriter::indent(int32_t depth) {
+    static const std::string tabs(XmlMaxIndentLevels, '\t');
+    lineBreak();
+    put(std::string_view(tabs).substr(
+        0, static_cast<std::size_t>(std::min(depth, XmlMaxIndentLevels))));
+}
+
+void XmlWriter::refuse(const char* message, const XMLElement& node,
+                       const XMLAttribute* attribute) const {
+    XMLException error(message);
+    std::string path = nodePath(node, *top_, topPosition_);
+    if (attribute)
+        path += "@" + attribute->name;
+    error.setNode(std::move(path));
+    throw error;
+}
+
+// A Name of XML 1.0 section 2.3, in bytes of the encoding.
+void XmlWriter::checkName(const std::string& name, const XMLElement& node,
+                          const XMLAttribute* attribute) const {
+    if (!xmlchars::isXmlName(name, encoding_) ||
+        xmlchars::firstFault(name.data(), name.size(), encoding_).fault != xmlchars::Fault::None)
+        refuse(messages::XmlNameNotWritable, node, attribute);
+}
+
+// Every byte a character XML allows, in the encoding.
+void XmlWriter::checkCharacters(const std::string& bytes, const XMLElement& node,
+                                const XMLAttribute* attribute) const {
+    switch (xmlchars::firstFault(bytes.data(), bytes.size(), encoding_).fault) {
+        case xmlchars::Fault::None:
+            return;
+        case xmlchars::Fault::Character:
+            refuse(messages::XmlTextNotWritable, node, attribute);
+        case xmlchars::Fault::Encoding:
+            refuse(messages::XmlEncodingViolation, node, attribute);
+    }
+}
+
+// Names and values, and no name twice (a tree may hold the same name twice; XML may not).
+void XmlWriter::checkAttributes(const XMLElement& element) const {
+    std::vector<const XMLAttribute*> many;
+    std::size_t count = 0;
+    for (const XMLAttribute& attribute : element.attributes) {
+        checkName(attribute.name, element, &attribute);
+        checkCharacters(attribute.value, element, &attribute);
+        if (++count > PairwiseAttributeCheck)
+            continue;
+        for (const XMLAttribute& earlier : element.attributes) {
+            if (&earlier == &attribute)
+                break;
+            if (earlier.name == attribute.name)
+                refuse(messages::XmlDuplicateAttribute, element, &attribute);
+        }
+    }
+    if (count <= PairwiseAttributeCheck)
+        return;
+    for (const XMLAttribute& attribute : element.attributes)
+        many.push_back(&attribute);
+    std::stable_sort(many.begin(), many.end(), [](const XMLAttribute* a, const XMLAttribute* b) {
+        return a->name < b->name;
+    });
+    for (std::size_t i = 1; i < many.size(); ++i) {
+        if (many[i - 1]->name == many[i]->name)
+            refuse(messages::XmlDuplicateAttribute, element, many[i]);
+    }
+}
+
+// A run of character data holds its text and nothing else.
+void XmlWriter::checkData(const XMLElement& data) const {
+    const bool plain = data.name.empty() && data.attributes.empty() && data.dataBracket == 0 &&
+                       !contentsOf(data).any;
+    if (!plain)
+        refuse(messages::CDataNotPlain, data, nullptr);
+    checkCharacters(data.text, data, nullptr);
+}
+
+bool XmlWriter::open(const XMLElement& element, int32_t depth, bool indentable) {
+    checkName(element.name, element, nullptr);
+    if (element.dataBracket != 0)
+        refuse(messages::XmlDataBracketNotWritable, element, nullptr);
+    checkAttributes(element);
+    checkCharacters(element.text, element, nullptr);
+    put('<');
+    put(element.name);
+    for (const XMLAttribute& attribute : element.attributes) {
+        put(' ');
+        put(attribute.name);
+        put("=\"");
+        putEscaped(attribute.value, ValueEscapes);
+        put('"');
+    }
+    const Contents contents = contentsOf(element);
+    if (element.text.empty() && !contents.any) {
+        put("/>");
+        return false;
+    }
+    put('>');
+    putEscaped(element.text, TextEscapes);
+    open_.push_back({&element, element.children.begin(), depth,
+                     indentable && element.text.empty() && !contents.data});
+    return true;
+}
+
+// Pre-order from a stack of open elements, so that no depth is too deep.
+void XmlWriter::writeTree(const XMLElement& top, std::size_t position) {
+    top_ = &top;
+    topPosition_ = position;
+    open(top, 0, layout_ == XmlLayout::Indented);
+    while (!open_.empty()) {
+        Frame& frame = open_.back();
+        if (frame.next == frame.element->children.end()) {
+            if (frame.indent)
+                indent(frame.depth);
+            put("</");
+            put(frame.element->name);
+            put('>');
+            open_.pop_back();
+            continue;
+        }
+        const XMLElement* child = (frame.next++)->get();
+        if (!child)
+            continue;
+        if (child->isCData()) {
+            checkData(*child);
+            putEscaped(child->text, TextEscapes);
+            continue;
+        }
+        if (frame.indent)
+            indent(frame.depth + 1);
+        open(*child, frame.depth + 1, frame.indent);  // `frame` may be gone after this
+    }
+}
+
+// XMLDecl := "<?xml" VersionInfo EncodingDecl? SDDecl? "?>", from the head's
+// records; the head holds nothing else, and each record once (or repeated
+// with the same value, as a markup document's head may hold it).
+void XmlWriter::writeDeclaration(const XMLElement& head) {
+    top_ = &head;
+    topPosition_ = 1;
+    if (!head.text.empty() || head.dataBracket != 0 || contentsOf(head).any)
+        refuse(messages::XmlBadDeclaration, head, nullptr);
+    const std::string* values[std::size(DeclarationRecords)] = {};
+    for (const XMLAttribute& attribute : head.attributes) {
+        const auto record =
+            std::find_if(std::begin(DeclarationRecords), std::end(DeclarationRecords),
+                         [&](const char* name) { return attribute.name == name; });
+        if (record == std::end(DeclarationRecords))
+            refuse(messages::XmlBadDeclaration, head, &attribute);
+        const std::string*& value = values[record - std::begin(DeclarationRecords)];
+        if (value && *value != attribute.value)
+            refuse(messages::XmlBadDeclaration, head, &attribute);
+        value = &attribute.value;
+        const bool valid = record == std::begin(DeclarationRecords)
+                               ? xmlchars::isVersionNumber(attribute.value)
+                           : record == std::begin(DeclarationRecords) + 1
+                               ? xmlchars::isEncodingName(attribute.value)
+                               : xmlchars::isYesOrNo(attribute.value);
+        if (!valid)
+            refuse(messages::XmlBadDeclaration, head, &attribute);
+    }
+    if (head.attributes.empty())
+        return;
+    put("<?xml version=\"");
+    put(values[0] ? std::string_view(*values[0]) : std::string_view(DefaultVersion));
+    put('"');
+    for (std::size_t i = 1; i < std::size(DeclarationRecords); ++i) {
+        if (!values[i])
+            continue;
+        put(' ');
+        put(DeclarationRecords[i]);
+        put("=\"");
+        put(*values[i]);
+        put('"');
+    }
+    put("?>");
+    if (layout_ == XmlLayout::Indented)
+        lineBreak();
+}
+
+// The encoding the head declares (UTF-8 when it declares none); one XML
+// cannot be written in here is refused.
+Encoding declaredEncoding(const XMLElement& head) {
+    const char* name = head.findAttribute("encoding");
+    const Encoding encoding = name ? xmlchars::encodingNamed(name) : Encoding::Utf8;
+    if (encoding == Encoding::Unicode) {
+        XMLException error(messages::UnicodeFile);
+        error.setNode(nodePath(head, head, 1) + "@encoding");
+        throw error;
+    }
+    return encoding;
+}
+
+// The root's one element, and where it stands; a root that holds anything
+// else is refused.
+std::pair<const XMLElement*, std::size_t> rootElement(const XMLElement& root) {
+    if (!root.attributes.empty() || !root.text.empty() || root.dataBracket != 0)
+        throw XMLException(messages::XmlOutsideRoot);
+    const XMLElement* found = nullptr;
+    std::size_t foundAt = 0;
+    std::size_t position = 0;
+    for (const auto& child : root.children) {
+        ++position;
+        if (!child)
+            continue;
+        const char* fault = child->isCData() ? messages::XmlOutsideRoot
+                            : found          ? messages::XmlSecondRootElement
+                                             : nullptr;
+        if (fault) {
+            XMLException error(fault);
+            error.setNode(nodePath(*child, *child, position));
+            throw error;
+        }
+        found = child.get();
+        foundAt = position;
+    }
+    if (!found)
+        throw XMLException(messages::XmlNoRootElement);
+    return {found, foundAt};
+}
+
+// Writes `document` with `writer`'s stream, or checks it without one.
+void writeDocument(const XMLDocument& document, std::ostream* out, XmlLayout layout) {
+    const auto [element, position] = rootElement(document.root());
+    XmlWriter writer(out, layout, declaredEncoding(document.head()));
+    writer.writeDeclaration(document.head());
+    writer.writeTree(*element, position);
+    if (layout == XmlLayout::Indented)
+        writer.lineBreak();
+    writer.flush();
+}
+
+void writeElement(const XMLElement& element, std::ostream* out, XmlLayout layout) {
+    XmlWriter writer(out, layout, Encoding::Other);
+    writer.writeTree(element, 1);
+    writer.flush();
+}
+
+}  // namespace
+
+void writeXml(const XMLElement& element, std::ostream& out, XmlLayout layout) {
+    writeElement(element, nullptr, layout);
+    writeElement(element, &out, layout);
+}
+
+void writeXml(const XMLDocument& document, std::ostream& out, XmlLayout layout) {
+    writeDocument(document, nullptr, layout);
+    writeDocument(document, &out, layout);
+}
+
+void saveXmlFile(const XMLDocument& document, const std::string& path, XmlLayout layout) {
+    try {
+        // One pass: a refusal midway removes the temporary file, and the
+        // file at `path` is only ever replaced whole.
+        replaceFile(path, [&](std::ostream& out) { writeDocument(document, &out, layout); });
+    } catch (XMLException& error) {
+        error.setSource(path);
+        throw;
+    }
+}
+
+void XMLDocument::saveXmlFile(const std::string& path) const {
+    tarvik::xml::saveXmlFile(*this, path, XmlLayout::Indented);
+}
+
+}  // namespace tarvik::xml
