@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with, skipping
 # what is already there. Groups: base (native build and tests, the packages'
-# test included: dpkg-dev and file for CPack's .deb dependencies), windows
+# test included: dpkg-dev and file for CPack's .deb dependencies, xmllint from
+# libxml2-utils, which checks the files saveXmlFile writes), windows
 # (MinGW, Wine with its 32-bit half wine32:i386, Xvfb: the Windows builds and
 # their tests), bench (Google Benchmark, the peer libraries pugixml, TinyXML-2
 # and Expat, and the real test document from shared-mime-info, for the "bench"
@@ -12,7 +13,7 @@
 set -euo pipefail
 
 declare -A groups=(
-    [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf dpkg-dev file"
+    [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf dpkg-dev file libxml2-utils"
     [bench]="libbenchmark-dev libpugixml-dev libtinyxml2-dev libexpat1-dev shared-mime-info python3"
     [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32:i386 xvfb xauth"
     [demo]="imagemagick xdotool"
