@@ -60,6 +60,21 @@ const std::string GoodMarkup = std::string(
                                "\t<![CDATA[raw <bytes>]]>\n"
                                "</game>\n"
                                "<second/>\n";
+// A standard XML file (UTF-8, references, single quotes, mixed content), and
+// how print --xml writes it back.
+const std::string GoodXml =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<game title=\"Tom &amp; Jerry\" name='\xE4\xB8\xAD'>\n"
+    "  <motd>1 &lt; 2</motd>\n"
+    "  <p>Hello <b>bold</b> tail</p>\n"
+    "</game>\n";
+const std::string GoodXmlWritten =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<game title=\"Tom &amp; Jerry\" name=\"\xE4\xB8\xAD\">\n"
+    "\t<motd>1 &lt; 2</motd>\n"
+    "\t<p>Hello <b>bold</b> tail</p>\n"
+    "</game>\n";
+
 // How the tool says that a file it cannot open is missing.
 constexpr char NoSuchFile[] = " (No such file or directory)\n";
 
@@ -142,6 +157,8 @@ protected:
         write("empty.xml", "");
         write("unclosed.xml", "<a>\n<b>\n");
         write("single-quoted.xml", "<a>\n\t<b c='d'/>\n</a>\n");
+        write("standard.xml", GoodXml);
+        write("mismatched.xml", "<a>\n  <b></c>\n</a>\n");
         goodBinary_ = binaryOf(GoodMarkup);
         write("good.bin", goodBinary_);
         write("truncated.bin", goodBinary_.substr(0, goodBinary_.size() - 1));
@@ -285,6 +302,12 @@ TEST_F(TarvikXmlTool, WrongCommandLinesExitWithUsageAndAHint) {
          UsageError,
          Nothing,
          contains("--launch belongs to the brace command")},
+        {"--xml on the brace command",
+         {"brace", "--xml", "a=1"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml brace: --xml belongs to print, to-binary, from-binary and check\n")},
         {"--make without a pair",
          {"brace", "--make"},
          "",
@@ -319,19 +342,25 @@ TEST_F(TarvikXmlTool, HelpGoesToStandardOutput) {
          {"print", "--help"},
          "",
          Success,
-         contains("Usage: tarvik-xml print [--utf8] FILE\n"),
+         contains("Usage: tarvik-xml print [--xml] [--utf8] FILE\n"),
          Nothing},
         {"to-binary",
          {"--help", "to-binary"},
          "",
          Success,
-         contains("Usage: tarvik-xml to-binary [--utf8] FILE OUT\n"),
+         contains("Usage: tarvik-xml to-binary [--xml] [--utf8] FILE OUT\n"),
          Nothing},
         {"from-binary",
          {"from-binary", "-h"},
          "",
          Success,
-         contains("Usage: tarvik-xml from-binary [--utf8] FILE\n"),
+         contains("Usage: tarvik-xml from-binary [--xml] [--utf8] FILE\n"),
+         Nothing},
+        {"check tells what --xml does",
+         {"check", "--help"},
+         "",
+         Success,
+         contains("  --xml     read standard XML 1.0 instead of the library's markup text\n"),
          Nothing},
         {"check tells how it tells the forms apart",
          {"check", "--help"},
@@ -490,6 +519,24 @@ TEST_F(TarvikXmlTool, PrintShowsEachTopLevelNode) {
     runTable({
         {"every kind of node", {"print", "@good.xml"}, "", Success, equals(GoodText), Nothing},
         {"an empty file", {"print", "@empty.xml"}, "", Success, Nothing, Nothing},
+        {"--xml writes standard XML back",
+         {"print", "--xml", "@standard.xml"},
+         "",
+         Success,
+         equals(GoodXmlWritten),
+         Nothing},
+        {"--xml from standard input, with --utf8 leaving it as it is",
+         {"--utf8", "print", "--xml", "-"},
+         GoodXml,
+         Success,
+         equals(GoodXmlWritten),
+         Nothing},
+        {"--xml names the broken rule",
+         {"print", "--xml", "@mismatched.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("mismatched.xml") + ":2:6: " + messages::XmlEndTagMismatch + "\n")},
         {"an element left open",
          {"print", "@unclosed.xml"},
          "",
@@ -513,6 +560,12 @@ TEST_F(TarvikXmlTool, FromBinaryPrintsTheRecord) {
          Success,
          equals(GoodText),
          Nothing},
+        {"--xml refuses a data bracket, naming the node",
+         {"from-binary", "--xml", "@good.bin"},
+         "",
+         InputError,
+         Nothing,
+         equals("/game[1]/motd[2]: " + std::string(messages::XmlDataBracketNotWritable) + "\n")},
         {"a record cut short",
          {"from-binary", "@truncated.bin"},
          "",
@@ -579,6 +632,14 @@ TEST_F(TarvikXmlTool, MarkupThroughBinaryAndBackPrintsTheSame) {
     EXPECT_EQ(read("again.bin"), read("round.bin"));
 }
 
+TEST_F(TarvikXmlTool, XmlThroughBinaryAndBackWritesTheSame) {
+    ASSERT_EQ(run({"to-binary", "--xml", "@standard.xml", "@standard.bin"}).exitCode, Success);
+    const ProgramRun back = run({"from-binary", "--xml", "@standard.bin"});
+    EXPECT_EQ(back.exitCode, Success);
+    // The record holds no head, so no declaration comes back.
+    EXPECT_EQ(back.out, GoodXmlWritten.substr(GoodXmlWritten.find('\n') + 1));
+}
+
 TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
     runTable({
         {"markup text",
@@ -611,6 +672,30 @@ TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
          InputError,
          Nothing,
          equals(path("unclosed.xml") + ":2:1: " + messages::TagNotClosed + "\n")},
+        {"--xml: standard XML",
+         {"check", "--xml", "@standard.xml"},
+         "",
+         Success,
+         equals(path("standard.xml") + ": ok (XML, 4 elements)\n"),
+         Nothing},
+        {"--xml: an empty file holds no root element",
+         {"check", "--xml", "@empty.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("empty.xml") + ":1:1: " + messages::XmlNoRootElement + "\n")},
+        {"--xml: the markup dialect's escape is a bare <",
+         {"check", "--xml", "@good.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("good.xml") + ":4:17: " + messages::XmlBareLessThan + "\n")},
+        {"--xml: a mismatched end tag",
+         {"check", "--xml", "@mismatched.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("mismatched.xml") + ":2:6: " + messages::XmlEndTagMismatch + "\n")},
         {"a byte offset in a binary stream",
          {"check", "@truncated.bin"},
          "",
