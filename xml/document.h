@@ -1,6 +1,7 @@
 // tarvik::xml — a small in-memory markup document: an element tree with
-// attributes, read from brace notation or markup text and written as indented
-// text or a binary node stream.
+// attributes, read from standard XML (xml/xml_reader.h), brace notation or
+// the library's markup text, and written as standard XML (xml/xml_writer.h),
+// indented text or a binary node stream.
 //
 //     #include "xml/document.h"
 //
@@ -11,10 +12,11 @@
 //             child->print(std::cout, 0);                      // <extra [1]="a" [2]="b"></extra>
 //     }
 //
-// Text encoding: every string the library holds is a byte string in GB2312
-// (code page 936), exactly as it was read. The library never converts code
-// pages; it compares single bytes with ASCII delimiters and passes every other
-// byte, including 0x80-0xFF, through untouched.
+// Text encoding: every string the library holds is a byte string exactly as
+// it was read: GB2312 (code page 936) from brace notation and markup text,
+// the document's own encoding from standard XML. The library never converts
+// code pages; it compares single bytes with ASCII delimiters and passes every
+// other byte, including 0x80-0xFF, through untouched.
 //
 // Ownership: an element owns its attributes and children (children through
 // std::unique_ptr) and deletes them when cleared or destroyed. `parent` and the
