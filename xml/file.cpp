@@ -141,12 +141,18 @@ void loadMarkupFrom(XMLDocument& document, BoundedInput& input, std::uint64_t ex
 
 // ------------------------------------------------------------ standard XML
 
+// Room the XML reader adds after a text it takes over (a block of zero bytes
+// its scans may read), reserved here so that adding it moves nothing.
+constexpr std::size_t XmlReaderSlack = 64;
+
 // Reads the whole input as it comes: the XML reader itself refuses what a
 // document may not hold, with the line and column of the place.
 std::string readWhole(BoundedInput& input, std::uint64_t expected) {
-    if (expected >= std::string().max_size())
+    if (expected >= std::string().max_size() - XmlReaderSlack)
         throw std::bad_alloc();
-    std::string content(static_cast<std::size_t>(expected), '\0');
+    std::string content;
+    content.reserve(static_cast<std::size_t>(expected) + XmlReaderSlack);
+    content.resize(static_cast<std::size_t>(expected));
     content.resize(static_cast<std::size_t>(
         input.sgetn(content.data(), static_cast<std::streamsize>(content.size()))));
     std::vector<char> chunk(MarkupChunkSize);
