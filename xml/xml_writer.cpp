@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -45,12 +46,48 @@ constexpr Escapes makeEscapes(bool value) {
 constexpr Escapes TextEscapes = makeEscapes(false);
 constexpr Escapes ValueEscapes = makeEscapes(true);
 
+// What the writer does with each byte of a text or value.
+enum ByteAction : uint8_t {
+    Copy,    // goes out as it is
+    Escape,  // goes out as its escape
+    Look,    // a control byte, or one from 0x80 up that the encoding must be asked about
+};
+
+using Actions = std::array<uint8_t, 256>;
+
+Actions actionsFor(const Escapes& escapes, Encoding encoding) {
+    Actions actions{};
+    const bool highBytesPass = encoding == Encoding::Latin1 || encoding == Encoding::Other;
+    for (std::size_t c = 0; c < actions.size(); ++c) {
+        if (escapes[c])
+            actions[c] = Escape;
+        else if (c < 0x20 ? !xmlchars::isSpace(static_cast<char>(c)) : c >= 0x80 && !highBytesPass)
+            actions[c] = Look;
+        else
+            actions[c] = Copy;
+    }
+    return actions;
+}
+
 // The declaration's three records, in the order XML 1.0 gives them.
 constexpr const char* DeclarationRecords[] = {"version", "encoding", "standalone"};
 constexpr char DefaultVersion[] = "1.0";
 
 // Attributes of an element checked for repeats pairwise; more are sorted.
 constexpr std::size_t PairwiseAttributeCheck = 16;
+
+// True for a name of ASCII name characters that begins with a name-start
+// one: most names, told without asking the encoding.
+bool isAsciiName(const std::string& name) {
+    if (name.empty() || (xmlchars::AsciiClasses[static_cast<unsigned char>(name[0])] &
+                         xmlchars::NameStartByte) == 0)
+        return false;
+    for (const char c : name) {
+        if ((xmlchars::AsciiClasses[static_cast<unsigned char>(c)] & xmlchars::NameByte) == 0)
+            return false;
+    }
+    return true;
+}
 
 // What a child list holds, as far as the writer cares.
 struct Contents {
@@ -77,9 +114,13 @@ Contents contentsOf(const XMLElement& element) {
 class XmlWriter {
 public:
     XmlWriter(std::ostream* out, XmlLayout layout, Encoding encoding)
-        : out_(out), layout_(layout), encoding_(encoding) {
+        : out_(out),
+          layout_(layout),
+          encoding_(encoding),
+          textActions_(actionsFor(TextEscapes, encoding)),
+          valueActions_(actionsFor(ValueEscapes, encoding)) {
         if (out_)
-            buffer_.reserve(FlushBytes);
+            buffer_.reset(new char[FlushBytes]);
     }
 
     // Writes `top`, which stands at `position` (from 1) among its siblings:
@@ -90,9 +131,9 @@ public:
     void lineBreak() { put('\n'); }
     // Hands what is left to the stream.
     void flush() {
-        if (out_ && !buffer_.empty())
-            out_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-        buffer_.clear();
+        if (out_ && used_ > 0)
+            out_->write(buffer_.get(), static_cast<std::streamsize>(used_));
+        used_ = 0;
     }
 
 private:
@@ -107,26 +148,32 @@ private:
     void put(char c) {
         if (!out_)
             return;
-        buffer_ += c;
-        if (buffer_.size() >= FlushBytes)
+        if (used_ == FlushBytes)
             flush();
+        buffer_[used_++] = c;
     }
+    // Small pieces are gathered; a piece larger than the buffer goes out whole.
     void put(std::string_view bytes) {
         if (!out_)
             return;
-        buffer_.append(bytes);
-        if (buffer_.size() >= FlushBytes)
+        if (bytes.size() > FlushBytes - used_) {
             flush();
+            if (bytes.size() >= FlushBytes) {
+                out_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+                return;
+            }
+        }
+        std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
     }
-    void putEscaped(const std::string& bytes, const Escapes& escapes);
+    void putChecked(const std::string& bytes, const Escapes& escapes, const Actions& actions,
+                    const XMLElement& node, const XMLAttribute* attribute);
     void indent(int32_t depth);
 
     [[noreturn]] void refuse(const char* message, const XMLElement& node,
                              const XMLAttribute* attribute) const;
     void checkName(const std::string& name, const XMLElement& node,
                    const XMLAttribute* attribute) const;
-    void checkCharacters(const std::string& bytes, const XMLElement& node,
-                         const XMLAttribute* attribute) const;
     void checkAttributes(const XMLElement& element) const;
     void checkData(const XMLElement& data) const;
 
@@ -137,24 +184,44 @@ private:
     std::ostream* out_;
     XmlLayout layout_;
     Encoding encoding_;
-    std::string buffer_;
+    Actions textActions_;
+    Actions valueActions_;
+    std::unique_ptr<char[]> buffer_;  // what goes to the stream next
+    std::size_t used_ = 0;
     const XMLElement* top_ = nullptr;
     std::size_t topPosition_ = 1;
     std::vector<Frame> open_;
 };
 
-void XmlWriter::putEscaped(const std::string& bytes, const Escapes& escapes) {
-    if (!out_)
-        return;
+// Writes `bytes` escaped, checking each character on the way: one pass
+// both for the check and for the writing.
+void XmlWriter::putChecked(const std::string& bytes, const Escapes& escapes, const Actions& actions,
+                           const XMLElement& node, const XMLAttribute* attribute) {
     const char* start = bytes.data();
     const char* end = start + bytes.size();
-    for (const char* p = start; p < end; ++p) {
-        const char* escape = escapes[static_cast<unsigned char>(*p)];
-        if (!escape)
+    for (const char* p = start; p < end;) {
+        const uint8_t action = actions[static_cast<unsigned char>(*p)];
+        if (action == Copy) {
+            ++p;
             continue;
-        buffer_.append(start, p);
-        buffer_.append(escape);
-        start = p + 1;
+        }
+        if (action == Escape) {
+            put(std::string_view(start, static_cast<std::size_t>(p - start)));
+            put(escapes[static_cast<unsigned char>(*p)]);
+            start = ++p;
+            continue;
+        }
+        // A control byte, a byte above 0x7F in US-ASCII, or a UTF-8
+        // sequence to decode: the string's own NUL after it stops one cut short.
+        if (static_cast<unsigned char>(*p) < 0x80)
+            refuse(messages::XmlTextNotWritable, node, attribute);
+        uint32_t code = 0;
+        const int length = encoding_ == Encoding::Utf8 ? xmlchars::decodeUtf8(p, code) : 0;
+        if (length == 0 || length > end - p)
+            refuse(messages::XmlEncodingViolation, node, attribute);
+        if (!xmlchars::isXmlChar(code))
+            refuse(messages::XmlTextNotWritable, node, attribute);
+        p += length;
     }
     put(std::string_view(start, static_cast<std::size_t>(end - start)));
 }
@@ -179,31 +246,23 @@ void XmlWriter::refuse(const char* message, const XMLElement& node,
 // A Name of XML 1.0 section 2.3, in bytes of the encoding.
 void XmlWriter::checkName(const std::string& name, const XMLElement& node,
                           const XMLAttribute* attribute) const {
-    if (!xmlchars::isXmlName(name, encoding_) ||
-        xmlchars::firstFault(name.data(), name.size(), encoding_).fault != xmlchars::Fault::None)
+    if (isAsciiName(name))
+        return;
+    // isXmlName decodes UTF-8 and takes any other byte from 0x80 up as a
+    // name character; US-ASCII has none.
+    const bool inEncoding =
+        encoding_ != Encoding::Ascii ||
+        xmlchars::firstFault(name.data(), name.size(), encoding_).fault == xmlchars::Fault::None;
+    if (!inEncoding || !xmlchars::isXmlName(name, encoding_))
         refuse(messages::XmlNameNotWritable, node, attribute);
 }
 
-// Every byte a character XML allows, in the encoding.
-void XmlWriter::checkCharacters(const std::string& bytes, const XMLElement& node,
-                                const XMLAttribute* attribute) const {
-    switch (xmlchars::firstFault(bytes.data(), bytes.size(), encoding_).fault) {
-        case xmlchars::Fault::None:
-            return;
-        case xmlchars::Fault::Character:
-            refuse(messages::XmlTextNotWritable, node, attribute);
-        case xmlchars::Fault::Encoding:
-            refuse(messages::XmlEncodingViolation, node, attribute);
-    }
-}
-
-// Names and values, and no name twice (a tree may hold the same name twice; XML may not).
+// Names, and no name twice (a tree may hold the same name twice; XML may not).
 void XmlWriter::checkAttributes(const XMLElement& element) const {
     std::vector<const XMLAttribute*> many;
     std::size_t count = 0;
     for (const XMLAttribute& attribute : element.attributes) {
         checkName(attribute.name, element, &attribute);
-        checkCharacters(attribute.value, element, &attribute);
         if (++count > PairwiseAttributeCheck)
             continue;
         for (const XMLAttribute& earlier : element.attributes) {
@@ -232,7 +291,6 @@ void XmlWriter::checkData(const XMLElement& data) const {
                        !contentsOf(data).any;
     if (!plain)
         refuse(messages::CDataNotPlain, data, nullptr);
-    checkCharacters(data.text, data, nullptr);
 }
 
 bool XmlWriter::open(const XMLElement& element, int32_t depth, bool indentable) {
@@ -240,14 +298,13 @@ bool XmlWriter::open(const XMLElement& element, int32_t depth, bool indentable) 
     if (element.dataBracket != 0)
         refuse(messages::XmlDataBracketNotWritable, element, nullptr);
     checkAttributes(element);
-    checkCharacters(element.text, element, nullptr);
     put('<');
     put(element.name);
     for (const XMLAttribute& attribute : element.attributes) {
         put(' ');
         put(attribute.name);
         put("=\"");
-        putEscaped(attribute.value, ValueEscapes);
+        putChecked(attribute.value, ValueEscapes, valueActions_, element, &attribute);
         put('"');
     }
     const Contents contents = contentsOf(element);
@@ -256,7 +313,7 @@ bool XmlWriter::open(const XMLElement& element, int32_t depth, bool indentable) 
         return false;
     }
     put('>');
-    putEscaped(element.text, TextEscapes);
+    putChecked(element.text, TextEscapes, textActions_, element, nullptr);
     open_.push_back({&element, element.children.begin(), depth,
                      indentable && element.text.empty() && !contents.data});
     return true;
@@ -283,7 +340,7 @@ void XmlWriter::writeTree(const XMLElement& top, std::size_t position) {
             continue;
         if (child->isCData()) {
             checkData(*child);
-            putEscaped(child->text, TextEscapes);
+            putChecked(child->text, TextEscapes, textActions_, *child, nullptr);
             continue;
         }
         if (frame.indent)
