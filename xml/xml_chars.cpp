@@ -75,32 +75,24 @@ bool inRanges(uint32_t c, const Range (&ranges)[Count]) {
     return false;
 }
 
-// The fault of the character at `p`, and its length in bytes.
-Fault faultAt(const char* p, Encoding encoding, int& length) {
+// The fault of the character at `p` in encoding `E`, and its length in bytes.
+template <Encoding E>
+Fault faultAt(const char* p, int& length) {
     const auto byte = static_cast<unsigned char>(*p);
     length = 1;
     if (byte < 0x20)
         return isSpace(*p) ? Fault::None : Fault::Character;
-    if (byte < 0x80)
+    if (byte < 0x80 || E == Encoding::Latin1 || E == Encoding::Other)
         return Fault::None;
-    switch (encoding) {
-        case Encoding::Utf8: {
-            uint32_t code = 0;
-            length = decodeUtf8(p, code);
-            if (length == 0) {
-                length = 1;
-                return Fault::Encoding;
-            }
-            return isXmlChar(code) ? Fault::None : Fault::Character;
-        }
-        case Encoding::Ascii:
-        case Encoding::Unicode:
-            return Fault::Encoding;
-        case Encoding::Latin1:
-        case Encoding::Other:
-            break;
+    if (E != Encoding::Utf8)
+        return Fault::Encoding;
+    uint32_t code = 0;
+    length = decodeUtf8(p, code);
+    if (length == 0) {
+        length = 1;
+        return Fault::Encoding;
     }
-    return Fault::None;
+    return isXmlChar(code) ? Fault::None : Fault::Character;
 }
 
 // Plain bytes in a row after which the check goes back to whole blocks.
@@ -179,8 +171,13 @@ bool isNameCode(uint32_t c) {
     return inRanges(c, NameStartRanges) || inRanges(c, NameOnlyRanges);
 }
 
-FaultAt firstFault(const char* text, std::size_t length, Encoding encoding) {
-    const bool highBytesPass = encoding == Encoding::Latin1 || encoding == Encoding::Other;
+namespace {
+
+// firstFault for one encoding, so that the byte-at-a-time loop asks no
+// question about it.
+template <Encoding E>
+FaultAt firstFaultIn(const char* text, std::size_t length) {
+    constexpr bool highBytesPass = E == Encoding::Latin1 || E == Encoding::Other;
     std::size_t at = 0;
     while (at < length) {
 #ifdef TARVIK_XML_HAVE_SSE2
@@ -210,7 +207,7 @@ FaultAt firstFault(const char* text, std::size_t length, Encoding encoding) {
                 continue;
             }
             int step = 1;
-            const Fault fault = faultAt(text + at, encoding, step);
+            const Fault fault = faultAt<E>(text + at, step);
             // A sequence running past the end is cut short: the NUL after the
             // text stops decodeUtf8, so it never counts as whole.
             if (fault != Fault::None)
@@ -220,6 +217,24 @@ FaultAt firstFault(const char* text, std::size_t length, Encoding encoding) {
         }
     }
     return {length, Fault::None};
+}
+
+}  // namespace
+
+FaultAt firstFault(const char* text, std::size_t length, Encoding encoding) {
+    switch (encoding) {
+        case Encoding::Utf8:
+            return firstFaultIn<Encoding::Utf8>(text, length);
+        case Encoding::Ascii:
+            return firstFaultIn<Encoding::Ascii>(text, length);
+        case Encoding::Latin1:
+            return firstFaultIn<Encoding::Latin1>(text, length);
+        case Encoding::Other:
+            return firstFaultIn<Encoding::Other>(text, length);
+        case Encoding::Unicode:
+            break;
+    }
+    return firstFaultIn<Encoding::Unicode>(text, length);
 }
 
 bool isXmlName(std::string_view name, Encoding encoding) {
