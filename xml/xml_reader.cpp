@@ -347,7 +347,16 @@ struct DeclaredAttribute {
     std::string name;
     bool tokenized = false;  // a type other than CDATA: spaces collapse
     bool hasDefault = false;
-    std::string value;  // the default, normalised
+    std::string value;     // the default, normalised
+    uint64_t givenIn = 0;  // the last tag (by number) that gave it itself
+};
+
+// The attributes declared for one element type, found by name in constant
+// time: a tag costs time in step with what it holds and what it is given.
+struct AttributeList {
+    std::vector<DeclaredAttribute> attributes;           // in the order declared
+    std::unordered_map<std::string, std::size_t> index;  // name to place in `attributes`
+    std::vector<std::size_t> defaults;                   // places of those with a default
 };
 
 // An entity's text being read, and where to go on once it ends.
@@ -464,7 +473,7 @@ private:
                                const char* unclosed);
     const char* valueReference(const char* p, std::string& out, bool lenient);
     void checkRepeats(const XMLElement& element, const char* at);
-    void finishTag(XMLElement& element, const char* tag);
+    void finishTag(XMLElement& element, const char* tagStart);
     const char* readEndTag(const char* p);
     void closeElement();
     const char* readComment(const char* p);
@@ -572,7 +581,8 @@ private:
     ReadDocument result_;
     std::unordered_map<std::string, Entity> general_;
     std::unordered_map<std::string, Entity> parameter_;
-    std::unordered_map<std::string, std::vector<DeclaredAttribute>> attributeLists_;
+    std::unordered_map<std::string, AttributeList> attributeLists_;
+    uint64_t tags_ = 0;  // tags of declared element types finished so far
 
     std::vector<Frame> frames_;
     const char* origin_ = nullptr;  // the reference in the document that began the frames
@@ -1059,23 +1069,33 @@ void XmlReader::checkRepeats(const XMLElement& element, const char* at) {
 
 // What a complete tag still needs: the repeat check of a long tag, and the
 // attributes the internal subset declares (defaults added, tokens collapsed).
-void XmlReader::finishTag(XMLElement& element, const char* tag) {
+void XmlReader::finishTag(XMLElement& element, const char* tagStart) {
     if (element.attributes.size() > PairwiseAttributeCheck)
-        checkRepeats(element, tag);
+        checkRepeats(element, tagStart);
     if (attributeLists_.empty())
         return;
     const auto found = attributeLists_.find(element.name);
     if (found == attributeLists_.end())
         return;
-    for (const DeclaredAttribute& declared : found->second) {
-        if (XMLAttribute* given = element.attribute(declared.name.c_str())) {
-            if (declared.tokenized)
-                collapseSpaces(given->value);
-        } else if (declared.hasDefault) {
-            charge(declared.value.size(), tag);
-            element.attributes.emplaceBackIn(&store_, std::string_view(declared.name),
-                                             std::string_view(declared.value));
-        }
+    AttributeList& list = found->second;
+    const uint64_t tag = ++tags_;
+    for (XMLAttribute& given : element.attributes) {
+        const auto declared = list.index.find(given.name);
+        if (declared == list.index.end())
+            continue;
+        DeclaredAttribute& attribute = list.attributes[declared->second];
+        attribute.givenIn = tag;
+        if (attribute.tokenized)
+            collapseSpaces(given.value);
+    }
+    // Each default added counts against the expansion bound, empty or not.
+    for (const std::size_t place : list.defaults) {
+        const DeclaredAttribute& attribute = list.attributes[place];
+        if (attribute.givenIn == tag)
+            continue;
+        charge(attribute.value.size() + XmlExpansionReferenceCost, tagStart);
+        element.attributes.emplaceBackIn(&store_, std::string_view(attribute.name),
+                                         std::string_view(attribute.value));
     }
 }
 
@@ -1556,12 +1576,13 @@ const char* XmlReader::readAttributeListDeclaration(const char* p) {
         }
         if (skipDeclarations_)
             continue;
-        std::vector<DeclaredAttribute>& list = attributeLists_[element];
-        const bool known = std::any_of(list.begin(), list.end(), [&](const DeclaredAttribute& a) {
-            return a.name == declared.name;
-        });
-        if (!known)
-            list.push_back(std::move(declared));
+        AttributeList& list = attributeLists_[element];
+        if (list.index.count(declared.name) != 0)
+            continue;
+        list.index.emplace(declared.name, list.attributes.size());
+        if (declared.hasDefault)
+            list.defaults.push_back(list.attributes.size());
+        list.attributes.push_back(std::move(declared));
     }
 }
 

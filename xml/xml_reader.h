@@ -84,10 +84,10 @@
 //
 // Bounds: expanding entities may produce at most XmlExpansionFloor bytes, or
 // XmlExpansionRatio times the text's length where that is more, each
-// expansion counted with XmlExpansionReferenceCost bytes more: a "billion
-// laughs" document is refused (messages::XmlEntityExpansionLimit) after a few
-// megabytes of work. Nesting depth is not bounded: nothing recurses, so a
-// document a million elements deep reads, and memory grows in step with the
+// expansion counted with XmlExpansionReferenceCost bytes more, and so does
+// each default value added to a tag: a "billion laughs" document is refused
+// (messages::XmlEntityExpansionLimit) after a few megabytes of work. Nesting depth is not bounded:
+// nothing recurses, so a document a million elements deep reads, and memory grows in step with the
 // text.
 #ifndef TARVIK_XML_XML_READER_H
 #define TARVIK_XML_XML_READER_H

@@ -365,6 +365,22 @@ TEST(XmlReader, EntityExpansionIsBounded) {
     EXPECT_EQ(readAs(text), "<a text='lollollollollollol'>");
 }
 
+// Defaults added to tags count too: 2,000 empty defaults on each of 2,000
+// tags would make four million attributes out of 50 KB.
+TEST(XmlReader, DeclaredDefaultsCountAgainstTheBound) {
+    std::string text = "<!DOCTYPE r [<!ATTLIST a";
+    for (int i = 0; i < 2000; ++i)
+        text += " d" + std::to_string(i) + " CDATA ''";
+    text += ">]><r>";
+    for (int i = 0; i < 2000; ++i)
+        text += "<a/>";
+    text += "</r>";
+    XMLDocument document;
+    const auto error = thrownBy([&] { parse(document, text); });
+    ASSERT_TRUE(error);
+    EXPECT_STREQ(error->what(), messages::XmlEntityExpansionLimit);
+}
+
 TEST(XmlReader, AMillionLevelsDeepReadAndFree) {
     constexpr size_t Depth = 1000000;
     std::string text;
