@@ -17,6 +17,11 @@ constexpr const char* Utf8Names[] = {"utf-8", "utf8"};
 constexpr const char* AsciiNames[] = {"us-ascii", "ascii",         "ansi_x3.4-1968", "iso646-us",
                                       "iso-ir-6", "cp367",         "ibm367",         "us",
                                       "csascii",  "ansi_x3.4-1986"};
+// Double-byte encodings whose second bytes may be ASCII ones.
+constexpr const char* DoubleByteNames[] = {
+    "shift_jis",   "shift-jis", "sjis",       "windows-31j", "cp932", "ms_kanji",
+    "csshiftjis",  "big5",      "big5-hkscs", "cp950",       "gbk",   "cp936",
+    "windows-936", "gb18030",   "gb2312",     "euc-cn",      "uhc",   "cp949"};
 constexpr const char* Latin1Names[] = {"iso-8859-1",  "iso_8859-1",     "iso8859-1", "latin1",
                                        "l1",          "iso-ir-100",     "cp819",     "ibm819",
                                        "csisolatin1", "iso_8859-1:1987"};
@@ -82,7 +87,7 @@ Fault faultAt(const char* p, int& length) {
     length = 1;
     if (byte < 0x20)
         return isSpace(*p) ? Fault::None : Fault::Character;
-    if (byte < 0x80 || E == Encoding::Latin1 || E == Encoding::Other)
+    if (byte < 0x80 || heldByteForByte(E))
         return Fault::None;
     if (E != Encoding::Utf8)
         return Fault::Encoding;
@@ -156,6 +161,8 @@ Encoding encodingNamed(std::string_view name) {
         return Encoding::Ascii;
     if (namedIn(name, Latin1Names))
         return Encoding::Latin1;
+    if (namedIn(name, DoubleByteNames))
+        return Encoding::DoubleByte;
     for (const char* prefix : UnicodePrefixes) {
         if (startsLower(name, prefix))
             return Encoding::Unicode;
@@ -177,7 +184,7 @@ namespace {
 // question about it.
 template <Encoding E>
 FaultAt firstFaultIn(const char* text, std::size_t length) {
-    constexpr bool highBytesPass = E == Encoding::Latin1 || E == Encoding::Other;
+    constexpr bool highBytesPass = heldByteForByte(E);
     std::size_t at = 0;
     while (at < length) {
 #ifdef TARVIK_XML_HAVE_SSE2
@@ -231,6 +238,8 @@ FaultAt firstFault(const char* text, std::size_t length, Encoding encoding) {
             return firstFaultIn<Encoding::Latin1>(text, length);
         case Encoding::Other:
             return firstFaultIn<Encoding::Other>(text, length);
+        case Encoding::DoubleByte:
+            return firstFaultIn<Encoding::DoubleByte>(text, length);
         case Encoding::Unicode:
             break;
     }
@@ -255,7 +264,9 @@ bool isXmlName(std::string_view name, Encoding encoding) {
             if (length == 0 || at + static_cast<std::size_t>(length) > name.size())
                 return false;
         } else if (encoding != Encoding::Latin1) {
-            ++at;  // held byte for byte: any byte from 0x80 up stands in a name
+            // Held byte for byte: any byte from 0x80 up stands in a name.
+            at = static_cast<std::size_t>(heldNameCharacterEnd(name.data() + at, encoding) -
+                                          name.data());
             continue;
         }
         if (!(at == 0 ? isNameStartCode(code) : isNameCode(code)))

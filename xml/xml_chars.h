@@ -14,12 +14,33 @@ namespace tarvik::xml::xmlchars {
 
 // How the bytes of a document stand for characters.
 enum class Encoding {
-    Utf8,     // UTF-8: every sequence decoded and checked
-    Ascii,    // US-ASCII: bytes up to 0x7F only
-    Latin1,   // ISO-8859-1: every byte is the character of that number
-    Other,    // any other ASCII-compatible encoding: bytes from 0x80 up pass as they are
+    Utf8,    // UTF-8: every sequence decoded and checked
+    Ascii,   // US-ASCII: bytes up to 0x7F only
+    Latin1,  // ISO-8859-1: every byte is the character of that number
+    Other,   // any other ASCII-compatible encoding: bytes from 0x80 up pass as they are
+    // Shift_JIS, Big5, GBK, GB18030 and GB2312 (a label GBK text often
+    // carries): as Other, but a byte from 0x81 up and a second byte in
+    // 0x40-0x7E ("[", "@" and the like) are one character of a name.
+    DoubleByte,
     Unicode,  // UTF-16 or UTF-32 (or UCS-2, UCS-4): not ASCII-compatible, refused
 };
+
+// True for an encoding whose bytes from 0x80 up all pass unchecked.
+constexpr bool heldByteForByte(Encoding encoding) {
+    return encoding == Encoding::Latin1 || encoding == Encoding::Other ||
+           encoding == Encoding::DoubleByte;
+}
+
+// Where a name character beginning with the byte at `p` (0x80 or above) ends
+// in an encoding held byte for byte other than ISO-8859-1: after a second
+// byte in 0x40-0x7E of a double-byte encoding, or after the byte itself.
+inline const char* heldNameCharacterEnd(const char* p, Encoding encoding) {
+    const auto lead = static_cast<unsigned char>(p[0]);
+    const auto trail = static_cast<unsigned char>(p[1]);
+    const bool pair =
+        encoding == Encoding::DoubleByte && lead >= 0x81 && trail >= 0x40 && trail <= 0x7E;
+    return p + (pair ? 2 : 1);
+}
 
 // The encoding an encoding declaration names, compared without regard to case.
 Encoding encodingNamed(std::string_view name);

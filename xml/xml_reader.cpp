@@ -805,7 +805,7 @@ const char* XmlReader::highNameCharacter(const char* p, bool start) const {
         if (length == 0)
             return nullptr;
     } else if (encoding_ != Encoding::Latin1) {
-        return p + 1;
+        return xmlchars::heldNameCharacterEnd(p, encoding_);
     }
     const bool fits = start ? xmlchars::isNameStartCode(code) : xmlchars::isNameCode(code);
     return fits ? p + length : nullptr;
@@ -1246,6 +1246,7 @@ void XmlReader::appendCode(uint32_t code, std::string& out, const char* at) {
             break;
         case Encoding::Ascii:
         case Encoding::Other:
+        case Encoding::DoubleByte:
         case Encoding::Unicode:
             if (code > 0x7F)
                 fail(messages::XmlCharRefNotEncodable, at);

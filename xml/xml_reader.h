@@ -55,12 +55,13 @@
 //     declaration names (gb2312, ISO-8859-1, windows-1252, ...) is held byte
 //     for byte, as the library holds everything; bytes from 0x80 up then
 //     count as name and text characters (in ISO-8859-1 as the characters they
-//     are). A character reference is written into the text in the document's
-//     encoding where that needs no code-page table, which is UTF-8, US-ASCII
-//     (up to U+007F) and ISO-8859-1 (up to U+00FF); in any other encoding a
-//     reference above U+007F is refused (messages::XmlCharRefNotEncodable).
-//     A UTF-16 or UTF-32 document, by its byte-order mark, its first bytes or
-//     its declaration, is refused with messages::UnicodeFile.
+//     are; in Shift_JIS, Big5, GBK, GB18030 and GB2312 a byte from 0x81 up and
+//     a second byte in 0x40-0x7E are one name character, so a second byte
+//     such as "[" does not end a name). A character reference is written into the text in the
+//     document's encoding where that needs no code-page table, which is UTF-8, US-ASCII (up to
+//     U+007F) and ISO-8859-1 (up to U+00FF); in any other encoding a reference above U+007F is
+//     refused (messages::XmlCharRefNotEncodable). A UTF-16 or UTF-32 document, by its byte-order
+//     mark, its first bytes or its declaration, is refused with messages::UnicodeFile.
 //   - The external subset and external entities are never fetched: a
 //     reference to an external entity in text is refused
 //     (messages::XmlExternalEntityNotRead), as the tree could not hold what it

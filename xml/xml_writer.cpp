@@ -57,7 +57,7 @@ using Actions = std::array<uint8_t, 256>;
 
 Actions actionsFor(const Escapes& escapes, Encoding encoding) {
     Actions actions{};
-    const bool highBytesPass = encoding == Encoding::Latin1 || encoding == Encoding::Other;
+    const bool highBytesPass = xmlchars::heldByteForByte(encoding);
     for (std::size_t c = 0; c < actions.size(); ++c) {
         if (escapes[c])
             actions[c] = Escape;

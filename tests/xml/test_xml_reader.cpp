@@ -125,6 +125,11 @@ const TreeCase TreeCases[] = {
      "\xCE\xC4='\xD3\xCE'>\xCF\xB7&#65;</\xD6\xD0>",
      "<\xD6\xD0 \xCE\xC4='\xD3\xCE' text='\xCF\xB7"
      "A'>"},
+    // コード: the second byte of ー is "[".
+    {"Shift_JIS names whose second bytes are ASCII",
+     "<?xml version='1.0' encoding='Shift_JIS'?><\x83\x52\x81\x5B "
+     "a\x81\x5B='\x83\x68'>x</\x83\x52\x81\x5B>",
+     "<\x83\x52\x81\x5B a\x81\x5B='\x83\x68' text='x'>"},
     {"ISO-8859-1 references become bytes",
      "<?xml version='1.0' encoding='ISO-8859-1'?><a>&#xE9;\xE9</a>", "<a text='\xE9\xE9'>"},
     {"prolog and epilog", "<?pi x?>\n<!-- c -->\n<!DOCTYPE a>\n<a/>\n<!-- d --><?pi?>\n", "<a>"},

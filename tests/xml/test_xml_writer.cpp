@@ -553,6 +553,8 @@ TEST_F(XmlSave, XmllintAcceptsWhatIsSaved) {
         "<?xml version='1.0' encoding='gb2312'?><\xD6\xD0 "
         "\xCE\xC4='\xD3\xCE&#9;'>\xCF\xB7</\xD6\xD0>");
     texts.push_back("<?xml version='1.0' encoding='ISO-8859-1'?><a v='\xE9'>&#xE9;\xFF</a>");
+    texts.push_back(
+        "<?xml version='1.0' encoding='Shift_JIS'?><\x83\x52\x81\x5B>\x83\x68</\x83\x52\x81\x5B>");
     for (const std::string& text : texts) {
         SCOPED_TRACE(text);
         XMLDocument document;
