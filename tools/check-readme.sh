@@ -37,11 +37,12 @@ commands=${commands//build\/linux/$build_dir}
     exit 1
 }
 
-# The example's one-word comments ("// 800") are the lines it prints.
-mapfile -t expected < <(sed -n 's|.*// \([^ ]*\)$|\1|p' "$work/app/main.cpp")
+# The comments beside the example's output ("std::cout << ...;  // 800") are
+# the lines it prints.
+mapfile -t expected < <(sed -n 's|.*std::cout.*// \(.*\)$|\1|p' "$work/app/main.cpp")
 [[ ${#expected[@]} -gt 0 ]] || { echo "the README's program promises no output" >&2; exit 1; }
 for program in "$work/app/build/app" "$work/app/app"; do
-    printed=$(LD_LIBRARY_PATH=$prefix/lib "$program")
+    printed=$(cd "$work" && LD_LIBRARY_PATH=$prefix/lib "$program")
     for word in "${expected[@]}"; do
         grep -qxF "$word" <<<"$printed" || {
             echo "$program printed '$printed', without the line '$word' its comments promise" >&2

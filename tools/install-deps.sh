@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with, skipping
 # what is already there. Groups: base (native build and tests, the packages'
-# test included: dpkg-dev and file for CPack's .deb dependencies), windows
+# test included: dpkg-dev and file for CPack's .deb dependencies, xmllint from
+# libxml2-utils, which checks the files saveXmlFile writes, and npm, which
+# fetches the W3C XML test suite: tools/fetch-xmlconf.sh), windows
 # (MinGW, Wine with its 32-bit half wine32:i386, Xvfb: the Windows builds and
 # their tests), bench (Google Benchmark, the peer libraries pugixml, TinyXML-2
 # and Expat, the real test document from shared-mime-info, and strace, which
@@ -12,7 +14,7 @@
 set -euo pipefail
 
 declare -A groups=(
-    [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf dpkg-dev file"
+    [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf dpkg-dev file libxml2-utils npm"
     [bench]="libbenchmark-dev libpugixml-dev libtinyxml2-dev libexpat1-dev shared-mime-info python3 strace"
     [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32:i386 xvfb xauth"
     [demo]="imagemagick xdotool"
@@ -38,8 +40,17 @@ for package in "${wanted[@]}"; do
     fi
 done
 
+# Packages whose command may come from elsewhere (npm with a Node.js that
+# is not Debian's): present when the command is.
+declare -A commands=(
+    [npm]="npm"
+)
+
 missing=()
 for package in "${wanted[@]}"; do
+    if [[ -n "${commands[$package]:-}" ]] && command -v "${commands[$package]}" >/dev/null; then
+        continue
+    fi
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
         missing+=("$package")
 done

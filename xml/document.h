@@ -1,6 +1,7 @@
 // tarvik::xml — a small in-memory markup document: an element tree with
-// attributes, read from brace notation or markup text and written as indented
-// text or a binary node stream.
+// attributes, read from standard XML (xml/xml_reader.h), brace notation or
+// the library's markup text, and written as standard XML (xml/xml_writer.h),
+// indented text or a binary node stream.
 //
 //     #include "xml/document.h"
 //
@@ -11,10 +12,11 @@
 //             child->print(std::cout, 0);                      // <extra [1]="a" [2]="b"></extra>
 //     }
 //
-// Text encoding: every string the library holds is a byte string in GB2312
-// (code page 936), exactly as it was read. The library never converts code
-// pages; it compares single bytes with ASCII delimiters and passes every other
-// byte, including 0x80-0xFF, through untouched.
+// Text encoding: every string the library holds is a byte string exactly as
+// it was read: GB2312 (code page 936) from brace notation and markup text,
+// the document's own encoding from standard XML. The library never converts
+// code pages; it compares single bytes with ASCII delimiters and passes every
+// other byte, including 0x80-0xFF, through untouched.
 //
 // Ownership: an element owns its attributes and children (children through
 // std::unique_ptr) and deletes them when cleared or destroyed. `parent` and the
@@ -597,6 +599,34 @@ public:
     // document keeps what it held.
     void parseMarkup(const char* text, std::size_t length);
 
+    // ------------------------------------------------------- standard XML
+
+    // Parses `length` bytes at `text` as a standard XML 1.0 document
+    // (xml/xml_reader.h says how the tree holds it) and puts its tree in
+    // place of the root's children: the root element becomes the root's one
+    // child, and the declaration's version, encoding and standalone replace
+    // the head's attributes. The bytes need no NUL after them, are copied
+    // first (so they may lie in this document's own tree), and a null text
+    // counts as empty. Throws XMLException with the broken rule's message
+    // (messages::Xml...), offset(), line() and column() for a document that is
+    // not well-formed, and messages::UnicodeFile for UTF-16 or UTF-32; the
+    // document then holds exactly what it held before. Running out of memory
+    // throws std::bad_alloc, with the same guarantee.
+    void parseXml(const char* text, std::size_t length);
+    // Reads the file at `path` in binary mode, as bounded by `options`, and
+    // parses it with parseXml. Throws XMLException naming the path as its
+    // source(): messages::CannotOpenFile, InputTooLarge and OutOfMemory as
+    // loadMarkupFile does, then parseXml's errors. The document is left as it
+    // was on any error.
+    void loadXmlFile(const std::string& path, const LoadOptions& options = LoadOptions());
+    // Writes the document as standard XML, indented (see writeXml in
+    // xml/xml_writer.h), to the file at `path`, replacing the file only once
+    // every byte is on the disk; loadXmlFile reads back the same tree and
+    // head. Throws XMLException naming the node at fault for a tree XML
+    // cannot hold, and messages::CannotWriteFile as saveText does; the file
+    // at `path` is then as it was.
+    void saveXmlFile(const std::string& path) const;
+
     // Why the last parseBrace refused its text: the GB2312 message, after
     // "byte N: " when the place is known (the end of the text for an open
     // group), as XMLException::describe() puts it. Empty after a parseBrace
@@ -612,6 +642,10 @@ private:
     void resetHead();
     // True while the head holds just what a new document's head holds.
     bool headIsNew() const;
+
+    // parseXml and loadXmlFile: reads `length` bytes at `text`, or the bytes
+    // of `owned`, taken over, when it is not null (xml/xml_reader.cpp).
+    void readXml(const char* text, std::size_t length, std::string* owned);
 
     XMLElement root_;
     XMLElement head_;

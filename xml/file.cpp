@@ -148,6 +148,43 @@ void loadMarkupFrom(XMLDocument& document, BoundedInput& input, std::uint64_t ex
     }
 }
 
+// ------------------------------------------------------------ standard XML
+
+// Room the XML reader adds after a text it takes over (a block of zero bytes
+// its scans may read), reserved here so that adding it moves nothing.
+constexpr std::size_t XmlReaderSlack = 64;
+
+// Reads the whole input as it comes: the XML reader itself refuses what a
+// document may not hold, with the line and column of the place.
+std::string readWhole(BoundedInput& input, std::uint64_t expected) {
+    if (expected >= std::string().max_size() - XmlReaderSlack)
+        throw std::bad_alloc();
+    std::string content;
+    content.reserve(static_cast<std::size_t>(expected) + XmlReaderSlack);
+    content.resize(static_cast<std::size_t>(expected));
+    content.resize(static_cast<std::size_t>(
+        input.sgetn(content.data(), static_cast<std::streamsize>(content.size()))));
+    std::vector<char> chunk(MarkupChunkSize);
+    for (;;) {
+        const auto got = static_cast<std::size_t>(
+            input.sgetn(chunk.data(), static_cast<std::streamsize>(chunk.size())));
+        if (got == 0)
+            return content;
+        content.append(chunk.data(), got);
+    }
+}
+
+// Runs `parse`, naming `source` in its error.
+template <typename Parse>
+void naming(const std::string& source, Parse parse) {
+    try {
+        parse();
+    } catch (XMLException& error) {
+        error.setSource(source);
+        throw;
+    }
+}
+
 // ------------------------------------------------------------ binary records
 
 std::unique_ptr<XMLElement> loadBinaryFrom(BoundedInput& input, const std::string& source) {
@@ -354,6 +391,33 @@ void XMLDocument::loadMarkupFile(const std::string& pathName, const LoadOptions&
         openForLoading(file, path, options);
         BoundedInput input(file.buffer, file.bound, !file.sized);
         loadMarkupFrom(*this, input, file.sized ? file.bound : 0, path);
+    });
+}
+
+void loadXmlStream(XMLDocument& document, std::istream& in, const std::string& sourceName,
+                   const LoadOptions& options) {
+    std::string copy;
+    const std::string& source = nameToKeep(document, sourceName, copy);  // used after the parse
+    reportingMemory(source, [&] {
+        if (!in.rdbuf())
+            throw fileError(messages::CannotOpenFile, source);
+        BoundedInput input(*in.rdbuf(), options.streamLimit, true);
+        const std::string content = readWhole(input, 0);
+        checkEnd(input, source);
+        naming(source, [&] { document.parseXml(content.data(), content.size()); });
+    });
+}
+
+void XMLDocument::loadXmlFile(const std::string& pathName, const LoadOptions& options) {
+    std::string copy;
+    const std::string& path = nameToKeep(*this, pathName, copy);  // used after the parse
+    reportingMemory(path, [&] {
+        OpenedFile file;
+        openForLoading(file, path, options);
+        BoundedInput input(file.buffer, file.bound, !file.sized);
+        std::string content = readWhole(input, file.sized ? file.bound : 0);
+        checkEnd(input, path);
+        naming(path, [&] { readXml(nullptr, 0, &content); });
     });
 }
 

@@ -94,6 +94,12 @@ TARVIK_XML_API void loadMarkupStream(XMLDocument& document, std::istream& in,
                                      const std::string& source,
                                      const LoadOptions& options = LoadOptions());
 
+// The same as XMLDocument::loadXmlFile, from a stream already open, read at
+// most up to `options.streamLimit` bytes; `source` names it in errors.
+TARVIK_XML_API void loadXmlStream(XMLDocument& document, std::istream& in,
+                                  const std::string& source,
+                                  const LoadOptions& options = LoadOptions());
+
 }  // namespace tarvik::xml
 
 #endif  // TARVIK_XML_FILE_H

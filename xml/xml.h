@@ -10,5 +10,7 @@
 #include "xml/messages.h"
 #include "xml/node_stream.h"
 #include "xml/search.h"
+#include "xml/xml_reader.h"
+#include "xml/xml_writer.h"
 
 #endif  // TARVIK_XML_XML_H

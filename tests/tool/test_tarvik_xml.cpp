@@ -61,6 +61,21 @@ const std::string GoodMarkup = std::string(
                                "\t<![CDATA[raw <bytes>]]>\n"
                                "</game>\n"
                                "<second/>\n";
+// A standard XML file (UTF-8, references, single quotes, mixed content), and
+// how print --xml writes it back.
+const std::string GoodXml =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<game title=\"Tom &amp; Jerry\" name='\xE4\xB8\xAD'>\n"
+    "  <motd>1 &lt; 2</motd>\n"
+    "  <p>Hello <b>bold</b> tail</p>\n"
+    "</game>\n";
+const std::string GoodXmlWritten =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<game title=\"Tom &amp; Jerry\" name=\"\xE4\xB8\xAD\">\n"
+    "\t<motd>1 &lt; 2</motd>\n"
+    "\t<p>Hello <b>bold</b> tail</p>\n"
+    "</game>\n";
+
 // How the tool says that a file it cannot open is missing.
 constexpr char NoSuchFile[] = " (No such file or directory)\n";
 // How it says that an earlier "-" took standard input.
@@ -149,6 +164,8 @@ protected:
                               ChineseUtf8 + "\"/>\n");
         write("unclosed.xml", "<a>\n<b>\n");
         write("single-quoted.xml", "<a>\n\t<b c='d'/>\n</a>\n");
+        write("standard.xml", GoodXml);
+        write("mismatched.xml", "<a>\n  <b></c>\n</a>\n");
         goodBinary_ = binaryOf(GoodMarkup);
         write("good.bin", goodBinary_);
         write("truncated.bin", goodBinary_.substr(0, goodBinary_.size() - 1));
@@ -292,6 +309,12 @@ TEST_F(TarvikXmlTool, WrongCommandLinesExitWithUsageAndAHint) {
          UsageError,
          Nothing,
          contains("--launch belongs to the brace command")},
+        {"--xml on the brace command",
+         {"brace", "--xml", "a=1"},
+         "",
+         UsageError,
+         Nothing,
+         contains("tarvik-xml brace: --xml belongs to print, to-binary, from-binary and check\n")},
         {"--make without a pair",
          {"brace", "--make"},
          "",
@@ -326,19 +349,25 @@ TEST_F(TarvikXmlTool, HelpGoesToStandardOutput) {
          {"print", "--help"},
          "",
          Success,
-         contains("Usage: tarvik-xml print [--utf8] FILE\n"),
+         contains("Usage: tarvik-xml print [--xml] [--utf8] FILE\n"),
          Nothing},
         {"to-binary",
          {"--help", "to-binary"},
          "",
          Success,
-         contains("Usage: tarvik-xml to-binary [--utf8] FILE OUT\n"),
+         contains("Usage: tarvik-xml to-binary [--xml] [--utf8] FILE OUT\n"),
          Nothing},
         {"from-binary",
          {"from-binary", "-h"},
          "",
          Success,
-         contains("Usage: tarvik-xml from-binary [--utf8] FILE\n"),
+         contains("Usage: tarvik-xml from-binary [--xml] [--utf8] FILE\n"),
+         Nothing},
+        {"check tells what --xml does",
+         {"check", "--help"},
+         "",
+         Success,
+         contains("  --xml     read standard XML 1.0 instead of the library's markup text\n"),
          Nothing},
         {"check tells how it tells the forms apart",
          {"check", "--help"},
@@ -509,6 +538,24 @@ TEST_F(TarvikXmlTool, PrintShowsEachTopLevelNode) {
          InputError,
          Nothing,
          equals(path("text-then-cdata.xml") + ": /a[1]: " + messages::TextBeforeCData + "\n")},
+        {"--xml writes standard XML back",
+         {"print", "--xml", "@standard.xml"},
+         "",
+         Success,
+         equals(GoodXmlWritten),
+         Nothing},
+        {"--xml from standard input, with --utf8 leaving it as it is",
+         {"--utf8", "print", "--xml", "-"},
+         GoodXml,
+         Success,
+         equals(GoodXmlWritten),
+         Nothing},
+        {"--xml names the broken rule",
+         {"print", "--xml", "@mismatched.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("mismatched.xml") + ":2:6: " + messages::XmlEndTagMismatch + "\n")},
         {"an element left open",
          {"print", "@unclosed.xml"},
          "",
@@ -532,6 +579,12 @@ TEST_F(TarvikXmlTool, FromBinaryPrintsTheRecord) {
          Success,
          equals(GoodText),
          Nothing},
+        {"--xml refuses a data bracket, naming the node",
+         {"from-binary", "--xml", "@good.bin"},
+         "",
+         InputError,
+         Nothing,
+         equals("/game[1]/motd[2]: " + std::string(messages::XmlDataBracketNotWritable) + "\n")},
         {"a record cut short",
          {"from-binary", "@truncated.bin"},
          "",
@@ -598,6 +651,14 @@ TEST_F(TarvikXmlTool, MarkupThroughBinaryAndBackPrintsTheSame) {
     EXPECT_EQ(read("again.bin"), read("round.bin"));
 }
 
+TEST_F(TarvikXmlTool, XmlThroughBinaryAndBackWritesTheSame) {
+    ASSERT_EQ(run({"to-binary", "--xml", "@standard.xml", "@standard.bin"}).exitCode, Success);
+    const ProgramRun back = run({"from-binary", "--xml", "@standard.bin"});
+    EXPECT_EQ(back.exitCode, Success);
+    // The record holds no head, so no declaration comes back.
+    EXPECT_EQ(back.out, GoodXmlWritten.substr(GoodXmlWritten.find('\n') + 1));
+}
+
 TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
     runTable({
         {"markup text",
@@ -636,6 +697,30 @@ TEST_F(TarvikXmlTool, CheckReportsTheFirstErrorWithItsPlace) {
          InputError,
          Nothing,
          equals(path("unclosed.xml") + ":2:1: " + messages::TagNotClosed + "\n")},
+        {"--xml: standard XML",
+         {"check", "--xml", "@standard.xml"},
+         "",
+         Success,
+         equals(path("standard.xml") + ": ok (XML, 4 elements)\n"),
+         Nothing},
+        {"--xml: an empty file holds no root element",
+         {"check", "--xml", "@empty.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("empty.xml") + ":1:1: " + messages::XmlNoRootElement + "\n")},
+        {"--xml: the markup dialect's escape is a bare <",
+         {"check", "--xml", "@good.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("good.xml") + ":4:17: " + messages::XmlBareLessThan + "\n")},
+        {"--xml: a mismatched end tag",
+         {"check", "--xml", "@mismatched.xml"},
+         "",
+         InputError,
+         Nothing,
+         equals(path("mismatched.xml") + ":2:6: " + messages::XmlEndTagMismatch + "\n")},
         {"a byte offset in a binary stream",
          {"check", "@truncated.bin"},
          "",

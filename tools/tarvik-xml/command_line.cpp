@@ -21,6 +21,8 @@ bool applyOption(const std::string& option, Invocation& invocation) {
         invocation.make = true;
     else if (option == "--format")
         invocation.format = true;
+    else if (option == "--xml")
+        invocation.xml = true;
     else if (option == "--help" || option == "-h")
         invocation.help = true;
     else

@@ -1,7 +1,7 @@
 // The tool's command line: a command name, its operands, and options that may
 // stand anywhere among them.
 //
-//     tarvik-xml [--utf8] COMMAND [--launch|--make|--format] [--help] [--] OPERAND...
+//     tarvik-xml [--utf8] COMMAND [--launch|--make|--format|--xml] [--help] [--] OPERAND...
 #ifndef TARVIK_TOOL_COMMAND_LINE_H
 #define TARVIK_TOOL_COMMAND_LINE_H
 
@@ -19,6 +19,7 @@ struct Invocation {
     bool launch = false;                // --launch: show what the launcher takes
     bool make = false;                  // --make: write a brace line from NAME=VALUE operands
     bool format = false;                // --format: write a text in the canonical brace form
+    bool xml = false;                   // --xml: read or write standard XML, not markup text
     bool help = false;                  // --help or -h
     std::string unknownOption;          // the first option the tool does not know, if any
 };

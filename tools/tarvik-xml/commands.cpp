@@ -27,6 +27,7 @@
 #include "xml/file.h"
 #include "xml/messages.h"
 #include "xml/node_stream.h"
+#include "xml/xml_writer.h"
 
 namespace tarvik::tool {
 
@@ -366,11 +367,23 @@ std::ostream& documentOutput(const XMLDocument& document, Terminal& terminal) {
     return isGb2312Family(document.encoding()) ? terminal.libraryOutput() : terminal.byteOutput();
 }
 
+// Reads the input into `document` as standard XML with --xml, as markup text otherwise.
+void loadDocument(const Invocation& invocation, Input& input, XMLDocument& document) {
+    if (invocation.xml)
+        tarvik::xml::loadXmlStream(document, input.stream(), input.name(), input.options());
+    else
+        tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
+    input.checkRead();
+}
+
 int runPrint(const Invocation& invocation, Terminal& terminal) {
     Input input(invocation.operands[0], terminal);
     XMLDocument document;
-    tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
-    input.checkRead();
+    loadDocument(invocation, input, document);
+    if (invocation.xml) {
+        tarvik::xml::writeXml(document, terminal.byteOutput());  // in the document's own encoding
+        return ExitSuccess;
+    }
     // What print writes must read back as this tree, as a saved file must.
     try {
         tarvik::xml::checkMarkupFile(document);
@@ -385,8 +398,7 @@ int runPrint(const Invocation& invocation, Terminal& terminal) {
 int runToBinary(const Invocation& invocation, Terminal& terminal) {
     Input input(invocation.operands[0], terminal);
     XMLDocument document;
-    tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
-    input.checkRead();
+    loadDocument(invocation, input, document);
     const std::string& out = invocation.operands[1];
     if (out == StandardOutputOperand)
         document.root().writeBinary(terminal.byteOutput());
@@ -404,12 +416,32 @@ void printRecord(const XMLElement& tree, std::ostream& out) {
         printNode(tree, out);
 }
 
+// The same as standard XML: each top-level node, or the top node itself,
+// written by writeXml (which refuses what XML cannot hold before writing it)
+// and followed by a line break, its bytes as the record holds them.
+void writeRecordAsXml(const XMLElement& tree, std::ostream& out) {
+    if (!isBareDocumentRoot(tree)) {
+        tarvik::xml::writeXml(tree, out);
+        out << '\n';
+        return;
+    }
+    for (const auto& child : tree.children) {
+        if (child) {
+            tarvik::xml::writeXml(*child, out);
+            out << '\n';
+        }
+    }
+}
+
 int runFromBinary(const Invocation& invocation, Terminal& terminal) {
     Input input(invocation.operands[0], terminal);
     const std::unique_ptr<XMLElement> tree =
         tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
     input.checkRead();
-    printRecord(*tree, terminal.libraryOutput());
+    if (invocation.xml)
+        writeRecordAsXml(*tree, terminal.byteOutput());
+    else
+        printRecord(*tree, terminal.libraryOutput());
     return ExitSuccess;
 }
 
@@ -443,7 +475,7 @@ std::string plural(std::size_t count, const char* noun) {
 }
 
 // What a checked input turned out to be, and how many elements it holds.
-std::string found(const char* kind, std::size_t elements, const std::string& source) {
+std::string describeFound(const char* kind, std::size_t elements, const std::string& source) {
     if (elements == 0) {
         tarvik::xml::XMLException error(tarvik::xml::messages::NoElement);
         error.setSource(source);
@@ -452,21 +484,28 @@ std::string found(const char* kind, std::size_t elements, const std::string& sou
     return std::string(kind) + ", " + plural(elements, "element");
 }
 
-// Reads one input whole, as markup text or as a binary record by its first
-// byte, and says what it found; throws the loader's error, and NoElement for
-// an input that holds no element (an empty or plain text file).
-std::string checkOne(Input& input) {
+// Reads one input whole, as standard XML with --xml, otherwise as markup
+// text or as a binary record by its first byte, and says what it found;
+// throws the loader's error, and NoElement for an input that holds no
+// element (an empty or plain text file).
+std::string checkOne(const Invocation& invocation, Input& input) {
+    if (invocation.xml) {
+        XMLDocument document;
+        tarvik::xml::loadXmlStream(document, input.stream(), input.name(), input.options());
+        input.checkRead();
+        return describeFound("XML", elementCount(document.root()) - 1, input.name());
+    }
     if (startsAsBinary(input.stream())) {
         const std::unique_ptr<XMLElement> tree =
             tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
         input.checkRead();
         const std::size_t root = isBareDocumentRoot(*tree) ? 1 : 0;
-        return found("binary node stream", elementCount(*tree) - root, input.name());
+        return describeFound("binary node stream", elementCount(*tree) - root, input.name());
     }
     XMLDocument document;
     tarvik::xml::loadMarkupStream(document, input.stream(), input.name(), input.options());
     input.checkRead();
-    return found("markup text", elementCount(document.root()) - 1, input.name());
+    return describeFound("markup text", elementCount(document.root()) - 1, input.name());
 }
 
 int reportInputError(const InputError& error, Terminal& terminal);
@@ -476,7 +515,7 @@ int runCheck(const Invocation& invocation, Terminal& terminal) {
     for (const std::string& operand : invocation.operands) {
         try {
             Input input(operand, terminal);
-            const std::string found = checkOne(input);
+            const std::string found = checkOne(invocation, input);
             terminal.write(terminal.fromArgument(operand) + ": ok (" + found + ")\n");
         } catch (const InputError& error) {
             code = reportInputError(error, terminal);
@@ -506,6 +545,7 @@ struct Command {
     size_t fewestOperands;
     size_t mostOperands;
     bool takesLaunch;        // whether --launch applies
+    bool takesXml;           // whether --xml applies
     const char* summary;     // one line for the overview
     const char* help;        // what --help says after the usage line
     const char* options;     // the command's own options, for --help
@@ -558,21 +598,33 @@ constexpr char PrintHelp[] =
     "FILE:LINE:COLUMN: message, and refuses, naming the node, a tree whose\n"
     "printed text would read back different, as saving it would. With --utf8 a\n"
     "GB2312 document is converted; one that declares another encoding (UTF-8,\n"
-    "say) is printed as it is.\n";
+    "say) is printed as it is.\n"
+
+    "With --xml, FILE is read as standard XML 1.0 (references decoded, every\n"
+    "well-formedness error reported with the rule it breaks) and written back as\n"
+    "standard XML: its declaration, then its root element, indented, escaped\n"
+    "where XML needs it, in the document's own encoding; --utf8 does not convert\n"
+    "it.\n";
 
 constexpr char ToBinaryHelp[] =
     "Reads FILE (\"-\": standard input) as markup text and writes its document to\n"
     "OUT as one binary node record: the root element AbsoluteRoot with every\n"
     "top-level node as its child. OUT is replaced only once the whole record is\n"
     "on the disk, so a failed write leaves it as it was; \"-\" as OUT writes the\n"
-    "record to standard output. from-binary prints it back as print prints FILE.\n";
+    "record to standard output. from-binary prints it back as print prints FILE.\n"
+    "With --xml, FILE is read as standard XML 1.0, and from-binary --xml writes it\n"
+    "back as such.\n";
 
 constexpr char FromBinaryHelp[] =
     "Reads FILE (\"-\": standard input), which must hold exactly one binary node\n"
     "record, and prints the tree as indented text, written as it goes. A\n"
     "document root as to-binary writes it (AbsoluteRoot with nothing but\n"
     "children) is left out, so the text reads as print's; any other top node is\n"
-    "printed itself. Reports the first error as FILE: byte N: message.\n";
+    "printed itself. Reports the first error as FILE: byte N: message.\n"
+    "With --xml, each node is written as standard XML 1.0 instead (no declaration,\n"
+    "the bytes as the record holds them; --utf8 does not convert them). A tree XML\n"
+    "cannot hold (a name XML does not allow, a data bracket, a control character)\n"
+    "is refused before anything is written, naming the node by its path.\n";
 
 constexpr char CheckHelp[] =
     "Reads each FILE (\"-\": standard input) once and prints \"FILE: ok (markup\n"
@@ -585,23 +637,38 @@ constexpr char CheckHelp[] =
     "opens with its type tag, 1 or 2, as four little-endian bytes), and markup\n"
     "text otherwise, so markup text opening with such a byte is read as binary\n"
     "(print reads it as markup). Markup text holding a zero byte or opening with\n"
-    "a UTF-16 or UTF-32 byte-order mark is refused.\n";
+    "a UTF-16 or UTF-32 byte-order mark is refused.\n"
+    "With --xml, each FILE is read as standard XML 1.0 and reported as \"FILE: ok\n"
+    "(XML, N elements)\"; the first well-formedness error is reported as\n"
+    "FILE:LINE:COLUMN: message, the message naming the broken rule and its section\n"
+    "of XML 1.0. An empty file, or one of plain text, holds no root element and is\n"
+    "refused.\n";
+
+constexpr char XmlOption[] =
+    "  --xml     read standard XML 1.0 instead of the library's markup text\n";
+constexpr char XmlWritingOption[] =
+    "  --xml     read and write standard XML 1.0 instead of the library's markup\n"
+    "            text\n";
+constexpr char XmlRecordOption[] =
+    "  --xml     write the tree as standard XML 1.0 instead of indented text\n";
 
 constexpr char CheckExitStatus[] =
     "Exit status: 0 every FILE was accepted, 1 one or more were refused or could\n"
     "not be read, 2 the command line was wrong.\n";
 
 constexpr Command Commands[] = {
-    {"brace", "TEXT|-", 1, 1, true, "parse, make or format brace notation", BraceHelp, BraceOptions,
-     BraceExitStatus, BraceMoreUsage, runBrace},
-    {"print", "FILE", 1, 1, false, "print a markup text file as indented text", PrintHelp, "",
-     nullptr, "", runPrint},
-    {"to-binary", "FILE OUT", 2, 2, false, "convert a markup text file to a binary node stream",
-     ToBinaryHelp, "", nullptr, "", runToBinary},
-    {"from-binary", "FILE", 1, 1, false, "print a binary node stream as indented text",
-     FromBinaryHelp, "", nullptr, "", runFromBinary},
-    {"check", "FILE...", 1, AnyNumber, false, "report the first error in markup or binary files",
-     CheckHelp, "", CheckExitStatus, "", runCheck},
+    {"brace", "TEXT|-", 1, 1, true, false, "parse, make or format brace notation", BraceHelp,
+     BraceOptions, BraceExitStatus, BraceMoreUsage, runBrace},
+    {"print", "FILE", 1, 1, false, true, "print a markup or XML file as indented text", PrintHelp,
+     XmlWritingOption, nullptr, "", runPrint},
+    {"to-binary", "FILE OUT", 2, 2, false, true,
+     "convert a markup or XML file to a binary node stream", ToBinaryHelp, XmlOption, nullptr, "",
+     runToBinary},
+    {"from-binary", "FILE", 1, 1, false, true, "print a binary node stream as indented text or XML",
+     FromBinaryHelp, XmlRecordOption, nullptr, "", runFromBinary},
+    {"check", "FILE...", 1, AnyNumber, false, true,
+     "report the first error in markup, XML or binary files", CheckHelp, XmlOption, CheckExitStatus,
+     "", runCheck},
 };
 
 const Command* findCommand(const std::string& name) {
@@ -650,7 +717,8 @@ std::string overviewHelp() {
 std::string commandHelp(const Command& command) {
     std::ostringstream out;
     out << "Usage: " << ProgramName << ' ' << command.name
-        << (command.takesLaunch ? " [--launch]" : "") << " [--utf8] " << command.operands << "\n"
+        << (command.takesLaunch ? " [--launch]" : "") << (command.takesXml ? " [--xml]" : "")
+        << " [--utf8] " << command.operands << "\n"
         << command.moreUsage << "\n"
         << command.help << "\nOptions:\n"
         << command.options << OptionsHelp << '\n'
@@ -684,14 +752,17 @@ OperandRule operandRule(const Command& command, const Invocation& invocation) {
     return {command.fewestOperands, command.mostOperands, command.operands};
 }
 
-// The brace command's options choose what it does; at most one of them.
-const char* wrongBraceOption(const Command& command, const Invocation& invocation) {
+// The brace command's options choose what it does, at most one of them;
+// --xml goes with the commands that read or write files.
+const char* wrongOption(const Command& command, const Invocation& invocation) {
     const int chosen = int{invocation.launch} + int{invocation.make} + int{invocation.format};
     if (chosen > 0 && !command.takesLaunch)
         return invocation.launch ? "--launch belongs to the brace command"
                                  : "--make and --format belong to the brace command";
     if (chosen > 1)
         return "--launch, --make and --format do not go together";
+    if (invocation.xml && !command.takesXml)
+        return "--xml belongs to print, to-binary, from-binary and check";
     return nullptr;
 }
 
@@ -712,7 +783,7 @@ int runInvocation(const Invocation& invocation, Terminal& terminal) {
         terminal.write(commandHelp(*command));
         return ExitSuccess;
     }
-    if (const char* problem = wrongBraceOption(*command, invocation))
+    if (const char* problem = wrongOption(*command, invocation))
         return usageError(terminal, command, problem);
     const OperandRule rule = operandRule(*command, invocation);
     if (invocation.operands.size() < rule.fewest || invocation.operands.size() > rule.most)
