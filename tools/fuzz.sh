@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(brace launch_parameters markup node_stream)
+[[ ${#targets[@]} -gt 0 ]] || targets=(brace launch_parameters markup node_stream xml xml_writer)
 
 # Reports of a finding must be readable; a timeout is a hang.
 per_input_timeout=10
