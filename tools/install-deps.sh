@@ -14,7 +14,7 @@
 set -euo pipefail
 
 declare -A groups=(
-    [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf dpkg-dev file libxml2-utils npm"
+    [base]="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev pkgconf dpkg-dev file libxml2-utils npm libpugixml-dev shared-mime-info fontconfig-config"
     [bench]="libbenchmark-dev libpugixml-dev libtinyxml2-dev libexpat1-dev shared-mime-info python3 strace"
     [windows]="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32:i386 xvfb xauth"
     [demo]="imagemagick xdotool"
