@@ -4,7 +4,7 @@
     tools/bench_report.py build/bench > build/bench/report.md
 
 Reads bench_markup.json, bench_tree.json, bench_brace.json, bench_memory.json
-and bench_save.json from the folder (Google Benchmark's --benchmark_out, run
+bench_save.json and bench_xml.json from the folder (Google Benchmark's --benchmark_out, run
 with repetitions and aggregates only) and uses the medians, and
 tool_writes.json (the write calls of `tarvik-xml print`, from tools/bench.sh).
 When the folder holds baseline/ with the same files from an earlier version
@@ -39,7 +39,13 @@ SAVE_PUGIXML_SHARE = 0.75
 SAVE_TINYXML2_SPEEDUP = 2.0
 SAVE_WRITES_PER_MB = 64
 TARGETS = ["tinyxml2", "pugixml", "heap", "linear", "readTree", "clone", "destroy", "brace",
-           "heapLeft", "rss", "saveTinyxml2", "savePugixml", "saveWrites"]
+           "heapLeft", "rss", "saveTinyxml2", "savePugixml", "saveWrites", "xmlParseTinyxml2",
+           "xmlParsePugixml", "xmlSaveTinyxml2", "xmlSavePugixml"]
+# Standard XML (bench_xml): parseXml and saveXmlFile against the peers.
+XML_PARSE_TINYXML2_SPEEDUP = 1.5
+XML_PARSE_PUGIXML_SHARE = 0.5
+XML_SAVE_TINYXML2_SPEEDUP = 2.0
+XML_SAVE_PUGIXML_SHARE = 0.75
 
 
 def medians(path):
@@ -292,6 +298,10 @@ def verdict_lines(verdicts):
         "saveTinyxml2": f"saveMarkupFile ≥ {SAVE_TINYXML2_SPEEDUP}× TinyXML-2's SaveFile "
                         "(where it reads the shape)",
         "saveWrites": f"write calls per saved MB below {SAVE_WRITES_PER_MB}",
+        "xmlParseTinyxml2": f"parseXml ≥ {XML_PARSE_TINYXML2_SPEEDUP}× TinyXML-2's Parse",
+        "xmlParsePugixml": f"parseXml ≥ {XML_PARSE_PUGIXML_SHARE}× pugixml's load_buffer",
+        "xmlSaveTinyxml2": f"saveXmlFile ≥ {XML_SAVE_TINYXML2_SPEEDUP}× TinyXML-2's SaveFile",
+        "xmlSavePugixml": f"saveXmlFile ≥ {XML_SAVE_PUGIXML_SHARE}× pugixml's save_file",
     }
     lines = []
     for key, title in titles.items():
@@ -300,6 +310,30 @@ def verdict_lines(verdicts):
         detail = ", ".join(f"{name} {fmt(value, 2)}{'' if ok else ' ✗'}"
                            for name, value, ok in entries)
         lines.append(f"- **{title}**: {len(met)} of {len(entries)} met — {detail}")
+    return lines
+
+
+def xml_tables(xml, verdicts):
+    """parseXml and saveXmlFile beside pugixml and TinyXML-2, with the targets."""
+    lines = ["| benchmark | tarvik MB/s | pugixml | TinyXML-2 | vs pugixml | vs TinyXML-2 |",
+             "|---|---:|---:|---:|---:|---:|"]
+    checks = {"parseXml": ("xmlParsePugixml", XML_PARSE_PUGIXML_SHARE,
+                           "xmlParseTinyxml2", XML_PARSE_TINYXML2_SPEEDUP),
+              "saveXml": ("xmlSavePugixml", XML_SAVE_PUGIXML_SHARE,
+                          "xmlSaveTinyxml2", XML_SAVE_TINYXML2_SPEEDUP)}
+    for name in [n for n in xml if n.endswith("/tarvik")]:
+        stem = name[: -len("/tarvik")]
+        mine = rate(xml[name])
+        pugi = rate(xml.get(stem + "/pugixml"))
+        tiny = rate(xml.get(stem + "/tinyxml2"))
+        vs_pugi, vs_tiny = ratio(mine, pugi), ratio(mine, tiny)
+        lines.append(f"| {stem} | {fmt(mine)} | {fmt(pugi)} | {fmt(tiny)} | {fmt(vs_pugi, 2)} "
+                     f"| {fmt(vs_tiny, 2)} |")
+        pugi_key, pugi_want, tiny_key, tiny_want = checks[stem.split("/")[0]]
+        label = stem.split("/", 1)[1]
+        verdicts[pugi_key].append((label, vs_pugi, vs_pugi is not None and vs_pugi >= pugi_want))
+        if tiny is not None:  # TinyXML-2 refuses the deep shape
+            verdicts[tiny_key].append((label, vs_tiny, vs_tiny >= tiny_want))
     return lines
 
 
@@ -333,6 +367,11 @@ def main():
             "(/proc/self/io), per MB of the file written.", ""]
     out += save_tables(save, medians(folder / "baseline" / "bench_save.json"), verdicts)
     out += tool_lines(folder)
+    out += ["", "## Standard XML side by side (MB/s of the document's text)", "",
+            "parseXml builds the tree from a buffer; saveXml writes each library's own tree of "
+            "the same document to a file (10 MB shapes). The shapes are those above as standard "
+            "XML in UTF-8 with entity and character references.", ""]
+    out += xml_tables(medians(folder / "bench_xml.json"), verdicts)
     out += [""]
     out += before_after(folder, {"bench_markup": parse, "bench_tree": tree, "bench_brace": brace},
                         verdicts)
