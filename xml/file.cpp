@@ -371,54 +371,73 @@ std::unique_ptr<XMLElement> loadBinaryStream(std::istream& in, const std::string
     });
 }
 
-void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& sourceName,
-                      const LoadOptions& options) {
+namespace {
+
+// The document loaders' frame. The name (a path, or a stream's source name)
+// is used after the parse, so one that lies in the document's own tree is
+// copied first; memory running out is reported against it; and `read` gets
+// the input bounded as the source allows, with the size it should have (0
+// when unknown) and the name.
+template <typename Read>
+void loadStream(XMLDocument& document, std::istream& in, const std::string& sourceName,
+                const LoadOptions& options, Read read) {
     std::string copy;
-    const std::string& source = nameToKeep(document, sourceName, copy);  // used after the parse
+    const std::string& source = nameToKeep(document, sourceName, copy);
     reportingMemory(source, [&] {
         if (!in.rdbuf())
             throw fileError(messages::CannotOpenFile, source);
         BoundedInput input(*in.rdbuf(), options.streamLimit, true);
-        loadMarkupFrom(document, input, 0, source);
+        read(input, 0, source);
     });
 }
 
-void XMLDocument::loadMarkupFile(const std::string& pathName, const LoadOptions& options) {
+template <typename Read>
+void loadFile(XMLDocument& document, const std::string& pathName, const LoadOptions& options,
+              Read read) {
     std::string copy;
-    const std::string& path = nameToKeep(*this, pathName, copy);  // used after the parse
+    const std::string& path = nameToKeep(document, pathName, copy);
     reportingMemory(path, [&] {
         OpenedFile file;
         openForLoading(file, path, options);
         BoundedInput input(file.buffer, file.bound, !file.sized);
-        loadMarkupFrom(*this, input, file.sized ? file.bound : 0, path);
+        read(input, file.sized ? file.bound : 0, path);
     });
+}
+
+}  // namespace
+
+void loadMarkupStream(XMLDocument& document, std::istream& in, const std::string& sourceName,
+                      const LoadOptions& options) {
+    loadStream(document, in, sourceName, options,
+               [&](BoundedInput& input, std::uint64_t expected, const std::string& source) {
+                   loadMarkupFrom(document, input, expected, source);
+               });
+}
+
+void XMLDocument::loadMarkupFile(const std::string& pathName, const LoadOptions& options) {
+    loadFile(*this, pathName, options,
+             [&](BoundedInput& input, std::uint64_t expected, const std::string& path) {
+                 loadMarkupFrom(*this, input, expected, path);
+             });
 }
 
 void loadXmlStream(XMLDocument& document, std::istream& in, const std::string& sourceName,
                    const LoadOptions& options) {
-    std::string copy;
-    const std::string& source = nameToKeep(document, sourceName, copy);  // used after the parse
-    reportingMemory(source, [&] {
-        if (!in.rdbuf())
-            throw fileError(messages::CannotOpenFile, source);
-        BoundedInput input(*in.rdbuf(), options.streamLimit, true);
-        const std::string content = readWhole(input, 0);
-        checkEnd(input, source);
-        naming(source, [&] { document.parseXml(content.data(), content.size()); });
-    });
+    loadStream(document, in, sourceName, options,
+               [&](BoundedInput& input, std::uint64_t expected, const std::string& source) {
+                   const std::string content = readWhole(input, expected);
+                   checkEnd(input, source);
+                   naming(source, [&] { document.parseXml(content.data(), content.size()); });
+               });
 }
 
 void XMLDocument::loadXmlFile(const std::string& pathName, const LoadOptions& options) {
-    std::string copy;
-    const std::string& path = nameToKeep(*this, pathName, copy);  // used after the parse
-    reportingMemory(path, [&] {
-        OpenedFile file;
-        openForLoading(file, path, options);
-        BoundedInput input(file.buffer, file.bound, !file.sized);
-        std::string content = readWhole(input, file.sized ? file.bound : 0);
-        checkEnd(input, path);
-        naming(path, [&] { readXml(nullptr, 0, &content); });
-    });
+    loadFile(*this, pathName, options,
+             [&](BoundedInput& input, std::uint64_t expected, const std::string& path) {
+                 std::string content = readWhole(input, expected);
+                 checkEnd(input, path);
+                 naming(path, [&] { readXml(nullptr, 0, &content); });
+             });
 }
 
 void XMLDocument::saveMarkupFile(const std::string& path) const {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/document_file.h"
 #include "support/text_checks.h"
 #include "support/tree_text.h"
 #include "support/trees.h"
@@ -701,22 +702,7 @@ TEST(MarkupDepth, AMillionOpenLevelsFailAtTheEnd) {
 
 // ---------------------------------------------------------------------- files
 
-class MarkupFile : public testing::Test {
-protected:
-    void SetUp() override {
-        path_ = testing::TempDir() + "tarvik_markup_" +
-                testing::UnitTest::GetInstance()->current_test_info()->name() + ".xml";
-    }
-    void TearDown() override { std::remove(path_.c_str()); }
-
-    void write(const std::string& content) {
-        std::ofstream out(path_, std::ios::binary);
-        out << content;
-    }
-
-    std::string path_;
-    XMLDocument document;
-};
+using MarkupFile = testing_support::DocumentFile;
 
 TEST_F(MarkupFile, LoadsInBinaryMode) {
     write("<?xml version=\"1.0\"?>\r\n<a x=\"1\">\r\n\t<b>\xD6\xD0\r\n</b>\r\n</a>\r\n");

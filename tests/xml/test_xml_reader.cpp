@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/document_file.h"
 #include "support/text_checks.h"
 #include "support/tree_text.h"
 #include "support/trees.h"
@@ -402,22 +403,7 @@ TEST(XmlReader, AMillionLevelsDeepReadAndFree) {
 
 // ------------------------------------------------------------------ files
 
-class XmlFile : public testing::Test {
-protected:
-    void SetUp() override {
-        path_ = testing::TempDir() + "tarvik_xml_reader_" +
-                testing::UnitTest::GetInstance()->current_test_info()->name() + ".xml";
-    }
-    void TearDown() override { std::remove(path_.c_str()); }
-
-    void write(const std::string& content) {
-        std::ofstream out(path_, std::ios::binary);
-        out << content;
-    }
-
-    std::string path_;
-    XMLDocument document;
-};
+using XmlFile = testing_support::DocumentFile;
 
 TEST_F(XmlFile, LoadsAFile) {
     write(
