@@ -32,8 +32,10 @@ DESTROY_SPEEDUP = 5.0  # destroying takes at most a fifth of the parse's time
 BRACE_SPEEDUP = 2.0
 HEAP_LEFT_PCT = 1.0
 HEAP_LEFT_KIB = 64.0
+KEPT_NODE_KIB = 64.0  # what one node kept from a destroyed document may hold beyond its own bytes
+KEPT_NODE_CASES = ["parse8MB", "parse80KB", "clone8MB"]
 TARGETS = ["tinyxml2", "pugixml", "heap", "linear", "readTree", "clone", "destroy", "brace",
-           "heapLeft", "rss"]
+           "heapLeft", "rss", "keptNode"]
 
 
 def medians(path):
@@ -165,6 +167,17 @@ def memory_table(memory, verdicts):
         verdicts["rss"].append((shape, growth, growth <= 0.0))
         lines.append(f"| {shape} | {fmt(run['rss_first_MiB'], 1)} | {fmt(run['rss_last_MiB'], 1)}"
                      f" | {fmt(growth, 1)} |")
+    lines += ["", "| one record kept per round | resident growth (MiB) | per round (KiB) "
+              "| the records' own heap per round (bytes) |", "|---|---:|---:|---:|"]
+    for case in KEPT_NODE_CASES:
+        run = memory.get(f"memory/keptNode/{case}")
+        if not run:
+            continue
+        per_round = run["rss_per_round_KiB"]
+        bound = KEPT_NODE_KIB + run["kept_per_round_B"] / 1024
+        verdicts["keptNode"].append((case, per_round, per_round <= bound))
+        lines.append(f"| {case} | {fmt(run['rss_growth_MiB'], 1)} | {fmt(per_round, 1)}"
+                     f" | {fmt(run['kept_per_round_B'])} |")
     return lines
 
 
@@ -220,6 +233,8 @@ def verdict_lines(verdicts):
         "brace": f"parseBrace ≥ {BRACE_SPEEDUP}× the baseline",
         "heapLeft": f"heap after destroy within {HEAP_LEFT_PCT:g}% or {HEAP_LEFT_KIB:g} KiB (% shown)",
         "rss": "resident size does not grow over 5 rounds (MiB shown)",
+        "keptNode": f"a kept node holds ≤ {KEPT_NODE_KIB:g} KiB beyond its own bytes "
+                    "(resident growth per round in KiB shown)",
     }
     lines = []
     for key, title in titles.items():
