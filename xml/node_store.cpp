@@ -258,15 +258,15 @@ void giveBackEmptiedChunks(MappedPage* page) noexcept {
     }
 }
 
-// Lets go of a hold on `page`: one share of its count of chunks, kept by
-// whoever emptied a chunk (or retired the page) while it looks at the page.
+// Lets go of a hold on `page`: `shares` of its count of chunks, kept by
+// whoever emptied chunks (or retired the page) while it looks at the page.
 // A page others still hold and no store carves from first gives back its
 // emptied chunks; the last holder unmaps it.
-void releaseHold(MappedPage* page) noexcept {
+void releaseHold(MappedPage* page, int32_t shares = 1) noexcept {
     const int32_t live = page->liveChunks.load(std::memory_order_acquire);
-    if (live > 1 && live < StoreShare)
+    if (live > shares && live < StoreShare)
         giveBackEmptiedChunks(page);
-    if (page->liveChunks.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    if (page->liveChunks.fetch_sub(shares, std::memory_order_acq_rel) == shares)
         unmapPage(page);
 }
 
@@ -467,26 +467,28 @@ void BlockRelease::startRun(void* block, BlockGroup* group) noexcept {
 }
 
 void BlockRelease::hold(MappedPage* page) noexcept {
-    for (MappedPage* held : held_) {
-        if (held == page) {  // never the last share: this release holds one
-            page->liveChunks.fetch_sub(1, std::memory_order_acq_rel);
-            return;
-        }
-    }
-    if (held_[HeldPages - 1]) {
-        releaseHold(held_[0]);
+    int slot = 0;
+    while (slot < HeldPages && held_[slot] && held_[slot] != page)
+        ++slot;
+    if (slot == HeldPages) {  // let go of the oldest
+        releaseHold(held_[0], heldShares_[0]);
         std::copy(held_ + 1, held_ + HeldPages, held_);
-        held_[HeldPages - 1] = nullptr;
+        std::copy(heldShares_ + 1, heldShares_ + HeldPages, heldShares_);
+        slot = HeldPages - 1;
+        held_[slot] = nullptr;
     }
-    *std::find(held_, held_ + HeldPages, nullptr) = page;
+    if (!held_[slot]) {
+        held_[slot] = page;
+        heldShares_[slot] = 0;
+    }
+    ++heldShares_[slot];
 }
 
 void BlockRelease::finish() noexcept {
     flush();
-    for (MappedPage*& held : held_) {
-        if (held)
-            releaseHold(held);
-        held = nullptr;
+    for (int slot = 0; slot < HeldPages && held_[slot]; ++slot) {
+        releaseHold(held_[slot], heldShares_[slot]);
+        held_[slot] = nullptr;
     }
 }
 

@@ -175,8 +175,8 @@ public:
 private:
     // Ends the run and frees `block`, which lives in `group` (null: the heap).
     void startRun(void* block, detail::BlockGroup* group) noexcept;
-    // Keeps the share of a chunk of `page` that has just emptied, or drops
-    // it when the page is held already.
+    // Keeps the share of a chunk of `page` that has just emptied, with those
+    // of the page's other chunks emptied before.
     void hold(detail::MappedPage* page) noexcept;
     // flush(), then lets go of the held pages.
     void finish() noexcept;
@@ -189,6 +189,7 @@ private:
     detail::BlockGroup* group_ = nullptr;
     int32_t count_ = 0;
     detail::MappedPage* held_[HeldPages] = {};  // the oldest first, null at the end
+    int32_t heldShares_[HeldPages] = {};        // each held page's shares kept
 };
 
 }  // namespace tarvik::xml
