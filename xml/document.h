@@ -31,7 +31,7 @@
 // goes back when the last of them is freed, so nothing about ownership
 // changes: a child moved out of `children` outlives its document, and nodes
 // made with std::make_unique mix freely with parsed ones. Such a child keeps
-// the parts of its pages that its own blocks lie in, at most 36 KiB beyond
+// the parts of its pages that its own blocks lie in, at most 40 KiB beyond
 // its own bytes; to keep only its own bytes, keep a clone() of it and let the
 // child go: a clone's pages hold the clone alone. Names, values and texts are
 // std::string, held in the node itself up to the string's small size and on

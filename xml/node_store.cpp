@@ -33,20 +33,28 @@ static_assert(LargestStoredBlock * 2 <= FirstPageBytes, "every stored block fits
 constexpr std::size_t LargePageBytes = std::size_t{2} << 20;
 constexpr std::size_t LargePagesAfter = std::size_t{2} << 20;
 
-// A mapped page is carved in chunks that each count their own blocks, so
-// that a page a few of whose blocks outlive the rest can give back every
-// chunk none of them lies in: a node kept from a large tree then holds two
-// chunks at most beyond its own bytes, not 2 MiB. A chunk is as large as
-// the last heap page, so kept nodes cost the same in either kind of page.
+// A mapped page counts its blocks in chunks, so that a page a few of whose
+// blocks outlive the rest can give back the memory of every chunk none of
+// them lies in: a node kept from a large tree then holds a chunk or two
+// beyond its own bytes, not 2 MiB. A chunk is as large as the last heap
+// page, so kept nodes cost about the same in either kind of page. Blocks
+// are carved across chunk ends as if there were none (a block belongs to
+// the chunk it starts in): a copy of a tree then lies in memory as its
+// source does, which a clone reading one while writing the other needs to
+// run at full speed.
 constexpr std::size_t ChunkBytes = LastPageBytes;
 constexpr std::size_t ChunksPerPage = LargePageBytes / ChunkBytes;
-constexpr std::size_t ChunksPerWord = 64;  // bits of the chunk sets' words
-constexpr std::size_t ChunkWords = ChunksPerPage / ChunksPerWord;
-static_assert(ChunksPerPage % ChunksPerWord == 0, "the chunk sets fill their words");
+constexpr std::size_t BitsPerWord = 64;  // of the sets of chunks and system pages
+constexpr std::size_t ChunkWords = ChunksPerPage / BitsPerWord;
+static_assert(ChunksPerPage % BitsPerWord == 0, "the chunk sets fill their words");
 
 // The system's page: the unit in which mapped memory goes back.
 constexpr std::size_t SystemPageBytes = 4096;
-static_assert(ChunkBytes % SystemPageBytes == 0, "chunks go back as whole system pages");
+constexpr std::size_t SystemPagesPerChunk = ChunkBytes / SystemPageBytes;
+constexpr std::size_t SystemPagesPerPage = LargePageBytes / SystemPageBytes;
+constexpr std::size_t SystemPageWords = SystemPagesPerPage / BitsPerWord;
+static_assert(ChunkBytes % SystemPageBytes == 0, "chunks end where system pages do");
+static_assert(LargestStoredBlock < SystemPageBytes, "a block runs into one system page at most");
 
 // Added to a group's count while a store hands out from it, and to a mapped
 // page's count of chunks while a store carves from the page. No group holds
@@ -72,8 +80,7 @@ struct detail::BlockGroup {
 };
 
 // The head of a page mapped from the system, at its start: one group per
-// chunk (the first chunk's blocks follow the head), which chunks have
-// emptied and which of those have gone back to the system.
+// chunk, which chunks have emptied, and which system pages have gone back.
 struct detail::MappedPage {
     BlockGroup chunks[ChunksPerPage];
     // Chunks not yet emptied (those never carved from included), plus
@@ -81,7 +88,7 @@ struct detail::MappedPage {
     // when it reaches zero.
     std::atomic<int32_t> liveChunks{StoreShare + static_cast<int32_t>(ChunksPerPage)};
     std::atomic<uint64_t> emptied[ChunkWords];
-    std::atomic<uint64_t> givenBack[ChunkWords];
+    std::atomic<uint64_t> givenBack[SystemPageWords];
     std::atomic<bool> splitUp{false};  // no longer to be backed by one huge page
     // What is still mapped: the store shrinks it (trim()) while it carves
     // from the page, and nobody else reads it before the store lets go.
@@ -90,13 +97,13 @@ struct detail::MappedPage {
     MappedPage() {
         for (std::size_t index = 0; index < ChunksPerPage; ++index)
             chunks[index].chunk = static_cast<uint32_t>(index);
-        clearChunkSets();
+        clearSets();
     }
-    void clearChunkSets() noexcept {
-        for (std::size_t word = 0; word < ChunkWords; ++word) {
-            emptied[word].store(0, std::memory_order_relaxed);
-            givenBack[word].store(0, std::memory_order_relaxed);
-        }
+    void clearSets() noexcept {
+        for (std::atomic<uint64_t>& word : emptied)
+            word.store(0, std::memory_order_relaxed);
+        for (std::atomic<uint64_t>& word : givenBack)
+            word.store(0, std::memory_order_relaxed);
     }
 };
 
@@ -106,9 +113,8 @@ using detail::BlockGroup;
 using detail::MappedPage;
 
 static_assert(std::is_standard_layout_v<MappedPage>, "a chunk's group leads back to its page");
-static_assert(sizeof(MappedPage) < SystemPageBytes, "the head takes one system page");
-static_assert(sizeof(MappedPage) + LargestStoredBlock * 2 <= ChunkBytes,
-              "the first chunk has room for blocks");
+static_assert(sizeof(MappedPage) < SystemPageBytes, "the head takes the first system page");
+static_assert(sizeof(detail::PageHold::emptied) * 8 == ChunksPerPage, "a hold has a bit per chunk");
 
 constexpr std::size_t PrefixBytes = BlockPrefixBytes;
 // A heap block is preceded by a whole alignment's worth, the prefix at its end.
@@ -126,23 +132,21 @@ char* firstSlotFrom(char* at) {
     return at + (roundUp(address) - address);
 }
 
-char* firstSlotOf(BlockGroup* heapPage) {
-    return firstSlotFrom(reinterpret_cast<char*>(heapPage + 1));
-}
-
 char* startOf(MappedPage* page) {
     return reinterpret_cast<char*>(page);
-}
-
-// The first slot of a mapped page's chunk; the first chunk begins with the head.
-char* firstSlotOfChunk(MappedPage* page, std::size_t index) {
-    return firstSlotFrom(index == 0 ? reinterpret_cast<char*>(page + 1)
-                                    : startOf(page) + index * ChunkBytes);
 }
 
 // The page whose head holds `chunk`: the group array is the head's first member.
 MappedPage* pageOf(BlockGroup* chunk) {
     return reinterpret_cast<MappedPage*>(chunk - chunk->chunk);
+}
+
+bool inSet(const uint64_t* set, std::size_t index) {
+    return (set[index / BitsPerWord] >> (index % BitsPerWord)) & 1u;
+}
+
+uint64_t bitOf(std::size_t index) {
+    return uint64_t{1} << (index % BitsPerWord);
 }
 
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
@@ -177,7 +181,7 @@ void discardPages(void* start, std::size_t bytes) noexcept {
 }
 
 // Keeps the system from gathering what is left of a page that gives back
-// some of its chunks into one huge page again, all 2 MiB of it resident.
+// some of its memory into one huge page again, all 2 MiB of it resident.
 void keepSmallPages(void* start, std::size_t bytes) noexcept {
     madvise(start, bytes, MADV_NOHUGEPAGE);
 }
@@ -218,75 +222,101 @@ char* shrinkMappedPage(MappedPage* page, char* used) noexcept {
     return start + page->mappedBytes;
 }
 
-bool chunkIn(const uint64_t (&chunks)[ChunkWords], std::size_t index) {
-    return (chunks[index / ChunksPerWord] >> (index % ChunksPerWord)) & 1u;
-}
-
-// Gives the system back every emptied chunk of a page no store carves from
-// any more that has not gone back yet, in runs of neighbouring chunks. The
-// page's first system page holds its head and stays.
+// Gives the system back every system page of a page no store carves from any
+// more that no live block lies in and that has not gone back yet, in runs of
+// neighbouring pages. A system page is free when its chunk has emptied and,
+// for the first page of a chunk, which the last block of the chunk before
+// may run into, that chunk too. The first system page holds the head and
+// stays. Sequentially consistent: of two threads emptying neighbouring
+// chunks at once, at least one sees the other's, so their shared page goes.
 void giveBackEmptiedChunks(MappedPage* page) noexcept {
-    uint64_t claimed[ChunkWords];
+    uint64_t emptied[ChunkWords];
+    for (std::size_t word = 0; word < ChunkWords; ++word)
+        emptied[word] = page->emptied[word].load(std::memory_order_seq_cst);
+    const std::size_t mappedPages = page->mappedBytes / SystemPageBytes;
+    uint64_t claimed[SystemPageWords] = {};
     bool any = false;
-    for (std::size_t word = 0; word < ChunkWords; ++word) {
-        uint64_t fresh = page->emptied[word].load(std::memory_order_acquire) &
-                         ~page->givenBack[word].load(std::memory_order_relaxed);
-        if (fresh)  // another thread may be giving the same chunks back: each goes once
-            fresh &= ~page->givenBack[word].fetch_or(fresh, std::memory_order_acq_rel);
-        claimed[word] = fresh;
-        any = any || fresh;
+    for (std::size_t word = 0; word < SystemPageWords; ++word) {
+        uint64_t free = 0;
+        for (std::size_t bit = 0; bit < BitsPerWord; ++bit) {
+            const std::size_t index = word * BitsPerWord + bit;
+            const std::size_t chunk = index / SystemPagesPerChunk;
+            const bool startsChunk = index % SystemPagesPerChunk == 0;
+            if (index > 0 && index < mappedPages && inSet(emptied, chunk) &&
+                (!startsChunk || inSet(emptied, chunk - 1)))
+                free |= bitOf(bit);
+        }
+        free &= ~page->givenBack[word].load(std::memory_order_relaxed);
+        if (free)  // another thread may be giving the same pages back: each goes once
+            free &= ~page->givenBack[word].fetch_or(free, std::memory_order_acq_rel);
+        claimed[word] = free;
+        any = any || free;
     }
     if (!any)
         return;
     char* start = startOf(page);
-    const std::size_t mappedBytes = page->mappedBytes;
     if (!page->splitUp.exchange(true, std::memory_order_relaxed))
-        keepSmallPages(start, mappedBytes);
-    for (std::size_t first = 0; first < ChunksPerPage;) {
-        if (!chunkIn(claimed, first)) {
+        keepSmallPages(start, page->mappedBytes);
+    for (std::size_t first = 0; first < SystemPagesPerPage;) {
+        if (!inSet(claimed, first)) {
             ++first;
             continue;
         }
         std::size_t last = first;
-        while (last < ChunksPerPage && chunkIn(claimed, last))
+        while (last < SystemPagesPerPage && inSet(claimed, last))
             ++last;
-        const std::size_t from = std::max(first * ChunkBytes, SystemPageBytes);
-        const std::size_t to = std::min(last * ChunkBytes, mappedBytes);
-        if (from < to)
-            discardPages(start + from, to - from);
+        discardPages(start + first * SystemPageBytes, (last - first) * SystemPageBytes);
         first = last;
     }
 }
 
 // Lets go of a hold on `page`: `shares` of its count of chunks, kept by
 // whoever emptied chunks (or retired the page) while it looks at the page.
-// A page others still hold and no store carves from first gives back its
-// emptied chunks; the last holder unmaps it.
-void releaseHold(MappedPage* page, int32_t shares = 1) noexcept {
-    const int32_t live = page->liveChunks.load(std::memory_order_acquire);
+// A page others still hold and no store carves from first gives back the
+// memory of its emptied chunks; the last holder unmaps it.
+void releaseHold(MappedPage* page, int32_t shares) noexcept {
+    const int32_t live = page->liveChunks.load(std::memory_order_seq_cst);
     if (live > shares && live < StoreShare)
         giveBackEmptiedChunks(page);
     if (page->liveChunks.fetch_sub(shares, std::memory_order_acq_rel) == shares)
         unmapPage(page);
 }
 
+// A chunk of a mapped page whose last block has just come back: whoever
+// took it holds the chunk's share of the page.
+struct EmptiedChunk {
+    MappedPage* page;  // null when no chunk emptied
+    uint32_t chunk;
+};
+
 // Takes `count` blocks off the group's count. The one who takes the last
-// frees a heap page, or marks a chunk emptied and returns its page: the
-// caller then holds the chunk's share of the page and must let go of it
-// (releaseHold). acq_rel: whatever a freeing thread wrote to its block
-// happens before the memory is freed or started over.
-MappedPage* dropShare(BlockGroup* group, int32_t count) noexcept {
+// frees a heap page, or gets the chunk back and must let go of its share of
+// the page (releaseChunk, or a BlockRelease's hold). acq_rel: whatever a
+// freeing thread wrote to its block happens before the memory is freed or
+// started over.
+EmptiedChunk dropShare(BlockGroup* group, int32_t count) noexcept {
     if (group->live.fetch_sub(count, std::memory_order_acq_rel) != count)
-        return nullptr;
-    const uint32_t chunk = group->chunk;
-    if (chunk == HeapPage) {
+        return {nullptr, 0};
+    if (group->chunk == HeapPage) {
         freeHeapPage(group);
-        return nullptr;
+        return {nullptr, 0};
     }
-    MappedPage* page = pageOf(group);
-    page->emptied[chunk / ChunksPerWord].fetch_or(uint64_t{1} << (chunk % ChunksPerWord),
-                                                  std::memory_order_acq_rel);
-    return page;
+    return {pageOf(group), group->chunk};
+}
+
+// Marks the chunks set in `chunks` emptied and lets go of `shares` of the page.
+void reportEmptied(MappedPage* page, const uint64_t (&chunks)[ChunkWords], int32_t shares) {
+    for (std::size_t word = 0; word < ChunkWords; ++word) {
+        if (chunks[word])
+            page->emptied[word].fetch_or(chunks[word], std::memory_order_seq_cst);
+    }
+    releaseHold(page, shares);
+}
+
+void releaseChunk(EmptiedChunk emptied) noexcept {
+    uint64_t chunks[ChunkWords] = {};
+    chunks[emptied.chunk / BitsPerWord] = bitOf(emptied.chunk);
+    reportEmptied(emptied.page, chunks, 1);
 }
 
 // Writes the prefix naming `group` at the start of `slot` and returns the block behind it.
@@ -305,31 +335,39 @@ void* NodeStore::allocateSlowly(std::size_t size) {
     if (size > LargestStoredBlock)
         return allocateHeapBlock(size);
     const std::size_t blockBytes = roundUp(size + PrefixBytes);
-    if (!startNextChunk(blockBytes))
+    if (!fitsInMappedPage(blockBytes))
         startPage(blockBytes);
     char* block = next_;
     next_ += blockBytes;
     ++handedOut_;
-    return stampBlock(block, group_);
+    void* carved = stampBlock(block, group_);
+    // The block ran past the end of its chunk: the next one starts in the next.
+    if (next_ > end_)
+        startNextChunk();
+    return carved;
 }
 
-bool NodeStore::startNextChunk(std::size_t blockBytes) {
-    if (!group_ || group_->chunk == HeapPage || group_->chunk + 1 == ChunksPerPage)
+bool NodeStore::fitsInMappedPage(std::size_t blockBytes) {
+    if (!group_ || group_->chunk == HeapPage)
         return false;
     MappedPage* page = pageOf(group_);
-    const std::size_t index = group_->chunk + 1;
     char* pageEnd = startOf(page) + page->mappedBytes;
-    char* first = firstSlotOfChunk(page, index);
-    if (first >= pageEnd || blockBytes > static_cast<std::size_t>(pageEnd - first))
+    if (blockBytes > static_cast<std::size_t>(pageEnd - next_))
         return false;
-    if (MappedPage* emptied = dropShare(group_, StoreShare - handedOut_))
-        releaseHold(emptied);  // the store still carves from the page: this only counts
+    if (next_ == end_)  // the last block ended just where its chunk does
+        startNextChunk();
+    return true;
+}
+
+void NodeStore::startNextChunk() noexcept {
+    MappedPage* page = pageOf(group_);
+    if (const EmptiedChunk emptied = dropShare(group_, StoreShare - handedOut_); emptied.page)
+        releaseChunk(emptied);  // the store still carves from the page: this only counts
+    const std::size_t index = group_->chunk + 1;
     group_ = &page->chunks[index];
     group_->live.store(StoreShare, std::memory_order_relaxed);  // no block of it is out yet
-    next_ = first;
-    end_ = std::min(startOf(page) + (index + 1) * ChunkBytes, pageEnd);
+    end_ = std::min(startOf(page) + (index + 1) * ChunkBytes, startOf(page) + page->mappedBytes);
     handedOut_ = 0;
-    return true;
 }
 
 bool NodeStore::restartPage(std::size_t blockBytes) noexcept {
@@ -337,7 +375,7 @@ bool NodeStore::restartPage(std::size_t blockBytes) noexcept {
         return false;
     // No block is out, so nobody else touches the counts now.
     if (group_->chunk == HeapPage) {
-        char* first = firstSlotOf(group_);
+        char* first = firstSlotFrom(reinterpret_cast<char*>(group_ + 1));
         if (blockBytes > static_cast<std::size_t>(end_ - first))
             return false;
         group_->live.store(StoreShare, std::memory_order_relaxed);
@@ -352,13 +390,13 @@ bool NodeStore::restartPage(std::size_t blockBytes) noexcept {
     if (page->liveChunks.load(std::memory_order_acquire) !=
         StoreShare + static_cast<int32_t>(ChunksPerPage) - emptiedBefore)
         return false;
-    char* first = firstSlotOfChunk(page, 0);
+    char* first = firstSlotFrom(reinterpret_cast<char*>(page + 1));
     char* end = std::min(startOf(page) + ChunkBytes, startOf(page) + page->mappedBytes);
     if (first >= end || blockBytes > static_cast<std::size_t>(end - first))
         return false;
     page->liveChunks.store(StoreShare + static_cast<int32_t>(ChunksPerPage),
                            std::memory_order_relaxed);
-    page->clearChunkSets();
+    page->clearSets();
     group_ = &page->chunks[0];
     group_->live.store(StoreShare, std::memory_order_relaxed);
     next_ = first;
@@ -376,7 +414,7 @@ void NodeStore::startPage(std::size_t blockBytes) {
         retirePage();
         auto* page = new (memory) MappedPage();
         group_ = &page->chunks[0];
-        next_ = firstSlotOfChunk(page, 0);
+        next_ = firstSlotFrom(reinterpret_cast<char*>(page + 1));
         end_ = startOf(page) + ChunkBytes;
         return;
     }
@@ -387,7 +425,7 @@ void NodeStore::startPage(std::size_t blockBytes) {
     heapPageBytes_ += pageBytes;
     retirePage();
     group_ = new (memory) BlockGroup();
-    next_ = firstSlotOf(group_);
+    next_ = firstSlotFrom(reinterpret_cast<char*>(group_ + 1));
     end_ = static_cast<char*>(memory) + pageBytes;
 }
 
@@ -421,11 +459,11 @@ void NodeStore::retirePage() noexcept {
     // Its blocks keep the page alive, but nothing is carved from it any more.
     if (blocksOut)
         shrinkMappedPage(page, used);
-    if (MappedPage* emptied = dropShare(group, storeShare))
-        releaseHold(emptied);
+    if (const EmptiedChunk emptied = dropShare(group, storeShare); emptied.page)
+        releaseChunk(emptied);
     // The store's share goes but for one hold, to give back what has emptied.
     page->liveChunks.fetch_sub(StoreShare + chunksLeft - 1, std::memory_order_acq_rel);
-    releaseHold(page);
+    releaseHold(page, 1);
 }
 
 void* allocateHeapBlock(std::size_t size) {
@@ -443,14 +481,14 @@ void releaseBlock(void* block) noexcept {
     std::memcpy(&group, prefix, sizeof group);
     if (!group)
         ::operator delete(static_cast<char*>(block) - HeapLeadBytes, HeapAlignment);
-    else if (MappedPage* emptied = dropShare(group, 1))
-        releaseHold(emptied);
+    else if (const EmptiedChunk emptied = dropShare(group, 1); emptied.page)
+        releaseChunk(emptied);
 }
 
 void BlockRelease::flush() noexcept {
     if (group_ && count_ > 0) {
-        if (MappedPage* emptied = dropShare(group_, count_))
-            hold(emptied);
+        if (const EmptiedChunk emptied = dropShare(group_, count_); emptied.page)
+            hold(emptied.page, emptied.chunk);
     }
     group_ = nullptr;
     count_ = 0;
@@ -466,29 +504,28 @@ void BlockRelease::startRun(void* block, BlockGroup* group) noexcept {
     count_ = 1;
 }
 
-void BlockRelease::hold(MappedPage* page) noexcept {
+void BlockRelease::hold(MappedPage* page, uint32_t chunk) noexcept {
     int slot = 0;
-    while (slot < HeldPages && held_[slot] && held_[slot] != page)
+    while (slot < HeldPages && held_[slot].page && held_[slot].page != page)
         ++slot;
     if (slot == HeldPages) {  // let go of the oldest
-        releaseHold(held_[0], heldShares_[0]);
+        reportEmptied(held_[0].page, held_[0].emptied, held_[0].chunks);
         std::copy(held_ + 1, held_ + HeldPages, held_);
-        std::copy(heldShares_ + 1, heldShares_ + HeldPages, heldShares_);
         slot = HeldPages - 1;
-        held_[slot] = nullptr;
+        held_[slot] = detail::PageHold{};
     }
-    if (!held_[slot]) {
-        held_[slot] = page;
-        heldShares_[slot] = 0;
-    }
-    ++heldShares_[slot];
+    detail::PageHold& held = held_[slot];
+    held.page = page;
+    ++held.chunks;
+    held.emptied[chunk / BitsPerWord] |= bitOf(chunk);
 }
 
 void BlockRelease::finish() noexcept {
     flush();
-    for (int slot = 0; slot < HeldPages && held_[slot]; ++slot) {
-        releaseHold(held_[slot], heldShares_[slot]);
-        held_[slot] = nullptr;
+    for (detail::PageHold& held : held_) {
+        if (held.page)
+            reportEmptied(held.page, held.emptied, held.chunks);
+        held = detail::PageHold{};
     }
 }
 

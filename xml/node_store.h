@@ -12,9 +12,9 @@
 // page fault per 2 MiB instead of one per 4 KiB, and its memory goes straight
 // back to the system when freed. The store hands out a page's bytes front to
 // back, each block behind a one-word prefix that names its block group: a
-// heap page, or one 16 KiB chunk of a mapped page. Every group counts the
-// blocks still out. Freeing a block only lowers that count; a heap page goes
-// back as soon as its count reaches zero and no store hands out from it any
+// heap page, or one 16 KiB chunk of a mapped page (a block belongs to the
+// chunk it starts in). Every group counts the blocks still out. Freeing a block only lowers that
+// count; a heap page goes back as soon as its count reaches zero and no store hands out from it any
 // more, and a mapped page once all its chunks have. So a node may outlive the
 // store it came from: a child taken out of a parsed tree stays valid after
 // its document is gone, and frees its share of the page when its own owner
@@ -27,10 +27,12 @@
 // What a kept node holds. A node kept after the rest of its tree is gone
 // keeps the pages its blocks lie in, not the whole tree: the one or two heap
 // pages its blocks begin and end in (at most 16 KiB each), or of a mapped
-// page, its first 4 KiB and the chunks its blocks lie in; every chunk of a
-// mapped page that no store carves from any more goes back to the system
-// once its last block has (not for a tree freed whole, where the page goes
-// back whole). So a node holds at most 36 KiB beyond its own bytes.
+// page, its first 4 KiB, the chunks its blocks start in and the first 4 KiB
+// after them. Once no store carves from a mapped page, the memory of every
+// chunk of it whose blocks have all come back goes back to the system, by
+// the time the free that emptied the chunk ends (a page freed whole goes
+// back in one piece instead). So a node holds at most 40 KiB beyond its own
+// bytes.
 //
 // The store never reuses a block freed in the middle of a page: a parsed tree
 // is mostly freed whole. When every block of its current page has come back
@@ -50,6 +52,14 @@ namespace tarvik::xml {
 namespace detail {
 struct BlockGroup;  // the count of a heap page or of a mapped page's chunk
 struct MappedPage;  // the head of a page mapped from the system
+
+// Chunks of one mapped page whose last blocks a BlockRelease has freed, not
+// yet reported to the page: each is a share of the page's count.
+struct PageHold {
+    MappedPage* page = nullptr;
+    int32_t chunks = 0;
+    uint64_t emptied[2] = {};  // which of the page's chunks, one bit each
+};
 }  // namespace detail
 
 // Alignment of every block: what plain `new` gives, so a node class derived
@@ -108,9 +118,11 @@ public:
 private:
     // allocate() when the block is large or the current page or chunk is full.
     void* allocateSlowly(std::size_t size);
-    // Goes on in the next chunk of the current mapped page; false when the
-    // page is a heap page or has no room left for `blockBytes`.
-    bool startNextChunk(std::size_t blockBytes);
+    // True when the current page is a mapped one with room left for
+    // `blockBytes`, moving on to its next chunk where the current one is full.
+    bool fitsInMappedPage(std::size_t blockBytes);
+    // Goes on in the next chunk of the current mapped page.
+    void startNextChunk() noexcept;
     // Begins the current page again when every block of it has come back;
     // false when some are out or `blockBytes` would not fit.
     bool restartPage(std::size_t blockBytes) noexcept;
@@ -151,7 +163,7 @@ public:
     BlockRelease() = default;
     // Counts the last run as returned and lets go of the pages it holds.
     ~BlockRelease() {
-        if (count_ > 0 || held_[0])
+        if (count_ > 0 || held_[0].page)
             finish();
     }
 
@@ -175,9 +187,9 @@ public:
 private:
     // Ends the run and frees `block`, which lives in `group` (null: the heap).
     void startRun(void* block, detail::BlockGroup* group) noexcept;
-    // Keeps the share of a chunk of `page` that has just emptied, with those
-    // of the page's other chunks emptied before.
-    void hold(detail::MappedPage* page) noexcept;
+    // Keeps the share of chunk `chunk` of `page`, which has just emptied,
+    // with those of the page's other chunks emptied before.
+    void hold(detail::MappedPage* page, uint32_t chunk) noexcept;
     // flush(), then lets go of the held pages.
     void finish() noexcept;
 
@@ -188,8 +200,7 @@ private:
 
     detail::BlockGroup* group_ = nullptr;
     int32_t count_ = 0;
-    detail::MappedPage* held_[HeldPages] = {};  // the oldest first, null at the end
-    int32_t heldShares_[HeldPages] = {};        // each held page's shares kept
+    detail::PageHold held_[HeldPages];  // the oldest first, unused ones at the end
 };
 
 }  // namespace tarvik::xml

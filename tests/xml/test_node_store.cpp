@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <list>
@@ -397,6 +398,57 @@ TEST(NodeStore, KeptBlocksHoldLittleOfTheirHeapPages) {
                 << "blocks " << pageStart - 1 << " and " << pageStart;
             releaseBlock(kept[0]);
             releaseBlock(kept[1]);
+        }
+    }
+}
+
+// Blocks kept while their neighbours go keep every byte, wherever they lie:
+// the ones that run from one system page into the next are kept, the rest
+// freed (front to back in runs, or one by one from the back), the store
+// dropped, and each kept block must still hold what was written into it
+// when the memory around it has gone back.
+TEST(NodeStore, KeptBlocksKeepTheirBytesWhenTheRestGoesBack) {
+    constexpr std::size_t CarvedBytes = 5 << 20;  // past the heap pages on every system
+    constexpr std::uintptr_t SystemPage = 4096;
+    const struct {
+        std::size_t size;
+        bool oneByOneFromTheBack;
+    } rows[] = {{40, false}, {LargestStoredBlock, false}, {200, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE("blocks of " + std::to_string(row.size) +
+                     (row.oneByOneFromTheBack ? " bytes, freed one by one" : " bytes"));
+        const auto fill = [&row](char* block, std::size_t index) {
+            for (std::size_t at = 0; at < row.size; ++at)
+                block[at] = static_cast<char>(index * 7 + at);
+        };
+        std::vector<std::pair<char*, std::size_t>> kept;  // each with its index
+        {
+            NodeStore store;
+            std::vector<char*> freed;
+            for (std::size_t index = 0; index * row.size < CarvedBytes; ++index) {
+                char* block = static_cast<char*>(store.allocate(row.size));
+                fill(block, index);
+                const auto start = reinterpret_cast<std::uintptr_t>(block);
+                if (start / SystemPage != (start + row.size - 1) / SystemPage)
+                    kept.emplace_back(block, index);
+                else
+                    freed.push_back(block);
+            }
+            if (row.oneByOneFromTheBack) {
+                for (auto block = freed.rbegin(); block != freed.rend(); ++block)
+                    releaseBlock(*block);
+            } else {
+                BlockRelease released;
+                for (char* block : freed)
+                    released.release(block);
+            }
+        }
+        ASSERT_FALSE(kept.empty());
+        std::vector<char> expected(row.size);
+        for (const auto& [block, index] : kept) {
+            fill(expected.data(), index);
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block)) << "block " << index;
+            releaseBlock(block);
         }
     }
 }
