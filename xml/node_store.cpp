@@ -52,9 +52,15 @@ static_assert(ChunksPerPage % BitsPerWord == 0, "the chunk sets fill their words
 constexpr std::size_t SystemPageBytes = 4096;
 constexpr std::size_t SystemPagesPerChunk = ChunkBytes / SystemPageBytes;
 constexpr std::size_t SystemPagesPerPage = LargePageBytes / SystemPageBytes;
-constexpr std::size_t SystemPageWords = SystemPagesPerPage / BitsPerWord;
 static_assert(ChunkBytes % SystemPageBytes == 0, "chunks end where system pages do");
 static_assert(LargestStoredBlock < SystemPageBytes, "a block runs into one system page at most");
+
+// How much emptied memory a page that no store carves from any more may
+// keep, per chunk that still has blocks out, before it gives it back: a
+// tree taken apart node by node then costs one call to the system per
+// several emptied chunks rather than one per chunk, while a node kept from
+// it, which has blocks out in two chunks at most, keeps no whole chunk more.
+constexpr std::size_t KeptPerLiveChunk = ChunkBytes / 4;
 
 // Added to a group's count while a store hands out from it, and to a mapped
 // page's count of chunks while a store carves from the page. No group holds
@@ -88,7 +94,11 @@ struct detail::MappedPage {
     // when it reaches zero.
     std::atomic<int32_t> liveChunks{StoreShare + static_cast<int32_t>(ChunksPerPage)};
     std::atomic<uint64_t> emptied[ChunkWords];
-    std::atomic<uint64_t> givenBack[SystemPageWords];
+    // Emptied chunks whose memory has gone back: all but the first system
+    // page of each, and, apart, that first page, which the last block of
+    // the chunk before may run into.
+    std::atomic<uint64_t> chunksBack[ChunkWords];
+    std::atomic<uint64_t> firstPagesBack[ChunkWords];
     std::atomic<bool> splitUp{false};  // no longer to be backed by one huge page
     // What is still mapped: the store shrinks it (trim()) while it carves
     // from the page, and nobody else reads it before the store lets go.
@@ -100,10 +110,11 @@ struct detail::MappedPage {
         clearSets();
     }
     void clearSets() noexcept {
-        for (std::atomic<uint64_t>& word : emptied)
-            word.store(0, std::memory_order_relaxed);
-        for (std::atomic<uint64_t>& word : givenBack)
-            word.store(0, std::memory_order_relaxed);
+        for (std::size_t word = 0; word < ChunkWords; ++word) {
+            emptied[word].store(0, std::memory_order_relaxed);
+            chunksBack[word].store(0, std::memory_order_relaxed);
+            firstPagesBack[word].store(0, std::memory_order_relaxed);
+        }
     }
 };
 
@@ -222,48 +233,76 @@ char* shrinkMappedPage(MappedPage* page, char* used) noexcept {
     return start + page->mappedBytes;
 }
 
-// Gives the system back every system page of a page no store carves from any
-// more that no live block lies in and that has not gone back yet, in runs of
-// neighbouring pages. A system page is free when its chunk has emptied and,
-// for the first page of a chunk, which the last block of the chunk before
-// may run into, that chunk too. The first system page holds the head and
-// stays. Sequentially consistent: of two threads emptying neighbouring
-// chunks at once, at least one sees the other's, so their shared page goes.
+// Claims for the caller the chunks in `wanted` that nobody has claimed in
+// `claims` yet, and returns them.
+void claim(std::atomic<uint64_t> (&claims)[ChunkWords], uint64_t (&wanted)[ChunkWords]) {
+    for (std::size_t word = 0; word < ChunkWords; ++word) {
+        wanted[word] &= ~claims[word].load(std::memory_order_relaxed);
+        if (wanted[word])  // another thread may be giving the same chunks back: each goes once
+            wanted[word] &= ~claims[word].fetch_or(wanted[word], std::memory_order_acq_rel);
+    }
+}
+
+std::size_t countOf(uint64_t bits) {
+    std::size_t count = 0;
+    for (; bits; bits &= bits - 1)
+        ++count;
+    return count;
+}
+
+// True when the memory of the emptied chunks still kept exceeds what
+// `liveChunks` chunks with blocks out may keep.
+bool worthGivingBack(MappedPage* page, int32_t liveChunks) {
+    std::size_t waiting = 0;
+    for (std::size_t word = 0; word < ChunkWords; ++word)
+        waiting += countOf(page->emptied[word].load(std::memory_order_seq_cst) &
+                           ~page->chunksBack[word].load(std::memory_order_relaxed));
+    return waiting * ChunkBytes > static_cast<std::size_t>(liveChunks) * KeptPerLiveChunk;
+}
+
+// Gives the system back the memory of every emptied chunk of a page no store
+// carves from any more that has not gone back yet, in runs of neighbouring
+// system pages: all of a chunk but its first system page, and that page once
+// the chunk before has emptied too (the last block of that chunk may run
+// into it). The page's first system page holds its head and stays.
+// Sequentially consistent: of two threads emptying neighbouring chunks at
+// once, at least one sees the other's, so the page they share goes.
 void giveBackEmptiedChunks(MappedPage* page) noexcept {
     uint64_t emptied[ChunkWords];
     for (std::size_t word = 0; word < ChunkWords; ++word)
         emptied[word] = page->emptied[word].load(std::memory_order_seq_cst);
-    const std::size_t mappedPages = page->mappedBytes / SystemPageBytes;
-    uint64_t claimed[SystemPageWords] = {};
-    bool any = false;
-    for (std::size_t word = 0; word < SystemPageWords; ++word) {
-        uint64_t free = 0;
-        for (std::size_t bit = 0; bit < BitsPerWord; ++bit) {
-            const std::size_t index = word * BitsPerWord + bit;
-            const std::size_t chunk = index / SystemPagesPerChunk;
-            const bool startsChunk = index % SystemPagesPerChunk == 0;
-            if (index > 0 && index < mappedPages && inSet(emptied, chunk) &&
-                (!startsChunk || inSet(emptied, chunk - 1)))
-                free |= bitOf(bit);
-        }
-        free &= ~page->givenBack[word].load(std::memory_order_relaxed);
-        if (free)  // another thread may be giving the same pages back: each goes once
-            free &= ~page->givenBack[word].fetch_or(free, std::memory_order_acq_rel);
-        claimed[word] = free;
-        any = any || free;
+    uint64_t bodies[ChunkWords];
+    uint64_t firstPages[ChunkWords];
+    uint64_t chunkBefore = 0;  // whether the chunk before a word's first has emptied
+    for (std::size_t word = 0; word < ChunkWords; ++word) {
+        bodies[word] = emptied[word];
+        firstPages[word] = emptied[word] & ((emptied[word] << 1) | chunkBefore);
+        chunkBefore = emptied[word] >> (BitsPerWord - 1);
     }
+    firstPages[0] &= ~uint64_t{1};  // the head's page
+    claim(page->chunksBack, bodies);
+    claim(page->firstPagesBack, firstPages);
+    bool any = false;
+    for (std::size_t word = 0; word < ChunkWords; ++word)
+        any = any || bodies[word] || firstPages[word];
     if (!any)
         return;
     char* start = startOf(page);
+    const std::size_t mappedPages = page->mappedBytes / SystemPageBytes;
     if (!page->splitUp.exchange(true, std::memory_order_relaxed))
         keepSmallPages(start, page->mappedBytes);
-    for (std::size_t first = 0; first < SystemPagesPerPage;) {
-        if (!inSet(claimed, first)) {
+    const auto claimed = [&](std::size_t index) {
+        const std::size_t chunk = index / SystemPagesPerChunk;
+        return index < mappedPages &&
+               inSet(index % SystemPagesPerChunk == 0 ? firstPages : bodies, chunk);
+    };
+    for (std::size_t first = 0; first < mappedPages;) {
+        if (!claimed(first)) {
             ++first;
             continue;
         }
         std::size_t last = first;
-        while (last < SystemPagesPerPage && inSet(claimed, last))
+        while (claimed(last))
             ++last;
         discardPages(start + first * SystemPageBytes, (last - first) * SystemPageBytes);
         first = last;
@@ -273,10 +312,11 @@ void giveBackEmptiedChunks(MappedPage* page) noexcept {
 // Lets go of a hold on `page`: `shares` of its count of chunks, kept by
 // whoever emptied chunks (or retired the page) while it looks at the page.
 // A page others still hold and no store carves from first gives back the
-// memory of its emptied chunks; the last holder unmaps it.
+// memory of its emptied chunks, when it keeps more of it than its live
+// chunks may; the last holder unmaps it.
 void releaseHold(MappedPage* page, int32_t shares) noexcept {
     const int32_t live = page->liveChunks.load(std::memory_order_seq_cst);
-    if (live > shares && live < StoreShare)
+    if (live > shares && live < StoreShare && worthGivingBack(page, live - shares))
         giveBackEmptiedChunks(page);
     if (page->liveChunks.fetch_sub(shares, std::memory_order_acq_rel) == shares)
         unmapPage(page);
