@@ -33,6 +33,8 @@ DESTROY_SPEEDUP = 5.0  # destroying takes at most a fifth of the parse's time
 BRACE_SPEEDUP = 2.0
 HEAP_LEFT_PCT = 1.0
 HEAP_LEFT_KIB = 64.0
+KEPT_NODE_KIB = 64.0  # what one node kept from a destroyed document may hold beyond its own bytes
+KEPT_NODE_CASES = ["parse8MB", "parse80KB", "clone8MB"]
 # Saving: speed against pugixml's save_file and TinyXML-2's SaveFile, and the
 # write calls a save makes per MB of the file it writes.
 SAVE_PUGIXML_SHARE = 0.75
@@ -40,7 +42,7 @@ SAVE_TINYXML2_SPEEDUP = 2.0
 SAVE_WRITES_PER_MB = 64
 TARGETS = ["tinyxml2", "pugixml", "heap", "linear", "readTree", "clone", "destroy", "brace",
            "heapLeft", "rss", "saveTinyxml2", "savePugixml", "saveWrites", "xmlParseTinyxml2",
-           "xmlParsePugixml", "xmlSaveTinyxml2", "xmlSavePugixml"]
+           "xmlParsePugixml", "xmlSaveTinyxml2", "xmlSavePugixml", "keptNode"]
 # Standard XML (bench_xml): parseXml and saveXmlFile against the peers.
 XML_PARSE_TINYXML2_SPEEDUP = 1.5
 XML_PARSE_PUGIXML_SHARE = 0.5
@@ -177,6 +179,17 @@ def memory_table(memory, verdicts):
         verdicts["rss"].append((shape, growth, growth <= 0.0))
         lines.append(f"| {shape} | {fmt(run['rss_first_MiB'], 1)} | {fmt(run['rss_last_MiB'], 1)}"
                      f" | {fmt(growth, 1)} |")
+    lines += ["", "| one record kept per round | resident growth (MiB) | per round (KiB) "
+              "| the records' own heap per round (bytes) |", "|---|---:|---:|---:|"]
+    for case in KEPT_NODE_CASES:
+        run = memory.get(f"memory/keptNode/{case}")
+        if not run:
+            continue
+        per_round = run["rss_per_round_KiB"]
+        bound = KEPT_NODE_KIB + run["kept_per_round_B"] / 1024
+        verdicts["keptNode"].append((case, per_round, per_round <= bound))
+        lines.append(f"| {case} | {fmt(run['rss_growth_MiB'], 1)} | {fmt(per_round, 1)}"
+                     f" | {fmt(run['kept_per_round_B'])} |")
     return lines
 
 
@@ -302,6 +315,8 @@ def verdict_lines(verdicts):
         "xmlParsePugixml": f"parseXml ≥ {XML_PARSE_PUGIXML_SHARE}× pugixml's load_buffer",
         "xmlSaveTinyxml2": f"saveXmlFile ≥ {XML_SAVE_TINYXML2_SPEEDUP}× TinyXML-2's SaveFile",
         "xmlSavePugixml": f"saveXmlFile ≥ {XML_SAVE_PUGIXML_SHARE}× pugixml's save_file",
+        "keptNode": f"a kept node holds ≤ {KEPT_NODE_KIB:g} KiB beyond its own bytes "
+                    "(resident growth per round in KiB shown)",
     }
     lines = []
     for key, title in titles.items():

@@ -28,13 +28,16 @@
 // the heap for every element, attribute and child link. They carve them from
 // the pages of a NodeStore (xml/node_store.h): the document's own, or, for
 // readTree and clone, one that lives as long as the tree it built. Pages are
-// heap blocks of up to 64 KiB, and for a large tree on Linux 2 MiB huge pages
+// heap blocks of up to 16 KiB, and for a large tree on Linux 2 MiB huge pages
 // mapped from the system. Each page counts the blocks it has handed out and
 // goes back when the last of them is freed, so nothing about ownership
 // changes: a child moved out of `children` outlives its document, and nodes
-// made with std::make_unique mix freely with parsed ones. Names, values and
-// texts are std::string, held in the node itself up to the string's small
-// size and on the heap beyond it.
+// made with std::make_unique mix freely with parsed ones. Such a child keeps
+// the parts of its pages that its own blocks lie in, at most 40 KiB beyond
+// its own bytes; to keep only its own bytes, keep a clone() of it and let the
+// child go: a clone's pages hold the clone alone. Names, values and texts are
+// std::string, held in the node itself up to the string's small size and on
+// the heap beyond it.
 //
 // Errors are reported by exceptions: XMLException from the markup parser
 // (xml/markup.h), a standard exception from the brace-notation parser (caught

@@ -253,6 +253,8 @@ public:
     void pop_back() { erase(std::prev(end())); }
     // Destroys every entry, first to last.
     void clear() noexcept {
+        if (empty())  // a copy clears its new node's empty list: no release to set up
+            return;
         BlockRelease released;
         clear(released);
     }

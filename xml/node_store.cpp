@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -16,9 +17,11 @@ namespace {
 
 // The smallest and largest heap page. Pages double from the first to the
 // last, so a launch line of a few attributes costs one kilobyte, while a
-// large document spends one heap call per 64 KiB of nodes.
+// large document spends one heap call per 16 KiB of nodes. A node kept from
+// a tree keeps the heap pages its blocks begin and end in, so the last size
+// is also what such a node may hold beyond its own bytes at either end.
 constexpr std::size_t FirstPageBytes = 1024;
-constexpr std::size_t LastPageBytes = 64 * 1024;
+constexpr std::size_t LastPageBytes = 16 * 1024;
 static_assert(LargestStoredBlock * 2 <= FirstPageBytes, "every stored block fits any page");
 
 // A store that has taken this much in heap pages is building a large tree:
@@ -30,10 +33,43 @@ static_assert(LargestStoredBlock * 2 <= FirstPageBytes, "every stored block fits
 constexpr std::size_t LargePageBytes = std::size_t{2} << 20;
 constexpr std::size_t LargePagesAfter = std::size_t{2} << 20;
 
-// Added to a page's count while a store hands out from it. No page holds this
-// many blocks, so the count reaches zero only after the store has let go.
+// A mapped page counts its blocks in chunks, so that a page a few of whose
+// blocks outlive the rest can give back the memory of every chunk none of
+// them lies in: a node kept from a large tree then holds a chunk or two
+// beyond its own bytes, not 2 MiB. A chunk is as large as the last heap
+// page, so kept nodes cost about the same in either kind of page. Blocks
+// are carved across chunk ends as if there were none (a block belongs to
+// the chunk it starts in): a copy of a tree then lies in memory as its
+// source does, which a clone reading one while writing the other needs to
+// run at full speed.
+constexpr std::size_t ChunkBytes = LastPageBytes;
+constexpr std::size_t ChunksPerPage = LargePageBytes / ChunkBytes;
+constexpr std::size_t BitsPerWord = 64;  // of the sets of chunks and system pages
+constexpr std::size_t ChunkWords = ChunksPerPage / BitsPerWord;
+static_assert(ChunksPerPage % BitsPerWord == 0, "the chunk sets fill their words");
+
+// The system's page: the unit in which mapped memory goes back.
+constexpr std::size_t SystemPageBytes = 4096;
+constexpr std::size_t SystemPagesPerChunk = ChunkBytes / SystemPageBytes;
+constexpr std::size_t SystemPagesPerPage = LargePageBytes / SystemPageBytes;
+static_assert(ChunkBytes % SystemPageBytes == 0, "chunks end where system pages do");
+static_assert(LargestStoredBlock < SystemPageBytes, "a block runs into one system page at most");
+
+// How much emptied memory a page that no store carves from any more may
+// keep, per chunk that still has blocks out, before it gives it back: a
+// tree taken apart node by node then costs one call to the system per
+// several emptied chunks rather than one per chunk, while a node kept from
+// it, which has blocks out in two chunks at most, keeps no whole chunk more.
+constexpr std::size_t KeptPerLiveChunk = ChunkBytes / 4;
+
+// Added to a group's count while a store hands out from it, and to a mapped
+// page's count of chunks while a store carves from the page. No group holds
+// this many blocks, so a count reaches zero only after the store has let go.
 constexpr int32_t StoreShare = int32_t{1} << 30;
 static_assert(LastPageBytes / BlockAlignment < StoreShare, "a page never holds StoreShare blocks");
+
+// BlockGroup::chunk of a heap page.
+constexpr uint32_t HeapPage = std::numeric_limits<uint32_t>::max();
 
 constexpr std::size_t roundUp(std::size_t bytes) {
     return (bytes + BlockAlignment - 1) & ~(BlockAlignment - 1);
@@ -41,23 +77,57 @@ constexpr std::size_t roundUp(std::size_t bytes) {
 
 }  // namespace
 
-// The head of a page: how many of its blocks are still out, plus StoreShare
-// while a store carves from it, and whether the page is mapped from the
-// system (and how much of it) rather than a heap block. Blocks follow it.
-struct detail::NodePage {
+// What a block's prefix names: a heap page's head, or the count of one chunk
+// of a mapped page, kept in that page's head. `live` is how many of its
+// blocks are still out, plus StoreShare while a store carves from it.
+struct detail::BlockGroup {
     std::atomic<int32_t> live{StoreShare};
-    uint32_t mappedBytes = 0;  // 0 for a heap block
+    uint32_t chunk = HeapPage;  // index in its mapped page, HeapPage for a heap page
+};
+
+// The head of a page mapped from the system, at its start: one group per
+// chunk, which chunks have emptied, and which system pages have gone back.
+struct detail::MappedPage {
+    BlockGroup chunks[ChunksPerPage];
+    // Chunks not yet emptied (those never carved from included), plus
+    // StoreShare while a store carves from the page; the page is unmapped
+    // when it reaches zero.
+    std::atomic<int32_t> liveChunks{StoreShare + static_cast<int32_t>(ChunksPerPage)};
+    std::atomic<uint64_t> emptied[ChunkWords];
+    // Emptied chunks whose memory has gone back: all but the first system
+    // page of each, and, apart, that first page, which the last block of
+    // the chunk before may run into.
+    std::atomic<uint64_t> chunksBack[ChunkWords];
+    std::atomic<uint64_t> firstPagesBack[ChunkWords];
+    std::atomic<bool> splitUp{false};  // no longer to be backed by one huge page
+    // What is still mapped: the store shrinks it (trim()) while it carves
+    // from the page, and nobody else reads it before the store lets go.
+    uint32_t mappedBytes = static_cast<uint32_t>(LargePageBytes);
+
+    MappedPage() {
+        for (std::size_t index = 0; index < ChunksPerPage; ++index)
+            chunks[index].chunk = static_cast<uint32_t>(index);
+        clearSets();
+    }
+    void clearSets() noexcept {
+        for (std::size_t word = 0; word < ChunkWords; ++word) {
+            emptied[word].store(0, std::memory_order_relaxed);
+            chunksBack[word].store(0, std::memory_order_relaxed);
+            firstPagesBack[word].store(0, std::memory_order_relaxed);
+        }
+    }
 };
 
 namespace {
 
-using Page = detail::NodePage;
+using detail::BlockGroup;
+using detail::MappedPage;
+
+static_assert(std::is_standard_layout_v<MappedPage>, "a chunk's group leads back to its page");
+static_assert(sizeof(MappedPage) < SystemPageBytes, "the head takes the first system page");
+static_assert(sizeof(detail::PageHold::emptied) * 8 == ChunksPerPage, "a hold has a bit per chunk");
 
 constexpr std::size_t PrefixBytes = BlockPrefixBytes;
-// A block's prefix sits just before it, so a slot (prefix and block, rounded
-// to the alignment) starts PrefixBytes short of an aligned address, and the
-// first one just after the page's head.
-constexpr std::size_t PageHeadBytes = roundUp(sizeof(Page) + PrefixBytes) - PrefixBytes;
 // A heap block is preceded by a whole alignment's worth, the prefix at its end.
 constexpr std::size_t HeapLeadBytes = BlockAlignment;
 // Heap pages and blocks are asked for aligned: some C libraries (32-bit
@@ -65,8 +135,29 @@ constexpr std::size_t HeapLeadBytes = BlockAlignment;
 // is an ordinary malloc.
 constexpr std::align_val_t HeapAlignment{BlockAlignment};
 
-char* firstBlockOf(Page* page) {
-    return reinterpret_cast<char*>(page) + PageHeadBytes;
+// The first slot at or after `at`: a block's prefix sits just before it, so
+// a slot (prefix and block, rounded to the alignment) starts PrefixBytes
+// short of an aligned address. Pages are aligned, so this is a fixed offset.
+char* firstSlotFrom(char* at) {
+    const auto address = reinterpret_cast<std::uintptr_t>(at) + PrefixBytes;
+    return at + (roundUp(address) - address);
+}
+
+char* startOf(MappedPage* page) {
+    return reinterpret_cast<char*>(page);
+}
+
+// The page whose head holds `chunk`: the group array is the head's first member.
+MappedPage* pageOf(BlockGroup* chunk) {
+    return reinterpret_cast<MappedPage*>(chunk - chunk->chunk);
+}
+
+bool inSet(const uint64_t* set, std::size_t index) {
+    return (set[index / BitsPerWord] >> (index % BitsPerWord)) & 1u;
+}
+
+uint64_t bitOf(std::size_t index) {
+    return uint64_t{1} << (index % BitsPerWord);
 }
 
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
@@ -93,8 +184,20 @@ void* mapLargePage() noexcept {
 void unmapPages(void* start, std::size_t bytes) noexcept {
     munmap(start, bytes);
 }
+
+// The system takes back the memory behind these pages at once; they stay
+// mapped, and would read as zeros.
+void discardPages(void* start, std::size_t bytes) noexcept {
+    madvise(start, bytes, MADV_DONTNEED);
+}
+
+// Keeps the system from gathering what is left of a page that gives back
+// some of its memory into one huge page again, all 2 MiB of it resident.
+void keepSmallPages(void* start, std::size_t bytes) noexcept {
+    madvise(start, bytes, MADV_NOHUGEPAGE);
+}
 #else
-// Elsewhere every page is a heap block, so nothing is ever unmapped.
+// Elsewhere every page is a heap block, so nothing is ever mapped.
 constexpr bool MapsLargePages = false;
 
 void* mapLargePage() noexcept {
@@ -102,24 +205,25 @@ void* mapLargePage() noexcept {
 }
 
 void unmapPages(void*, std::size_t) noexcept {}
+void discardPages(void*, std::size_t) noexcept {}
+void keepSmallPages(void*, std::size_t) noexcept {}
 #endif
 
-// The system's page: the unit in which a mapping can shrink.
-constexpr std::size_t SystemPageBytes = 4096;
+void freeHeapPage(BlockGroup* page) noexcept {
+    page->~BlockGroup();
+    ::operator delete(page, HeapAlignment);
+}
 
-void freePage(Page* page) noexcept {
+void unmapPage(MappedPage* page) noexcept {
     const std::size_t mappedBytes = page->mappedBytes;
-    page->~Page();
-    if (mappedBytes)
-        unmapPages(page, mappedBytes);
-    else
-        ::operator delete(page, HeapAlignment);
+    page->~MappedPage();
+    unmapPages(page, mappedBytes);
 }
 
 // Unmaps the end of a mapped page past `used`, whole system pages of it, and
 // returns where the page now ends.
-char* shrinkMappedPage(Page* page, char* used) noexcept {
-    char* start = reinterpret_cast<char*>(page);
+char* shrinkMappedPage(MappedPage* page, char* used) noexcept {
+    char* start = startOf(page);
     const std::size_t keep =
         (static_cast<std::size_t>(used - start) + SystemPageBytes - 1) & ~(SystemPageBytes - 1);
     if (keep < page->mappedBytes) {
@@ -129,17 +233,135 @@ char* shrinkMappedPage(Page* page, char* used) noexcept {
     return start + page->mappedBytes;
 }
 
-// Takes `count` blocks' worth off the page's count; the one who takes the
-// last frees the page. acq_rel: whatever a freeing thread wrote to its block
-// happens before the page is freed or started over.
-void dropShare(Page* page, int32_t count) noexcept {
-    if (page->live.fetch_sub(count, std::memory_order_acq_rel) == count)
-        freePage(page);
+// Claims for the caller the chunks in `wanted` that nobody has claimed in
+// `claims` yet, and returns them.
+void claim(std::atomic<uint64_t> (&claims)[ChunkWords], uint64_t (&wanted)[ChunkWords]) {
+    for (std::size_t word = 0; word < ChunkWords; ++word) {
+        wanted[word] &= ~claims[word].load(std::memory_order_relaxed);
+        if (wanted[word])  // another thread may be giving the same chunks back: each goes once
+            wanted[word] &= ~claims[word].fetch_or(wanted[word], std::memory_order_acq_rel);
+    }
 }
 
-// Writes the prefix naming `page` at the start of `slot` and returns the block behind it.
-void* stampBlock(char* slot, Page* page) {
-    std::memcpy(slot, &page, sizeof page);
+std::size_t countOf(uint64_t bits) {
+    std::size_t count = 0;
+    for (; bits; bits &= bits - 1)
+        ++count;
+    return count;
+}
+
+// True when the memory of the emptied chunks still kept exceeds what
+// `liveChunks` chunks with blocks out may keep.
+bool worthGivingBack(MappedPage* page, int32_t liveChunks) {
+    std::size_t waiting = 0;
+    for (std::size_t word = 0; word < ChunkWords; ++word)
+        waiting += countOf(page->emptied[word].load(std::memory_order_seq_cst) &
+                           ~page->chunksBack[word].load(std::memory_order_relaxed));
+    return waiting * ChunkBytes > static_cast<std::size_t>(liveChunks) * KeptPerLiveChunk;
+}
+
+// Gives the system back the memory of every emptied chunk of a page no store
+// carves from any more that has not gone back yet, in runs of neighbouring
+// system pages: all of a chunk but its first system page, and that page once
+// the chunk before has emptied too (the last block of that chunk may run
+// into it). The page's first system page holds its head and stays.
+// Sequentially consistent: of two threads emptying neighbouring chunks at
+// once, at least one sees the other's, so the page they share goes.
+void giveBackEmptiedChunks(MappedPage* page) noexcept {
+    uint64_t emptied[ChunkWords];
+    for (std::size_t word = 0; word < ChunkWords; ++word)
+        emptied[word] = page->emptied[word].load(std::memory_order_seq_cst);
+    uint64_t bodies[ChunkWords];
+    uint64_t firstPages[ChunkWords];
+    uint64_t chunkBefore = 0;  // whether the chunk before a word's first has emptied
+    for (std::size_t word = 0; word < ChunkWords; ++word) {
+        bodies[word] = emptied[word];
+        firstPages[word] = emptied[word] & ((emptied[word] << 1) | chunkBefore);
+        chunkBefore = emptied[word] >> (BitsPerWord - 1);
+    }
+    firstPages[0] &= ~uint64_t{1};  // the head's page
+    claim(page->chunksBack, bodies);
+    claim(page->firstPagesBack, firstPages);
+    bool any = false;
+    for (std::size_t word = 0; word < ChunkWords; ++word)
+        any = any || bodies[word] || firstPages[word];
+    if (!any)
+        return;
+    char* start = startOf(page);
+    const std::size_t mappedPages = page->mappedBytes / SystemPageBytes;
+    if (!page->splitUp.exchange(true, std::memory_order_relaxed))
+        keepSmallPages(start, page->mappedBytes);
+    const auto claimed = [&](std::size_t index) {
+        const std::size_t chunk = index / SystemPagesPerChunk;
+        return index < mappedPages &&
+               inSet(index % SystemPagesPerChunk == 0 ? firstPages : bodies, chunk);
+    };
+    for (std::size_t first = 0; first < mappedPages;) {
+        if (!claimed(first)) {
+            ++first;
+            continue;
+        }
+        std::size_t last = first;
+        while (claimed(last))
+            ++last;
+        discardPages(start + first * SystemPageBytes, (last - first) * SystemPageBytes);
+        first = last;
+    }
+}
+
+// Lets go of a hold on `page`: `shares` of its count of chunks, kept by
+// whoever emptied chunks (or retired the page) while it looks at the page.
+// A page others still hold and no store carves from first gives back the
+// memory of its emptied chunks, when it keeps more of it than its live
+// chunks may; the last holder unmaps it.
+void releaseHold(MappedPage* page, int32_t shares) noexcept {
+    const int32_t live = page->liveChunks.load(std::memory_order_seq_cst);
+    if (live > shares && live < StoreShare && worthGivingBack(page, live - shares))
+        giveBackEmptiedChunks(page);
+    if (page->liveChunks.fetch_sub(shares, std::memory_order_acq_rel) == shares)
+        unmapPage(page);
+}
+
+// A chunk of a mapped page whose last block has just come back: whoever
+// took it holds the chunk's share of the page.
+struct EmptiedChunk {
+    MappedPage* page;  // null when no chunk emptied
+    uint32_t chunk;
+};
+
+// Takes `count` blocks off the group's count. The one who takes the last
+// frees a heap page, or gets the chunk back and must let go of its share of
+// the page (releaseChunk, or a BlockRelease's hold). acq_rel: whatever a
+// freeing thread wrote to its block happens before the memory is freed or
+// started over.
+EmptiedChunk dropShare(BlockGroup* group, int32_t count) noexcept {
+    if (group->live.fetch_sub(count, std::memory_order_acq_rel) != count)
+        return {nullptr, 0};
+    if (group->chunk == HeapPage) {
+        freeHeapPage(group);
+        return {nullptr, 0};
+    }
+    return {pageOf(group), group->chunk};
+}
+
+// Marks the chunks set in `chunks` emptied and lets go of `shares` of the page.
+void reportEmptied(MappedPage* page, const uint64_t (&chunks)[ChunkWords], int32_t shares) {
+    for (std::size_t word = 0; word < ChunkWords; ++word) {
+        if (chunks[word])
+            page->emptied[word].fetch_or(chunks[word], std::memory_order_seq_cst);
+    }
+    releaseHold(page, shares);
+}
+
+void releaseChunk(EmptiedChunk emptied) noexcept {
+    uint64_t chunks[ChunkWords] = {};
+    chunks[emptied.chunk / BitsPerWord] = bitOf(emptied.chunk);
+    reportEmptied(emptied.page, chunks, 1);
+}
+
+// Writes the prefix naming `group` at the start of `slot` and returns the block behind it.
+void* stampBlock(char* slot, BlockGroup* group) {
+    std::memcpy(slot, &group, sizeof group);
     return slot + PrefixBytes;
 }
 
@@ -153,38 +375,97 @@ void* NodeStore::allocateSlowly(std::size_t size) {
     if (size > LargestStoredBlock)
         return allocateHeapBlock(size);
     const std::size_t blockBytes = roundUp(size + PrefixBytes);
-    startPage(blockBytes);
+    if (!fitsInMappedPage(blockBytes))
+        startPage(blockBytes);
     char* block = next_;
     next_ += blockBytes;
     ++handedOut_;
-    return stampBlock(block, page_);
+    void* carved = stampBlock(block, group_);
+    // The block ran past the end of its chunk: the next one starts in the next.
+    if (next_ > end_)
+        startNextChunk();
+    return carved;
+}
+
+bool NodeStore::fitsInMappedPage(std::size_t blockBytes) {
+    if (!group_ || group_->chunk == HeapPage)
+        return false;
+    MappedPage* page = pageOf(group_);
+    char* pageEnd = startOf(page) + page->mappedBytes;
+    if (blockBytes > static_cast<std::size_t>(pageEnd - next_))
+        return false;
+    if (next_ == end_)  // the last block ended just where its chunk does
+        startNextChunk();
+    return true;
+}
+
+void NodeStore::startNextChunk() noexcept {
+    MappedPage* page = pageOf(group_);
+    if (const EmptiedChunk emptied = dropShare(group_, StoreShare - handedOut_); emptied.page)
+        releaseChunk(emptied);  // the store still carves from the page: this only counts
+    const std::size_t index = group_->chunk + 1;
+    group_ = &page->chunks[index];
+    group_->live.store(StoreShare, std::memory_order_relaxed);  // no block of it is out yet
+    end_ = std::min(startOf(page) + (index + 1) * ChunkBytes, startOf(page) + page->mappedBytes);
+    handedOut_ = 0;
+}
+
+bool NodeStore::restartPage(std::size_t blockBytes) noexcept {
+    if (!group_ || group_->live.load(std::memory_order_acquire) != StoreShare - handedOut_)
+        return false;
+    // No block is out, so nobody else touches the counts now.
+    if (group_->chunk == HeapPage) {
+        char* first = firstSlotFrom(reinterpret_cast<char*>(group_ + 1));
+        if (blockBytes > static_cast<std::size_t>(end_ - first))
+            return false;
+        group_->live.store(StoreShare, std::memory_order_relaxed);
+        next_ = first;
+        handedOut_ = 0;
+        return true;
+    }
+    // Every chunk before the current one has emptied, and no BlockRelease
+    // still holds a share of the page.
+    MappedPage* page = pageOf(group_);
+    const auto emptiedBefore = static_cast<int32_t>(group_->chunk);
+    if (page->liveChunks.load(std::memory_order_acquire) !=
+        StoreShare + static_cast<int32_t>(ChunksPerPage) - emptiedBefore)
+        return false;
+    char* first = firstSlotFrom(reinterpret_cast<char*>(page + 1));
+    char* end = std::min(startOf(page) + ChunkBytes, startOf(page) + page->mappedBytes);
+    if (first >= end || blockBytes > static_cast<std::size_t>(end - first))
+        return false;
+    page->liveChunks.store(StoreShare + static_cast<int32_t>(ChunksPerPage),
+                           std::memory_order_relaxed);
+    page->clearSets();
+    group_ = &page->chunks[0];
+    group_->live.store(StoreShare, std::memory_order_relaxed);
+    next_ = first;
+    end_ = end;
+    handedOut_ = 0;
+    return true;
 }
 
 void NodeStore::startPage(std::size_t blockBytes) {
     // Every block of the current page came back: begin it again rather than
     // taking a new one, so a document parsed over and over keeps one page.
-    if (page_ && page_->live.load(std::memory_order_acquire) == StoreShare - handedOut_ &&
-        blockBytes <= static_cast<std::size_t>(end_ - firstBlockOf(page_))) {
-        // No block is out, so nobody else touches the count now.
-        page_->live.store(StoreShare, std::memory_order_relaxed);
-        next_ = firstBlockOf(page_);
-        handedOut_ = 0;
+    if (restartPage(blockBytes))
+        return;
+    if (void* memory = mapsPages() ? mapLargePage() : nullptr) {
+        retirePage();
+        auto* page = new (memory) MappedPage();
+        group_ = &page->chunks[0];
+        next_ = firstSlotFrom(reinterpret_cast<char*>(page + 1));
+        end_ = startOf(page) + ChunkBytes;
         return;
     }
-    void* memory = mapsPages() ? mapLargePage() : nullptr;
-    const bool mapped = memory != nullptr;
-    std::size_t pageBytes = LargePageBytes;
-    if (!mapped) {
-        pageBytes =
-            nextPageBytes_ == 0 ? FirstPageBytes : std::min(nextPageBytes_ * 2, LastPageBytes);
-        memory = ::operator new(pageBytes, HeapAlignment);
-        nextPageBytes_ = pageBytes;
-        heapPageBytes_ += pageBytes;
-    }
+    const std::size_t pageBytes =
+        nextPageBytes_ == 0 ? FirstPageBytes : std::min(nextPageBytes_ * 2, LastPageBytes);
+    void* memory = ::operator new(pageBytes, HeapAlignment);
+    nextPageBytes_ = pageBytes;
+    heapPageBytes_ += pageBytes;
     retirePage();
-    page_ = new (memory) Page();
-    page_->mappedBytes = mapped ? static_cast<uint32_t>(pageBytes) : 0;
-    next_ = firstBlockOf(page_);
+    group_ = new (memory) BlockGroup();
+    next_ = firstSlotFrom(reinterpret_cast<char*>(group_ + 1));
     end_ = static_cast<char*>(memory) + pageBytes;
 }
 
@@ -193,20 +474,36 @@ bool NodeStore::mapsPages() const noexcept {
 }
 
 void NodeStore::trim() noexcept {
-    if (page_ && page_->mappedBytes)
-        end_ = shrinkMappedPage(page_, next_);
+    if (group_ && group_->chunk != HeapPage)
+        end_ = std::min(end_, shrinkMappedPage(pageOf(group_), next_));
 }
 
 void NodeStore::retirePage() noexcept {
-    if (!page_)
+    if (!group_)
         return;
-    // Its blocks keep the page alive, but nothing is carved from it any more.
-    if (handedOut_ > 0)
-        trim();
-    dropShare(page_, StoreShare - handedOut_);
-    page_ = nullptr;
+    BlockGroup* group = group_;
+    char* used = next_;
+    const int32_t storeShare = StoreShare - handedOut_;
+    group_ = nullptr;
     next_ = end_ = nullptr;
     handedOut_ = 0;
+    if (group->chunk == HeapPage) {
+        dropShare(group, storeShare);  // frees the page if none of its blocks is out
+        return;
+    }
+    MappedPage* page = pageOf(group);
+    const auto chunksLeft = static_cast<int32_t>(ChunksPerPage - 1 - group->chunk);
+    const bool blocksOut =
+        group->live.load(std::memory_order_acquire) != storeShare ||
+        page->liveChunks.load(std::memory_order_acquire) != StoreShare + chunksLeft + 1;
+    // Its blocks keep the page alive, but nothing is carved from it any more.
+    if (blocksOut)
+        shrinkMappedPage(page, used);
+    if (const EmptiedChunk emptied = dropShare(group, storeShare); emptied.page)
+        releaseChunk(emptied);
+    // The store's share goes but for one hold, to give back what has emptied.
+    page->liveChunks.fetch_sub(StoreShare + chunksLeft - 1, std::memory_order_acq_rel);
+    releaseHold(page, 1);
 }
 
 void* allocateHeapBlock(std::size_t size) {
@@ -220,29 +517,56 @@ void releaseBlock(void* block) noexcept {
     if (!block)
         return;
     char* prefix = static_cast<char*>(block) - PrefixBytes;
-    Page* page;
-    std::memcpy(&page, prefix, sizeof page);
-    if (page)
-        dropShare(page, 1);
-    else
+    BlockGroup* group;
+    std::memcpy(&group, prefix, sizeof group);
+    if (!group)
         ::operator delete(static_cast<char*>(block) - HeapLeadBytes, HeapAlignment);
+    else if (const EmptiedChunk emptied = dropShare(group, 1); emptied.page)
+        releaseChunk(emptied);
 }
 
 void BlockRelease::flush() noexcept {
-    if (page_ && count_ > 0)
-        dropShare(page_, count_);
-    page_ = nullptr;
+    if (group_ && count_ > 0) {
+        if (const EmptiedChunk emptied = dropShare(group_, count_); emptied.page)
+            hold(emptied.page, emptied.chunk);
+    }
+    group_ = nullptr;
     count_ = 0;
 }
 
-void BlockRelease::startRun(void* block, Page* page) noexcept {
+void BlockRelease::startRun(void* block, BlockGroup* group) noexcept {
     flush();
-    if (!page) {
+    if (!group) {
         releaseBlock(block);
         return;
     }
-    page_ = page;
+    group_ = group;
     count_ = 1;
+}
+
+void BlockRelease::hold(MappedPage* page, uint32_t chunk) noexcept {
+    int slot = 0;
+    while (slot < HeldPages && held_[slot].page && held_[slot].page != page)
+        ++slot;
+    if (slot == HeldPages) {  // let go of the oldest
+        reportEmptied(held_[0].page, held_[0].emptied, held_[0].chunks);
+        std::copy(held_ + 1, held_ + HeldPages, held_);
+        slot = HeldPages - 1;
+        held_[slot] = detail::PageHold{};
+    }
+    detail::PageHold& held = held_[slot];
+    held.page = page;
+    ++held.chunks;
+    held.emptied[chunk / BitsPerWord] |= bitOf(chunk);
+}
+
+void BlockRelease::finish() noexcept {
+    flush();
+    for (detail::PageHold& held : held_) {
+        if (held.page)
+            reportEmptied(held.page, held.emptied, held.chunks);
+        held = detail::PageHold{};
+    }
 }
 
 }  // namespace tarvik::xml

@@ -6,21 +6,33 @@
 //     void* block = store.allocate(64);    // from the store's current page
 //     tarvik::xml::releaseBlock(block);    // the page counts it as returned
 //
-// How it works. A page is one heap block of 1 KiB to 64 KiB, or, once the tree
+// How it works. A page is one heap block of 1 KiB to 16 KiB, or, once the tree
 // being built has taken 2 MiB of those, 2 MiB mapped from the system where the
 // system can back it with one huge page (Linux): a large tree then costs one
 // page fault per 2 MiB instead of one per 4 KiB, and its memory goes straight
 // back to the system when freed. The store hands out a page's bytes front to
-// back, each block behind a one-word prefix that names its page. Every page
-// counts the blocks still out. Freeing a block only lowers that count, and the
-// page goes back as soon as the count reaches zero and no store hands out from
-// it any more. So a node may outlive the store it came from: a child taken out
-// of a parsed tree stays valid after its document is gone, and frees its share
-// of the page when its own owner frees it. The count is atomic, so a tree built
-// on one thread may be freed on another while its document goes on parsing; a
-// store itself is used by one thread at a time. Blocks allocated without a
-// store (`allocateBlock(nullptr, ...)`) come from the heap with the same
-// prefix, so one release fits both.
+// back, each block behind a one-word prefix that names its block group: a
+// heap page, or one 16 KiB chunk of a mapped page (a block belongs to the
+// chunk it starts in). Every group counts the blocks still out. Freeing a block only lowers that
+// count; a heap page goes back as soon as its count reaches zero and no store hands out from it any
+// more, and a mapped page once all its chunks have. So a node may outlive the
+// store it came from: a child taken out of a parsed tree stays valid after
+// its document is gone, and frees its share of the page when its own owner
+// frees it. The counts are atomic, so a tree built on one thread may be freed
+// on another while its document goes on parsing; a store itself is used by
+// one thread at a time. Blocks allocated without a store
+// (`allocateBlock(nullptr, ...)`) come from the heap with the same prefix, so
+// one release fits both.
+//
+// What a kept node holds. A node kept after the rest of its tree is gone
+// keeps the pages its blocks lie in, not the whole tree: the one or two heap
+// pages its blocks begin and end in (at most 16 KiB each), or of a mapped
+// page, its first 4 KiB, the chunks its blocks start in and the first 4 KiB
+// after them. Once no store carves from a mapped page, the memory of every
+// chunk of it whose blocks have all come back goes back to the system, by
+// the time the free that emptied the chunk ends (a page freed whole goes
+// back in one piece instead). So a node holds at most 40 KiB beyond its own
+// bytes.
 //
 // The store never reuses a block freed in the middle of a page: a parsed tree
 // is mostly freed whole. When every block of its current page has come back
@@ -40,7 +52,16 @@
 namespace tarvik::xml {
 
 namespace detail {
-struct NodePage;  // the head of one page; defined where pages are made
+struct BlockGroup;  // the count of a heap page or of a mapped page's chunk
+struct MappedPage;  // the head of a page mapped from the system
+
+// Chunks of one mapped page whose last blocks a BlockRelease has freed, not
+// yet reported to the page: each is a share of the page's count.
+struct PageHold {
+    MappedPage* page = nullptr;
+    int32_t chunks = 0;
+    uint64_t emptied[2] = {};  // which of the page's chunks, one bit each
+};
 }  // namespace detail
 
 // Alignment of every block: what plain `new` gives, so a node class derived
@@ -48,7 +69,7 @@ struct NodePage;  // the head of one page; defined where pages are made
 // library's own nodes, links and records come in multiples of it (prefix
 // included) on 64-bit systems, so it costs them no padding there.
 inline constexpr std::size_t BlockAlignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
-// The word before every block that names its page (null for the heap).
+// The word before every block that names its block group (null for the heap).
 inline constexpr std::size_t BlockPrefixBytes = sizeof(void*);
 static_assert(BlockPrefixBytes < BlockAlignment, "the prefix fits before an aligned block");
 // Larger blocks go to the heap: a page holds many nodes, not one big thing.
@@ -76,7 +97,7 @@ public:
         char* block = next_;
         next_ += blockBytes;
         ++handedOut_;
-        std::memcpy(block, &page_, sizeof page_);
+        std::memcpy(block, &group_, sizeof group_);
         return block + BlockPrefixBytes;
     }
 
@@ -97,19 +118,27 @@ public:
     bool mapsPages() const noexcept;
 
 private:
-    // allocate() when the block is large or the current page is full.
+    // allocate() when the block is large or the current page or chunk is full.
     void* allocateSlowly(std::size_t size);
-    // Makes room for a block of `blockBytes` (prefix included).
+    // True when the current page is a mapped one with room left for
+    // `blockBytes`, moving on to its next chunk where the current one is full.
+    bool fitsInMappedPage(std::size_t blockBytes);
+    // Goes on in the next chunk of the current mapped page.
+    void startNextChunk() noexcept;
+    // Begins the current page again when every block of it has come back;
+    // false when some are out or `blockBytes` would not fit.
+    bool restartPage(std::size_t blockBytes) noexcept;
+    // Makes room for a block of `blockBytes` (prefix included) in a new page.
     void startPage(std::size_t blockBytes);
     // Hands the current page over to its blocks, freeing it if none is out.
     void retirePage() noexcept;
 
-    detail::NodePage* page_ = nullptr;
-    char* next_ = nullptr;           // first free byte of the current page
-    char* end_ = nullptr;            // end of the current page
-    int32_t handedOut_ = 0;          // blocks carved from the current page
-    std::size_t nextPageBytes_ = 0;  // size of the last heap page
-    std::size_t heapPageBytes_ = 0;  // heap pages taken for the tree being built
+    detail::BlockGroup* group_ = nullptr;  // the heap page or chunk carved from now
+    char* next_ = nullptr;                 // first free byte of it
+    char* end_ = nullptr;                  // its end
+    int32_t handedOut_ = 0;                // blocks carved from it
+    std::size_t nextPageBytes_ = 0;        // size of the last heap page
+    std::size_t heapPageBytes_ = 0;        // heap pages taken for the tree being built
 };
 
 // `size` bytes from the heap, behind the same prefix as a store's blocks.
@@ -124,17 +153,20 @@ inline void* allocateBlock(NodeStore* store, std::size_t size) {
 // Frees a block from allocateBlock or NodeStore::allocate. Null is ignored.
 TARVIK_XML_API void releaseBlock(void* block) noexcept;
 
-// Frees blocks as releaseBlock does, but counts a run of blocks from one page
-// as returned in one step, when the run ends or the BlockRelease does: a tree
-// freed in document order meets its blocks page by page, so most frees then
-// cost no atomic operation. A page may go back to the heap a little later.
+// Frees blocks as releaseBlock does, but counts a run of blocks from one block
+// group as returned in one step, when the run ends or the BlockRelease does:
+// a tree freed in document order meets its blocks group by group, so most
+// frees then cost no atomic operation. It also holds on to the last mapped
+// pages whose chunks it emptied until it is done with them: a page freed
+// whole then goes back whole, and only a page some of whose blocks live on
+// gives back its empty chunks one by one. A page may go back a little later.
 class TARVIK_XML_API BlockRelease {
 public:
     BlockRelease() = default;
-    // Counts the last run as returned.
+    // Counts the last run as returned and lets go of the pages it holds.
     ~BlockRelease() {
-        if (count_ > 0)
-            flush();
+        if (count_ > 0 || held_[0].page)
+            finish();
     }
 
     BlockRelease(const BlockRelease&) = delete;
@@ -144,22 +176,33 @@ public:
     void release(void* block) noexcept {
         if (!block)
             return;
-        detail::NodePage* page;
-        std::memcpy(&page, static_cast<char*>(block) - BlockPrefixBytes, sizeof page);
-        if (page && page == page_)
+        detail::BlockGroup* group;
+        std::memcpy(&group, static_cast<char*>(block) - BlockPrefixBytes, sizeof group);
+        if (group && group == group_)
             ++count_;
         else
-            startRun(block, page);
+            startRun(block, group);
     }
     // Counts the run so far as returned.
     void flush() noexcept;
 
 private:
-    // Ends the run and frees `block`, which lives in `page` (null: the heap).
-    void startRun(void* block, detail::NodePage* page) noexcept;
+    // Ends the run and frees `block`, which lives in `group` (null: the heap).
+    void startRun(void* block, detail::BlockGroup* group) noexcept;
+    // Keeps the share of chunk `chunk` of `page`, which has just emptied,
+    // with those of the page's other chunks emptied before.
+    void hold(detail::MappedPage* page, uint32_t chunk) noexcept;
+    // flush(), then lets go of the held pages.
+    void finish() noexcept;
 
-    detail::NodePage* page_ = nullptr;
+    // Mapped pages held: two, so that the blocks of adjacent pages freed
+    // out of turn where they meet do not make either look like it outlives
+    // the tree.
+    static constexpr int HeldPages = 2;
+
+    detail::BlockGroup* group_ = nullptr;
     int32_t count_ = 0;
+    detail::PageHold held_[HeldPages];  // the oldest first, unused ones at the end
 };
 
 }  // namespace tarvik::xml

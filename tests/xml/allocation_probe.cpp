@@ -1,7 +1,10 @@
 // Replaces the global operator new and delete of the test program so that
-// AllocationProbe can see request sizes. The blocks come from malloc and go
-// back to free, in matching pairs, so the sanitizer build still checks them.
+// AllocationProbe can see request sizes and the heap in use. The blocks come
+// from malloc and go back to free, in matching pairs, so the sanitizer build
+// still checks them.
 #include "support/allocation_probe.h"
+
+#include <malloc.h>
 
 #include <atomic>
 #include <cstdint>
@@ -14,6 +17,16 @@ namespace {
 std::atomic<bool> probing{false};
 std::atomic<std::size_t> largestRequest{0};
 std::atomic<std::size_t> largestGranted{SIZE_MAX};
+std::atomic<std::size_t> heapBytes{0};
+
+// What the C library really set aside for a block from malloc.
+std::size_t usableSize(void* block) {
+#if defined(_WIN32)
+    return _msize(block);
+#else
+    return malloc_usable_size(block);
+#endif
+}
 
 void* allocate(std::size_t size) {
     if (probing.load(std::memory_order_relaxed) && size > largestGranted.load())
@@ -24,7 +37,16 @@ void* allocate(std::size_t size) {
         }
     }
     // malloc(0) may return null; operator new must not.
-    return std::malloc(size == 0 ? 1 : size);
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block)
+        heapBytes.fetch_add(usableSize(block), std::memory_order_relaxed);
+    return block;
+}
+
+void release(void* block) {
+    if (block)
+        heapBytes.fetch_sub(usableSize(block), std::memory_order_relaxed);
+    std::free(block);
 }
 
 }  // namespace
@@ -49,6 +71,10 @@ std::size_t AllocationProbe::largest() const {
     return largestRequest;
 }
 
+std::size_t AllocationProbe::heapInUse() {
+    return heapBytes.load(std::memory_order_relaxed);
+}
+
 }  // namespace testing_support
 
 void* operator new(std::size_t size) {
@@ -70,27 +96,27 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
 }
 
 void operator delete(void* block) noexcept {
-    std::free(block);
+    release(block);
 }
 
 void operator delete[](void* block) noexcept {
-    std::free(block);
+    release(block);
 }
 
 void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
+    release(block);
 }
 
 void operator delete[](void* block, std::size_t) noexcept {
-    std::free(block);
+    release(block);
 }
 
 void operator delete(void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
+    release(block);
 }
 
 void operator delete[](void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
+    release(block);
 }
 
 // Aligned requests are seen alike: the block comes from the counting
@@ -110,5 +136,5 @@ void operator delete(void* block, std::align_val_t) noexcept {
         return;
     char* raw;
     std::memcpy(&raw, static_cast<char*>(block) - sizeof raw, sizeof raw);
-    std::free(raw);
+    release(raw);
 }

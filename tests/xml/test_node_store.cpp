@@ -1,15 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <list>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+#include "support/allocation_probe.h"
 #include "support/tree_text.h"
 #include "support/trees.h"
 #include "xml/brace.h"
@@ -18,7 +26,10 @@
 #include "xml/node_store.h"
 #include "xml/node_stream.h"
 
+using tarvik::xml::BlockAlignment;
+using tarvik::xml::BlockPrefixBytes;
 using tarvik::xml::BlockRelease;
+using tarvik::xml::LargestStoredBlock;
 using tarvik::xml::NodeList;
 using tarvik::xml::NodeStore;
 using tarvik::xml::readTree;
@@ -26,6 +37,7 @@ using tarvik::xml::releaseBlock;
 using tarvik::xml::writeBrace;
 using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
+using testing_support::AllocationProbe;
 using tarvik::xml::XMLException;
 using testing_support::NodePtr;
 using testing_support::sameTree;
@@ -431,5 +443,180 @@ TEST(NodeStore, EveryTreeStartsWithSmallPages) {
         releaseBlock(block);
 #endif
 }
+
+// What a node kept after the rest of its tree is gone may hold beyond its own
+// bytes, of the pages its blocks came from.
+constexpr std::size_t KeptNodeBound = 64 * 1024;
+
+// Two blocks carved one after the other (a node and its first attribute, say)
+// and kept while every other block and their store go hold little more than
+// themselves, wherever they lie: the pairs that straddle two heap pages, each
+// pinning its page, are the worst case, and every one of them is tried.
+TEST(NodeStore, KeptBlocksHoldLittleOfTheirHeapPages) {
+    constexpr std::size_t Sizes[] = {8, 136, LargestStoredBlock};
+    constexpr std::size_t CarvedBytes = 320 * 1024;  // pages of every size, none of them mapped
+    for (const std::size_t size : Sizes) {
+        SCOPED_TRACE("blocks of " + std::to_string(size) + " bytes");
+        const std::size_t slotBytes =
+            (size + BlockPrefixBytes + BlockAlignment - 1) / BlockAlignment * BlockAlignment;
+        const std::size_t count = CarvedBytes / slotBytes;
+        // A page is carved front to back, so a block that is not one slot on
+        // from the one before is the first of a new page.
+        std::vector<std::size_t> pageStarts;
+        {
+            NodeStore store;
+            std::vector<char*> blocks;
+            for (std::size_t index = 0; index < count; ++index)
+                blocks.push_back(static_cast<char*>(store.allocate(size)));
+            for (std::size_t index = 1; index < count; ++index) {
+                if (blocks[index] != blocks[index - 1] + slotBytes)
+                    pageStarts.push_back(index);
+            }
+            for (char* block : blocks)
+                releaseBlock(block);
+        }
+        ASSERT_GE(pageStarts.size(), 4u);
+        for (const std::size_t pageStart : pageStarts) {
+            const std::size_t before = AllocationProbe::heapInUse();
+            void* kept[2];
+            {
+                NodeStore store;  // carves the same blocks into pages of the same sizes
+                std::vector<void*> blocks;
+                for (std::size_t index = 0; index <= pageStart; ++index)
+                    blocks.push_back(store.allocate(size));
+                kept[0] = blocks[pageStart - 1];
+                kept[1] = blocks[pageStart];
+                blocks.resize(pageStart - 1);
+                for (void* block : blocks)
+                    releaseBlock(block);
+            }
+            const std::size_t held = AllocationProbe::heapInUse() - before;
+            EXPECT_LE(held, KeptNodeBound + 2 * slotBytes)
+                << "blocks " << pageStart - 1 << " and " << pageStart;
+            releaseBlock(kept[0]);
+            releaseBlock(kept[1]);
+        }
+    }
+}
+
+// Blocks kept while their neighbours go keep every byte, wherever they lie:
+// the ones that run from one system page into the next are kept, the rest
+// freed (front to back in runs, or one by one from the back), the store
+// dropped, and each kept block must still hold what was written into it
+// when the memory around it has gone back.
+TEST(NodeStore, KeptBlocksKeepTheirBytesWhenTheRestGoesBack) {
+    constexpr std::size_t CarvedBytes = 5 << 20;  // past the heap pages on every system
+    constexpr std::uintptr_t SystemPage = 4096;
+    const struct {
+        std::size_t size;
+        bool oneByOneFromTheBack;
+    } rows[] = {{40, false}, {LargestStoredBlock, false}, {200, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE("blocks of " + std::to_string(row.size) +
+                     (row.oneByOneFromTheBack ? " bytes, freed one by one" : " bytes"));
+        const auto fill = [&row](char* block, std::size_t index) {
+            for (std::size_t at = 0; at < row.size; ++at)
+                block[at] = static_cast<char>(index * 7 + at);
+        };
+        std::vector<std::pair<char*, std::size_t>> kept;  // each with its index
+        {
+            NodeStore store;
+            std::vector<char*> freed;
+            for (std::size_t index = 0; index * row.size < CarvedBytes; ++index) {
+                char* block = static_cast<char*>(store.allocate(row.size));
+                fill(block, index);
+                const auto start = reinterpret_cast<std::uintptr_t>(block);
+                if (start / SystemPage != (start + row.size - 1) / SystemPage)
+                    kept.emplace_back(block, index);
+                else
+                    freed.push_back(block);
+            }
+            if (row.oneByOneFromTheBack) {
+                for (auto block = freed.rbegin(); block != freed.rend(); ++block)
+                    releaseBlock(*block);
+            } else {
+                BlockRelease released;
+                for (char* block : freed)
+                    released.release(block);
+            }
+        }
+        ASSERT_FALSE(kept.empty());
+        std::vector<char> expected(row.size);
+        for (const auto& [block, index] : kept) {
+            fill(expected.data(), index);
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block)) << "block " << index;
+            releaseBlock(block);
+        }
+    }
+}
+
+#if defined(__linux__)
+// Bytes resident now in the 2 MiB pages that hold `node` and its attribute
+// records: in a large tree, the mapped pages a node kept from it keeps.
+std::size_t residentInPagesOf(const XMLElement& node) {
+    constexpr std::uintptr_t MappedPageBytes = std::uintptr_t{2} << 20;
+    std::set<std::uintptr_t> pages = {reinterpret_cast<std::uintptr_t>(&node) &
+                                      ~(MappedPageBytes - 1)};
+    for (const auto& attribute : node.attributes)
+        pages.insert(reinterpret_cast<std::uintptr_t>(&attribute) & ~(MappedPageBytes - 1));
+    const auto systemPageBytes = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    std::size_t resident = 0;
+    for (const std::uintptr_t page : pages) {
+        for (std::uintptr_t at = page; at < page + MappedPageBytes; at += systemPageBytes) {
+            unsigned char state = 0;  // parts of a page may be unmapped: asked one by one
+            if (mincore(reinterpret_cast<void*>(at), systemPageBytes, &state) == 0 && (state & 1))
+                resident += systemPageBytes;
+        }
+    }
+    return resident;
+}
+
+// One element kept from a large tree, in mapped pages, holds little more than
+// itself once the tree is gone: the chunks of its pages that no kept block
+// lies in go back to the system, whichever way the tree went.
+TEST(NodeStore, KeptNodesHoldLittleOfTheirMappedPages) {
+    constexpr int Items = 20000;  // some 7 MB of nodes
+    enum class From { Middle, End, Clone, TwoThreads };
+    const struct {
+        const char* what;
+        From from;
+    } rows[] = {
+        {"the middle of a parsed tree", From::Middle},
+        {"the end, in the page its store was carving", From::End},
+        {"the middle of a clone", From::Clone},
+        {"the middle, the tree freed on two threads at once", From::TwoThreads},
+    };
+    std::string text = "<list>";
+    for (int item = 0; item < Items; ++item)
+        text += "<item n=\"" + std::to_string(item) + "\" kind=\"a-value-longer-than-15\"/>";
+    text += "</list>";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const int keptItem = row.from == From::End ? Items - 1 : Items / 2;
+        NodePtr kept;
+        {
+            XMLDocument document;
+            document.parseMarkup(text.c_str());
+            NodePtr copy = row.from == From::Clone ? document.root().clone() : nullptr;
+            XMLElement& list = *(copy ? *copy : document.root()).children.front();
+            XMLElement others;  // every other item, freed on a thread of its own
+            auto entry = list.children.begin();
+            for (int item = 0; item < Items; ++item, ++entry) {
+                if (item == keptItem)
+                    kept = std::move(*entry);
+                else if (row.from == From::TwoThreads && item % 2)
+                    others.appendChild(std::move(*entry));
+            }
+            std::thread freer([&others] { others.clear(); });
+            copy.reset();
+            document.parseMarkup("");
+            freer.join();
+        }
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->findAttribute("n"), std::to_string(keptItem));
+        EXPECT_LE(residentInPagesOf(*kept), KeptNodeBound);
+    }
+}
+#endif
 
 }  // namespace
