@@ -163,78 +163,123 @@ constexpr uint8_t TextStop = 1;
 // Bytes that end a run of an attribute value's plain bytes: markup, a
 // reference, either quote, white space that normalisation changes, the NUL.
 constexpr uint8_t ValueStop = 2;
+// Bytes that may end a comment, an instruction and a CDATA section, and the NUL.
+constexpr uint8_t CommentStop = 4;
+constexpr uint8_t InstructionStop = 8;
+constexpr uint8_t CDataStop = 16;
+// Bytes a scan checks one by one as characters of the encoding: the control
+// bytes XML forbids (all below 0x20 but TAB, LF, CR and the NUL, which ends
+// the text), and, where the encoding says which of them form characters
+// (UTF-8, US-ASCII), every byte from 0x80 up.
+constexpr uint8_t Unchecked = 32;
 
-constexpr std::array<uint8_t, 256> makeStops() {
-    std::array<uint8_t, 256> stops{};
+constexpr std::array<uint8_t, 256> makeByteClasses(bool highBytesChecked) {
+    std::array<uint8_t, 256> classes{};
     for (const char c : {'<', '&', ']', '\0'})
-        stops[static_cast<unsigned char>(c)] |= TextStop;
+        classes[static_cast<unsigned char>(c)] |= TextStop;
     for (const char c : {'<', '&', '"', '\'', '\t', '\n', '\r', '\0'})
-        stops[static_cast<unsigned char>(c)] |= ValueStop;
-    return stops;
+        classes[static_cast<unsigned char>(c)] |= ValueStop;
+    for (const char c : {'-', '\0'})
+        classes[static_cast<unsigned char>(c)] |= CommentStop;
+    for (const char c : {'?', '\0'})
+        classes[static_cast<unsigned char>(c)] |= InstructionStop;
+    for (const char c : {']', '\0'})
+        classes[static_cast<unsigned char>(c)] |= CDataStop;
+    for (std::size_t c = 1; c < 0x20; ++c) {
+        if (c != '\t' && c != '\n' && c != '\r')
+            classes[c] |= Unchecked;
+    }
+    for (std::size_t c = 0x80; highBytesChecked && c < classes.size(); ++c)
+        classes[c] |= Unchecked;
+    return classes;
 }
 
-constexpr std::array<uint8_t, 256> Stops = makeStops();
+// The classes in an encoding whose bytes from 0x80 up are checked, and in
+// one that holds them byte for byte.
+constexpr std::array<uint8_t, 256> CheckedClasses = makeByteClasses(true);
+constexpr std::array<uint8_t, 256> HeldClasses = makeByteClasses(false);
 
-template <uint8_t Stop>
-bool stops(char c) {
-    return (Stops[static_cast<unsigned char>(c)] & Stop) != 0;
-}
-
-// The first byte at or after `p` of class `Stop`; four bytes a round.
-template <uint8_t Stop>
-const char* skipTo(const char* p) {
+// The first byte at or after `p` of a class in `mask`; four bytes a round.
+const char* skipTo(const std::array<uint8_t, 256>& classes, uint8_t mask, const char* p) {
+    auto in = [&](char c) { return (classes[static_cast<unsigned char>(c)] & mask) != 0; };
     for (;;) {
-        if (stops<Stop>(p[0]))
+        if (in(p[0]))
             return p;
-        if (stops<Stop>(p[1]))
+        if (in(p[1]))
             return p + 1;
-        if (stops<Stop>(p[2]))
+        if (in(p[2]))
             return p + 2;
-        if (stops<Stop>(p[3]))
+        if (in(p[3]))
             return p + 3;
         p += 4;
     }
 }
 
 #ifdef TARVIK_XML_READER_SSE2
-// skipTo<TextStop> a block at a time, for a place in the padded document.
-const char* skipTextBlocks(const char* p) {
-    const __m128i less = _mm_set1_epi8('<');
-    const __m128i ampersand = _mm_set1_epi8('&');
-    const __m128i bracket = _mm_set1_epi8(']');
-    const __m128i zero = _mm_setzero_si128();
+// The bytes of `block` below 0x20 (NUL included), and with HighChecked
+// those from 0x80 up: a signed compare takes them as negative.
+template <bool HighChecked>
+__m128i lowOrHigh(__m128i block) {
+    const __m128i low = _mm_cmplt_epi8(block, _mm_set1_epi8(0x20));
+    if (HighChecked)
+        return low;
+    return _mm_and_si128(low, _mm_cmpgt_epi8(block, _mm_set1_epi8(-1)));
+}
+
+// The bytes of `block` of class Unchecked, and the NUL.
+template <bool HighChecked>
+__m128i uncheckedIn(__m128i block) {
+    const __m128i layout = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\t')),
+                                                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+    return _mm_andnot_si128(layout, lowOrHigh<HighChecked>(block));
+}
+
+// The first byte at or after `p` that `hits` marks in its block, a block at
+// a time, for a place in the padded document.
+template <typename Hits>
+const char* skipBlocks(const char* p, Hits hits) {
     for (;; p += ScanBlock) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(block, less), _mm_cmpeq_epi8(block, ampersand)),
-            _mm_or_si128(_mm_cmpeq_epi8(block, bracket), _mm_cmpeq_epi8(block, zero)));
-        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits(block)));
         if (bits != 0)
             return p + xmlchars::lowestSetBit(bits);
     }
 }
 
-// skipTo<ValueStop> a block at a time, for a place in the padded document:
-// both quotes, markup, a reference, and every byte up to CR (TAB, LF, CR and
-// the NUL; no other control byte passes the character check).
+// skipTo(TextStop | Unchecked) a block at a time.
+template <bool HighChecked>
+const char* skipTextBlocks(const char* p) {
+    return skipBlocks(p, [](__m128i block) {
+        const __m128i markup = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('<')),
+                                                         _mm_cmpeq_epi8(block, _mm_set1_epi8('&'))),
+                                            _mm_cmpeq_epi8(block, _mm_set1_epi8(']')));
+        return _mm_or_si128(markup, uncheckedIn<HighChecked>(block));
+    });
+}
+
+// skipTo(ValueStop | Unchecked) a block at a time: both quotes, markup, a
+// reference, and every byte below 0x20 (TAB, LF and CR are stops too).
+template <bool HighChecked>
 const char* skipValueBlocks(const char* p) {
-    const __m128i less = _mm_set1_epi8('<');
-    const __m128i ampersand = _mm_set1_epi8('&');
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i apostrophe = _mm_set1_epi8('\'');
-    const __m128i lastLayout = _mm_set1_epi8('\r');
-    for (;; p += ScanBlock) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i layout = _mm_cmpeq_epi8(_mm_min_epu8(block, lastLayout), block);
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(block, less), _mm_cmpeq_epi8(block, ampersand)),
-            _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, apostrophe)),
-                layout));
-        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
-        if (bits != 0)
-            return p + xmlchars::lowestSetBit(bits);
-    }
+    return skipBlocks(p, [](__m128i block) {
+        const __m128i markup =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('<')),
+                                      _mm_cmpeq_epi8(block, _mm_set1_epi8('&'))),
+                         _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
+                                      _mm_cmpeq_epi8(block, _mm_set1_epi8('\''))));
+        return _mm_or_si128(markup, lowOrHigh<HighChecked>(block));
+    });
+}
+
+// skipTo(stop | Unchecked) a block at a time, for the one byte `stop` of a
+// comment, an instruction or a CDATA section.
+template <bool HighChecked>
+const char* skipDelimitedBlocks(const char* p, char stop) {
+    const __m128i wanted = _mm_set1_epi8(stop);
+    return skipBlocks(p, [wanted](__m128i block) {
+        return _mm_or_si128(_mm_cmpeq_epi8(block, wanted), uncheckedIn<HighChecked>(block));
+    });
 }
 #endif
 
@@ -424,22 +469,46 @@ private:
     }
 
     // ---- scanning: a block at a time in the document, a byte at a time in
-    // an entity's text, which has no padding
+    // an entity's text, which has no padding. Every byte a scan passes over
+    // is checked as a character of the encoding on its way.
     bool inDocument(const char* p) const { return p >= doc_ && p <= end_; }
-    const char* skipText(const char* p) const {
+    // The first byte at or after `p` of class `Stop`.
+    template <uint8_t Stop>
+    const char* pass(const char* p) const {
+        for (;;) {
+            p = skipPlain<Stop>(p);
+            if ((classOf(*p) & Stop) != 0)
+                return p;
+            p = checkCharacters(p);
+        }
+    }
+    // The first byte at or after `p` of class `Stop` or Unchecked.
+    template <uint8_t Stop>
+    const char* skipPlain(const char* p) const {
 #ifdef TARVIK_XML_READER_SSE2
         if (inDocument(p))
-            return skipTextBlocks(p);
+            return highChecked_ ? skipBlocksTo<Stop, true>(p) : skipBlocksTo<Stop, false>(p);
 #endif
-        return skipTo<TextStop>(p);
+        return skipTo(*classes_, Stop | Unchecked, p);
     }
-    const char* skipValue(const char* p) const {
 #ifdef TARVIK_XML_READER_SSE2
-        if (inDocument(p))
-            return skipValueBlocks(p);
-#endif
-        return skipTo<ValueStop>(p);
+    template <uint8_t Stop, bool HighChecked>
+    static const char* skipBlocksTo(const char* p) {
+        if constexpr (Stop == TextStop)
+            return skipTextBlocks<HighChecked>(p);
+        else if constexpr (Stop == ValueStop)
+            return skipValueBlocks<HighChecked>(p);
+        else
+            return skipDelimitedBlocks<HighChecked>(p, Stop == CommentStop       ? '-'
+                                                       : Stop == InstructionStop ? '?'
+                                                                                 : ']');
     }
+#endif
+    uint8_t classOf(char c) const {
+        return (*classes_)[static_cast<unsigned char>(c)];
+    }
+    const char* checkCharacters(const char* p) const;
+    const char* passTo(const char* p, char stop) const;
 
     // ---- errors
     [[noreturn]] void fail(const char* message, const char* at) const {
@@ -456,7 +525,7 @@ private:
     const char* readPseudoAttribute(const char* p, std::string_view name,
                                     bool (*valid)(std::string_view));
     void chooseEncoding(const char* declared, bool marked);
-    void checkCharacters() const;
+    void refuseForbiddenBytes() const;
     const char* readProlog(const char* p);
     const char* readContent(const char* p);
     void readEpilog(const char* p);
@@ -574,6 +643,9 @@ private:
     NodeStore& store_;
     std::size_t budget_;
     Encoding encoding_ = Encoding::Utf8;
+    // The byte classes of the encoding, and whether its bytes from 0x80 up are checked.
+    const std::array<uint8_t, 256>* classes_ = &CheckedClasses;
+    bool highChecked_ = true;
     bool standalone_ = false;
     const char* encodingAt_ = nullptr;  // the declaration's encoding value
     bool skipDeclarations_ = false;     // after an external parameter entity, unread
@@ -624,11 +696,17 @@ ReadDocument XmlReader::read() {
         }
     }
     chooseEncoding(declared, marked);
-    checkCharacters();
-    p = readStartTag(readProlog(p));
-    if (!open_.empty())
-        p = readContent(p);
-    readEpilog(p);
+    try {
+        p = readStartTag(readProlog(p));
+        if (!open_.empty())
+            p = readContent(p);
+        readEpilog(p);
+    } catch (const ReadError&) {
+        // The scans stop at the first forbidden byte they meet, but a markup
+        // error may stand before it; the forbidden byte is the one to report.
+        refuseForbiddenBytes();
+        throw;
+    }
     return std::move(result_);
 }
 
@@ -685,10 +763,13 @@ void XmlReader::chooseEncoding(const char* declared, bool marked) {
         fail(messages::UnicodeFile, encodingAt_);
     if (marked && encoding_ != Encoding::Utf8)
         fail(messages::XmlEncodingMismatch, encodingAt_);
+    highChecked_ = !xmlchars::heldByteForByte(encoding_);
+    classes_ = highChecked_ ? &CheckedClasses : &HeldClasses;
 }
 
-// Every byte must stand for a character XML allows, in the document's encoding.
-void XmlReader::checkCharacters() const {
+// Every byte must stand for a character XML allows, in the document's
+// encoding: refuses the first that does not, wherever it stands.
+void XmlReader::refuseForbiddenBytes() const {
     const xmlchars::FaultAt fault = xmlchars::firstFault(doc_, text_.length(), encoding_);
     if (fault.fault == xmlchars::Fault::Character)
         fail(messages::XmlInvalidCharacter, doc_ + fault.offset);
@@ -727,8 +808,11 @@ const char* XmlReader::readProlog(const char* p) {
 void XmlReader::readEpilog(const char* p) {
     for (;;) {
         p = skipSpace(p);
-        if (*p == '\0')
+        if (*p == '\0') {
+            if (p != end_)
+                fail(messages::XmlInvalidCharacter, p);
             return;
+        }
         if (p[0] == '<' && p[1] == '?') {
             p = readInstruction(p);
             continue;
@@ -752,7 +836,7 @@ const char* XmlReader::readContent(const char* p) {
     while (!open_.empty()) {
         const char* start = p;
         for (;;) {
-            p = skipText(p);
+            p = pass<TextStop>(p);
             if (*p != ']')
                 break;
             if (p[1] == ']' && p[2] == '>')
@@ -793,6 +877,37 @@ const char* XmlReader::readContent(const char* p) {
     return p;
 }
 
+// ------------------------------------------------------------ characters
+
+// Checks the characters from `p`, a byte of class Unchecked, up to the next
+// byte of another class, and returns that byte: a control byte, a byte above
+// 0x7F in US-ASCII and malformed UTF-8 are refused, and so are U+FFFE and
+// U+FFFF.
+const char* XmlReader::checkCharacters(const char* p) const {
+    do {
+        if (static_cast<unsigned char>(*p) < 0x80)
+            fail(messages::XmlInvalidCharacter, p);
+        if (encoding_ != Encoding::Utf8)
+            fail(messages::XmlEncodingViolation, p);
+        uint32_t code = 0;
+        const int length = xmlchars::decodeUtf8(p, code);
+        if (length == 0)
+            fail(messages::XmlEncodingViolation, p);
+        if (!xmlchars::isXmlChar(code))
+            fail(messages::XmlInvalidCharacter, p);
+        p += length;
+    } while ((classOf(*p) & Unchecked) != 0);
+    return p;
+}
+
+// The first `stop` or NUL at or after `p`, a byte at a time, every byte
+// before it checked: for the rare literals of a document type declaration.
+const char* XmlReader::passTo(const char* p, char stop) const {
+    while (*p != stop && *p != '\0')
+        p = (classOf(*p) & Unchecked) != 0 ? checkCharacters(p) : p + 1;
+    return p;
+}
+
 // ------------------------------------------------------------ names
 
 // The end of the name character at `p`, a byte from 0x80 up, or null when it
@@ -804,6 +919,8 @@ const char* XmlReader::highNameCharacter(const char* p, bool start) const {
         length = xmlchars::decodeUtf8(p, code);
         if (length == 0)
             return nullptr;
+    } else if (encoding_ == Encoding::Ascii) {
+        return nullptr;
     } else if (encoding_ != Encoding::Latin1) {
         return xmlchars::heldNameCharacterEnd(p, encoding_);
     }
@@ -964,7 +1081,7 @@ const char* XmlReader::readValue(const char* p, std::string_view& value) {
     const char* start = p + 1;
     const char* q = start;
     for (;;) {
-        q = skipValue(q);
+        q = pass<ValueStop>(q);
         if (*q == quote) {
             value = std::string_view(start, static_cast<std::size_t>(q - start));
             return q + 1;
@@ -991,7 +1108,7 @@ const char* XmlReader::normaliseValue(const char* p, char quote, std::string& ou
     const std::size_t base = frames_.size();
     for (;;) {
         const char* start = p;
-        p = skipValue(p);
+        p = pass<ValueStop>(p);
         out.append(start, p);
         const char c = *p;
         if (c == quote && frames_.size() == base)
@@ -1142,8 +1259,8 @@ void XmlReader::closeElement() {
 // Comment := "<!--" ( ( Char - "-" ) | ( "-" ( Char - "-" ) ) )* "-->"
 const char* XmlReader::readComment(const char* p) {
     for (const char* q = p + lengthOf("<!--");; ++q) {
-        q = std::strchr(q, '-');
-        if (!q)
+        q = pass<CommentStop>(q);
+        if (*q == '\0')
             fail(messages::XmlCommentNotClosed, p);
         if (q[1] == '-') {
             if (q[2] != '>')
@@ -1166,8 +1283,8 @@ const char* XmlReader::readInstruction(const char* p) {
     if (!isSpace(*end))
         fail(messages::XmlBadInstruction, end);
     for (const char* q = end;; ++q) {
-        q = std::strchr(q, '?');
-        if (!q)
+        q = pass<InstructionStop>(q);
+        if (*q == '\0')
             fail(messages::XmlInstructionNotClosed, p);
         if (q[1] == '>')
             return q + 2;
@@ -1178,8 +1295,8 @@ const char* XmlReader::readInstruction(const char* p) {
 const char* XmlReader::readCData(const char* p) {
     const char* start = p + lengthOf("<![CDATA[");
     for (const char* q = start;; ++q) {
-        q = std::strchr(q, ']');
-        if (!q)
+        q = pass<CDataStop>(q);
+        if (*q == '\0')
             fail(messages::XmlCDataNotClosed, p);
         if (q[1] == ']' && q[2] == '>') {
             addRun(start, q);
@@ -1378,8 +1495,8 @@ const char* XmlReader::readSystemLiteral(const char* p, const char* message) {
     const char quote = *p;
     if (quote != '"' && quote != '\'')
         fail(message, p);
-    const char* close = std::strchr(p + 1, quote);
-    if (!close)
+    const char* close = passTo(p + 1, quote);
+    if (*close == '\0')
         fail(message, p);
     return close + 1;
 }
@@ -1678,7 +1795,7 @@ const char* XmlReader::readEntityValue(const char* p, std::string& out) {
     for (;;) {
         const char* start = p;
         while (*p != quote && *p != '%' && *p != '&' && *p != '\0')
-            ++p;
+            p = (classOf(*p) & Unchecked) != 0 ? checkCharacters(p) : p + 1;
         out.append(start, p);
         if (*p == quote)
             return p + 1;
