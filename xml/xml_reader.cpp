@@ -396,12 +396,95 @@ struct DeclaredAttribute {
     uint64_t givenIn = 0;  // the last tag (by number) that gave it itself
 };
 
+// Values found by name in constant time, for the declarations a tag is
+// checked against: open addressing, the name hashed a word at a time, so a
+// lookup mostly costs one hash and one comparison. (A small
+// std::unordered_map<std::string> compares the name with every key in turn
+// in libstdc++, which on a tag cost more than reading it.) Values move as the
+// table grows.
+template <typename Value>
+class NameIndex {
+public:
+    // The value named `name`, or null.
+    Value* find(std::string_view name) {
+        if (count_ == 0)
+            return nullptr;
+        const uint64_t hash = hashOf(name);
+        for (std::size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+            Slot& slot = slots_[i];
+            if (!slot.used)
+                return nullptr;
+            if (slot.hash == hash && slot.name == name)
+                return &slot.value;
+        }
+    }
+    // The value named `name`, added as Value() where there is none.
+    Value& operator[](std::string_view name) {
+        if (Value* found = find(name))
+            return *found;
+        if ((count_ + 1) * MostFilledPart > slots_.size())
+            grow();
+        ++count_;
+        Slot& slot = emptySlotFor(hashOf(name));
+        slot.name = name;
+        return slot.value;
+    }
+    bool empty() const { return count_ == 0; }
+
+private:
+    struct Slot {
+        uint64_t hash = 0;
+        bool used = false;
+        std::string name;
+        Value value{};
+    };
+
+    // At most one slot in this many is used, so probes stay short.
+    static constexpr std::size_t MostFilledPart = 2;
+    static constexpr std::size_t FirstSlots = 16;
+
+    static uint64_t hashOf(std::string_view name) {
+        constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
+        uint64_t hash = name.size();
+        for (std::size_t at = 0; at < name.size(); at += sizeof(uint64_t)) {
+            uint64_t word = 0;
+            std::memcpy(&word, name.data() + at, std::min(sizeof word, name.size() - at));
+            hash = (hash ^ word) * Multiplier;
+            hash ^= hash >> 32;
+        }
+        return hash;
+    }
+    Slot& emptySlotFor(uint64_t hash) {
+        std::size_t i = hash & (slots_.size() - 1);
+        while (slots_[i].used)
+            i = (i + 1) & (slots_.size() - 1);
+        slots_[i].used = true;
+        slots_[i].hash = hash;
+        return slots_[i];
+    }
+    void grow() {
+        std::vector<Slot> old(std::max(FirstSlots, slots_.size() * 2));
+        old.swap(slots_);
+        for (Slot& slot : old) {
+            if (!slot.used)
+                continue;
+            Slot& moved = emptySlotFor(slot.hash);
+            moved.name = std::move(slot.name);
+            moved.value = std::move(slot.value);
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 // The attributes declared for one element type, found by name in constant
 // time: a tag costs time in step with what it holds and what it is given.
 struct AttributeList {
-    std::vector<DeclaredAttribute> attributes;           // in the order declared
-    std::unordered_map<std::string, std::size_t> index;  // name to place in `attributes`
-    std::vector<std::size_t> defaults;                   // places of those with a default
+    std::vector<DeclaredAttribute> attributes;  // in the order declared
+    NameIndex<std::size_t> index;               // name to place in `attributes`
+    std::vector<std::size_t> defaults;          // places of those with a default
+    bool tokenized = false;                     // one of them is of a type other than CDATA
 };
 
 // An entity's text being read, and where to go on once it ends.
@@ -653,7 +736,7 @@ private:
     ReadDocument result_;
     std::unordered_map<std::string, Entity> general_;
     std::unordered_map<std::string, Entity> parameter_;
-    std::unordered_map<std::string, AttributeList> attributeLists_;
+    NameIndex<AttributeList> attributeLists_;
     uint64_t tags_ = 0;  // tags of declared element types finished so far
 
     std::vector<Frame> frames_;
@@ -1189,25 +1272,22 @@ void XmlReader::checkRepeats(const XMLElement& element, const char* at) {
 void XmlReader::finishTag(XMLElement& element, const char* tagStart) {
     if (element.attributes.size() > PairwiseAttributeCheck)
         checkRepeats(element, tagStart);
-    if (attributeLists_.empty())
+    AttributeList* list = attributeLists_.find(element.name);
+    if (!list || (!list->tokenized && list->defaults.empty()))
         return;
-    const auto found = attributeLists_.find(element.name);
-    if (found == attributeLists_.end())
-        return;
-    AttributeList& list = found->second;
     const uint64_t tag = ++tags_;
     for (XMLAttribute& given : element.attributes) {
-        const auto declared = list.index.find(given.name);
-        if (declared == list.index.end())
+        const std::size_t* declared = list->index.find(given.name);
+        if (!declared)
             continue;
-        DeclaredAttribute& attribute = list.attributes[declared->second];
+        DeclaredAttribute& attribute = list->attributes[*declared];
         attribute.givenIn = tag;
         if (attribute.tokenized)
             collapseSpaces(given.value);
     }
     // Each default added counts against the expansion bound, empty or not.
-    for (const std::size_t place : list.defaults) {
-        const DeclaredAttribute& attribute = list.attributes[place];
+    for (const std::size_t place : list->defaults) {
+        const DeclaredAttribute& attribute = list->attributes[place];
         if (attribute.givenIn == tag)
             continue;
         charge(attribute.value.size() + XmlExpansionReferenceCost, tagStart);
@@ -1695,11 +1775,12 @@ const char* XmlReader::readAttributeListDeclaration(const char* p) {
         if (skipDeclarations_)
             continue;
         AttributeList& list = attributeLists_[element];
-        if (list.index.count(declared.name) != 0)
+        if (list.index.find(declared.name))
             continue;
-        list.index.emplace(declared.name, list.attributes.size());
+        list.index[declared.name] = list.attributes.size();
         if (declared.hasDefault)
             list.defaults.push_back(list.attributes.size());
+        list.tokenized = list.tokenized || declared.tokenized;
         list.attributes.push_back(std::move(declared));
     }
 }
