@@ -446,11 +446,21 @@ private:
     static uint64_t hashOf(std::string_view name) {
         constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
         uint64_t hash = name.size();
-        for (std::size_t at = 0; at < name.size(); at += sizeof(uint64_t)) {
-            uint64_t word = 0;
-            std::memcpy(&word, name.data() + at, std::min(sizeof word, name.size() - at));
+        auto mix = [&](uint64_t word) {
             hash = (hash ^ word) * Multiplier;
             hash ^= hash >> 32;
+        };
+        std::size_t at = 0;
+        for (; at + sizeof(uint64_t) <= name.size(); at += sizeof(uint64_t)) {
+            uint64_t word;
+            std::memcpy(&word, name.data() + at, sizeof word);
+            mix(word);
+        }
+        if (at < name.size()) {
+            uint64_t word = 0;
+            for (std::size_t shift = 0; at < name.size(); ++at, shift += 8)
+                word |= uint64_t{static_cast<unsigned char>(name[at])} << shift;
+            mix(word);
         }
         return hash;
     }
