@@ -226,13 +226,31 @@ __m128i lowOrHigh(__m128i block) {
     return _mm_and_si128(low, _mm_cmpgt_epi8(block, _mm_set1_epi8(-1)));
 }
 
-// The bytes of `block` of class Unchecked, and the NUL.
-template <bool HighChecked>
-__m128i uncheckedIn(__m128i block) {
-    const __m128i layout = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\t')),
-                                                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
-                                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
-    return _mm_andnot_si128(layout, lowOrHigh<HighChecked>(block));
+// The TAB, LF and CR bytes of `block`.
+inline __m128i layoutIn(__m128i block) {
+    return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\t')),
+                                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+}
+
+// The first byte at or after `p` that `stops` marks in its block or that is
+// of class Unchecked (or the NUL), a block at a time, for a place in the
+// padded document. Most blocks hold no byte below 0x20 at all (nor, with
+// HighChecked, from 0x80 up), so TAB, LF and CR are told apart only in a
+// block that does.
+template <bool HighChecked, typename Stops>
+const char* skipCheckedBlocks(const char* p, Stops stops) {
+    for (;; p += ScanBlock) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i stopped = stops(block);
+        const __m128i low = lowOrHigh<HighChecked>(block);
+        if (_mm_movemask_epi8(_mm_or_si128(stopped, low)) == 0)
+            continue;
+        const auto bits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(stopped, _mm_andnot_si128(layoutIn(block), low))));
+        if (bits != 0)
+            return p + xmlchars::lowestSetBit(bits);
+    }
 }
 
 // The first byte at or after `p` that `hits` marks in its block, a block at
@@ -250,11 +268,10 @@ const char* skipBlocks(const char* p, Hits hits) {
 // skipTo(TextStop | Unchecked) a block at a time.
 template <bool HighChecked>
 const char* skipTextBlocks(const char* p) {
-    return skipBlocks(p, [](__m128i block) {
-        const __m128i markup = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('<')),
-                                                         _mm_cmpeq_epi8(block, _mm_set1_epi8('&'))),
-                                            _mm_cmpeq_epi8(block, _mm_set1_epi8(']')));
-        return _mm_or_si128(markup, uncheckedIn<HighChecked>(block));
+    return skipCheckedBlocks<HighChecked>(p, [](__m128i block) {
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('<')),
+                                         _mm_cmpeq_epi8(block, _mm_set1_epi8('&'))),
+                            _mm_cmpeq_epi8(block, _mm_set1_epi8(']')));
     });
 }
 
@@ -277,9 +294,8 @@ const char* skipValueBlocks(const char* p) {
 template <bool HighChecked>
 const char* skipDelimitedBlocks(const char* p, char stop) {
     const __m128i wanted = _mm_set1_epi8(stop);
-    return skipBlocks(p, [wanted](__m128i block) {
-        return _mm_or_si128(_mm_cmpeq_epi8(block, wanted), uncheckedIn<HighChecked>(block));
-    });
+    return skipCheckedBlocks<HighChecked>(
+        p, [wanted](__m128i block) { return _mm_cmpeq_epi8(block, wanted); });
 }
 #endif
 
@@ -332,16 +348,30 @@ char predefinedEntity(std::string_view name) {
     return 0;
 }
 
-// The value of a digit in base 10 or 16, or -1.
-int digitValue(char c, bool hexadecimal) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (hexadecimal && c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (hexadecimal && c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+// The value of each byte as a digit of base 10 and of base 16, NotADigit
+// for a byte that is none.
+constexpr uint8_t NotADigit = 0xFF;
+
+constexpr std::array<uint8_t, 256> makeDigitValues(bool hexadecimal) {
+    std::array<uint8_t, 256> values{};
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        values[c] = NotADigit;
+        if (c >= '0' && c <= '9')
+            values[c] = static_cast<uint8_t>(c - '0');
+        else if (hexadecimal && c >= 'a' && c <= 'f')
+            values[c] = static_cast<uint8_t>(c - 'a' + 10);
+        else if (hexadecimal && c >= 'A' && c <= 'F')
+            values[c] = static_cast<uint8_t>(c - 'A' + 10);
+    }
+    return values;
 }
+
+constexpr std::array<uint8_t, 256> DecimalDigits = makeDigitValues(false);
+constexpr std::array<uint8_t, 256> HexadecimalDigits = makeDigitValues(true);
+// Significant digits of LastCodePoint (U+10FFFF, 1114111) in each base:
+// a value with more lies past it (and may have wrapped around).
+constexpr std::size_t MostHexadecimalDigits = 6;
+constexpr std::size_t MostDecimalDigits = 7;
 
 // PubidChar := #x20 | #xD | #xA | [a-zA-Z0-9] | [-'()+,./:=?;!*#@$_%]
 bool isPublicIdByte(char c) {
@@ -369,6 +399,50 @@ void collapseSpaces(std::string& value) {
         --kept;
     value.resize(kept);
 }
+
+// Bytes gathered from pieces, for a run of character data: the storage
+// doubles as it grows and is kept from run to run, so a document costs it a
+// few allocations in all, and a piece of a few bytes is written in place.
+class ByteBuffer {
+public:
+    void append(const char* begin, const char* end) {
+        const auto count = static_cast<std::size_t>(end - begin);
+        std::memcpy(extend(count), begin, count);
+    }
+    ByteBuffer& operator+=(char c) {
+        *extend(1) = c;
+        return *this;
+    }
+    // Room for `count` bytes at the end, to be given back by drop() where unused.
+    char* extend(std::size_t count) {
+        if (capacity_ - size_ < count)
+            grow(count);
+        char* at = bytes_.get() + size_;
+        size_ += count;
+        return at;
+    }
+    void drop(std::size_t count) { size_ -= count; }
+    void clear() { size_ = 0; }
+    bool empty() const { return size_ == 0; }
+    std::string_view view() const { return {bytes_.get(), size_}; }
+
+private:
+    // The first storage: most runs with a reference are a line or a paragraph.
+    static constexpr std::size_t FirstCapacity = 256;
+
+    void grow(std::size_t count) {
+        const std::size_t capacity = std::max({FirstCapacity, capacity_ * 2, size_ + count});
+        std::unique_ptr<char[]> bytes(new char[capacity]);
+        if (size_ > 0)
+            std::memcpy(bytes.get(), bytes_.get(), size_);
+        bytes_ = std::move(bytes);
+        capacity_ = capacity;
+    }
+
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
 
 // ------------------------------------------------------------ the reader
 
@@ -643,7 +717,16 @@ private:
     const char* readCData(const char* p);
     const char* readReference(const char* p);
     const char* readCharacterReference(const char* p, uint32_t& code);
-    void appendCode(uint32_t code, std::string& out, const char* at);
+    char* encodeCode(uint32_t code, char* out, const char* at) const;
+    void appendCode(uint32_t code, std::string& out, const char* at) const {
+        char bytes[xmlchars::MaxUtf8Length];
+        out.append(bytes, encodeCode(code, bytes, at));
+    }
+    void appendCode(uint32_t code, ByteBuffer& out, const char* at) const {
+        char* bytes = out.extend(xmlchars::MaxUtf8Length);
+        out.drop(static_cast<std::size_t>(bytes + xmlchars::MaxUtf8Length -
+                                          encodeCode(code, bytes, at)));
+    }
 
     // ---- entities
     Entity* findEntity(std::unordered_map<std::string, Entity>& table, std::string_view name) {
@@ -691,7 +774,7 @@ private:
         }
         runBuffer_.append(begin, end);
     }
-    std::string& bufferedRun() {
+    ByteBuffer& bufferedRun() {
         bufferRun();
         return runBuffer_;
     }
@@ -708,7 +791,7 @@ private:
     }
     std::string_view run() const {
         if (buffered_)
-            return runBuffer_;
+            return runBuffer_.view();
         if (!runBegin_)
             return {};
         return {runBegin_, static_cast<std::size_t>(runEnd_ - runBegin_)};
@@ -758,7 +841,7 @@ private:
 
     const char* runBegin_ = nullptr;  // the run as one piece of a text, while it is one
     const char* runEnd_ = nullptr;
-    std::string runBuffer_;  // the run, once it has more pieces
+    ByteBuffer runBuffer_;  // the run, once it has more pieces
     bool buffered_ = false;
 
     std::string value_;  // an attribute value being normalised
@@ -1423,30 +1506,43 @@ const char* XmlReader::readReference(const char* p) {
 }
 
 // CharRef := "&#" [0-9]+ ";" | "&#x" [0-9a-fA-F]+ ";", naming a Char.
+// Leading zeros are passed over, so that more significant digits than the
+// largest code point has mean a value past it.
 const char* XmlReader::readCharacterReference(const char* p, uint32_t& code) {
     const char* q = p + 2;
     const bool hexadecimal = *q == 'x';
     if (hexadecimal)
         ++q;
-    const uint32_t base = hexadecimal ? 16 : 10;
     const char* digits = q;
-    code = 0;
-    for (int digit; (digit = digitValue(*q, hexadecimal)) >= 0; ++q)
-        code = std::min(code * base + static_cast<uint32_t>(digit), xmlchars::LastCodePoint + 1);
+    while (*q == '0')
+        ++q;
+    const char* significant = q;
+    uint32_t value = 0;
+    if (hexadecimal) {
+        for (uint8_t digit;
+             (digit = HexadecimalDigits[static_cast<unsigned char>(*q)]) != NotADigit; ++q)
+            value = value << 4 | digit;
+    } else {
+        for (uint8_t digit; (digit = DecimalDigits[static_cast<unsigned char>(*q)]) != NotADigit;
+             ++q)
+            value = value * 10 + digit;
+    }
     if (q == digits || *q != ';')
         fail(messages::XmlBadReference, p);
-    if (!xmlchars::isXmlChar(code))
+    const std::size_t mostDigits = hexadecimal ? MostHexadecimalDigits : MostDecimalDigits;
+    if (static_cast<std::size_t>(q - significant) > mostDigits || !xmlchars::isXmlChar(value))
         fail(messages::XmlInvalidCharRef, p);
+    code = value;
     return q + 1;
 }
 
-// The character `code` in the document's encoding, where that needs no table.
-void XmlReader::appendCode(uint32_t code, std::string& out, const char* at) {
-    char bytes[xmlchars::MaxUtf8Length];
+// Writes the character `code` in the document's encoding, where that needs
+// no table, at `out` (room for MaxUtf8Length bytes); returns the end of
+// what it wrote.
+char* XmlReader::encodeCode(uint32_t code, char* out, const char* at) const {
     switch (encoding_) {
         case Encoding::Utf8:
-            out.append(bytes, static_cast<std::size_t>(xmlchars::encodeUtf8(code, bytes)));
-            return;
+            return out + xmlchars::encodeUtf8(code, out);
         case Encoding::Latin1:
             if (code > 0xFF)
                 fail(messages::XmlCharRefNotEncodable, at);
@@ -1459,7 +1555,8 @@ void XmlReader::appendCode(uint32_t code, std::string& out, const char* at) {
                 fail(messages::XmlCharRefNotEncodable, at);
             break;
     }
-    out += static_cast<char>(code);
+    *out = static_cast<char>(code);
+    return out + 1;
 }
 
 // ------------------------------------------------------------ entities
