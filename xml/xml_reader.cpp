@@ -517,26 +517,36 @@ private:
     static constexpr std::size_t MostFilledPart = 2;
     static constexpr std::size_t FirstSlots = 16;
 
+    // Whole words of the name, the last two overlapping where its length
+    // is no multiple of theirs: no loop over the bytes of a short name.
     static uint64_t hashOf(std::string_view name) {
         constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
-        uint64_t hash = name.size();
+        const char* bytes = name.data();
+        const std::size_t size = name.size();
+        uint64_t hash = size;
         auto mix = [&](uint64_t word) {
             hash = (hash ^ word) * Multiplier;
             hash ^= hash >> 32;
         };
-        std::size_t at = 0;
-        for (; at + sizeof(uint64_t) <= name.size(); at += sizeof(uint64_t)) {
-            uint64_t word;
-            std::memcpy(&word, name.data() + at, sizeof word);
-            mix(word);
-        }
-        if (at < name.size()) {
-            uint64_t word = 0;
-            for (std::size_t shift = 0; at < name.size(); ++at, shift += 8)
-                word |= uint64_t{static_cast<unsigned char>(name[at])} << shift;
-            mix(word);
+        if (size >= sizeof(uint64_t)) {
+            for (std::size_t at = 0; at + sizeof(uint64_t) < size; at += sizeof(uint64_t))
+                mix(load<uint64_t>(bytes + at));
+            mix(load<uint64_t>(bytes + size - sizeof(uint64_t)));
+        } else if (size >= sizeof(uint32_t)) {
+            mix(uint64_t{load<uint32_t>(bytes)} << 32 |
+                load<uint32_t>(bytes + size - sizeof(uint32_t)));
+        } else if (size > 0) {
+            mix(uint64_t{static_cast<unsigned char>(bytes[0])} << 16 |
+                uint64_t{static_cast<unsigned char>(bytes[size / 2])} << 8 |
+                static_cast<unsigned char>(bytes[size - 1]));
         }
         return hash;
+    }
+    template <typename Word>
+    static Word load(const char* bytes) {
+        Word word;
+        std::memcpy(&word, bytes, sizeof word);
+        return word;
     }
     Slot& emptySlotFor(uint64_t hash) {
         std::size_t i = hash & (slots_.size() - 1);
