@@ -767,9 +767,12 @@ private:
     const char* declarationName(const char* p, const char* message);
 
     // ---- character data of the open element
-    void addRun(const char* begin, const char* end) {
+    // Adds [begin, end) to the run; `white` when the bytes are known to be
+    // white space only.
+    void addRun(const char* begin, const char* end, bool white) {
         if (begin == end)
             return;
+        runWhite_ = runWhite_ && white;
         if (!buffered_) {
             if (!runBegin_) {
                 runBegin_ = begin;
@@ -784,8 +787,10 @@ private:
         }
         runBuffer_.append(begin, end);
     }
+    // The run as a buffer to append to: what is appended is not known to be white space.
     ByteBuffer& bufferedRun() {
         bufferRun();
+        runWhite_ = false;
         return runBuffer_;
     }
     void bufferRun() {
@@ -799,6 +804,10 @@ private:
     bool runEmpty() const {
         return buffered_ ? runBuffer_.empty() : runBegin_ == nullptr;
     }
+    // True when the run is white space only.
+    bool runIsWhite() const {
+        return runWhite_ || isWhiteSpace(run());
+    }
     std::string_view run() const {
         if (buffered_)
             return runBuffer_.view();
@@ -809,6 +818,7 @@ private:
     void clearRun() {
         runBegin_ = nullptr;
         buffered_ = false;
+        runWhite_ = true;
     }
     void flushRun(OpenElement& open, const XMLElement* next);
     void appendData(XMLElement& element, std::string_view data);
@@ -853,6 +863,7 @@ private:
     const char* runEnd_ = nullptr;
     ByteBuffer runBuffer_;  // the run, once it has more pieces
     bool buffered_ = false;
+    bool runWhite_ = true;  // every piece of the run is known to be white space
 
     std::string value_;  // an attribute value being normalised
 };
@@ -1020,8 +1031,12 @@ void XmlReader::readEpilog(const char* p) {
 // referred to by pushing a frame: nothing recurses.
 const char* XmlReader::readContent(const char* p) {
     while (!open_.empty()) {
+        // Most runs between tags are a line end and indentation: passed over
+        // a byte at a time, and known to be white space without a look back.
         const char* start = p;
-        for (;;) {
+        p = skipSpace(p);
+        const bool white = *p == '<';
+        while (!white) {
             p = pass<TextStop>(p);
             if (*p != ']')
                 break;
@@ -1029,7 +1044,7 @@ const char* XmlReader::readContent(const char* p) {
                 fail(messages::XmlCDataEndInText, p);
             ++p;
         }
-        addRun(start, p);
+        addRun(start, p, white);
         if (*p == '<') {
             switch (p[1]) {
                 case '/':
@@ -1482,7 +1497,7 @@ const char* XmlReader::readCData(const char* p) {
         if (*q == '\0')
             fail(messages::XmlCDataNotClosed, p);
         if (q[1] == ']' && q[2] == '>') {
-            addRun(start, q);
+            addRun(start, q, false);
             return q + 3;
         }
     }
@@ -1602,7 +1617,7 @@ void XmlReader::flushRun(OpenElement& open, const XMLElement* next) {
         return;
     const std::string_view data = run();
     if (!open.hasData) {
-        if (isWhiteSpace(data)) {
+        if (runIsWhite()) {
             if (next) {
                 deferred_.push_back(
                     {next, buffered_ ? nullptr : runBegin_, deferredBytes_.size(), data.size()});
