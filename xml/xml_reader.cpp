@@ -62,47 +62,72 @@ struct Place {
 // bytes at any place up to the text's end.
 constexpr std::size_t ScanBlock = 16;
 
+// Copies bytes from `in` to `out` up to the first CR or `length` bytes,
+// and returns how many it copied: the copy and the search for line ends
+// to normalise are one pass.
+std::size_t copyUpToCarriageReturn(char* out, const char* in, std::size_t length) {
+    std::size_t at = 0;
+#ifdef TARVIK_XML_READER_SSE2
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    for (; at + ScanBlock <= length; at += ScanBlock) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), block);
+        const auto bits =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, carriageReturn)));
+        if (bits != 0)
+            return at + static_cast<std::size_t>(xmlchars::lowestSetBit(bits));
+    }
+#endif
+    for (; at < length && in[at] != '\r'; ++at)
+        out[at] = in[at];
+    return at;
+}
+
 // A text ready to read: its bytes with every line end (CR LF, CR) turned
 // into LF, as XML 1.0 section 2.11 has it done before parsing, and NUL bytes
 // after them; and the text as given, to place errors in.
 class XmlText {
 public:
     // Copies `length` bytes at `text`, which must stay put while the text is read.
-    XmlText(const char* text, std::size_t length) : given_(text), givenLength_(length) {
-        if (std::memchr(text, '\r', length)) {
-            normalise();
-        } else {
-            read_.reserve(length + ScanBlock);
-            read_.assign(text, length);
-            pad();
-        }
+    XmlText(const char* text, std::size_t length)
+        : copy_(new char[length + ScanBlock]), given_(text), givenLength_(length) {
+        read_ = copy_.get();
+        const std::size_t plain = copyUpToCarriageReturn(copy_.get(), text, length);
+        length_ = plain < length ? normalise(copy_.get(), plain) : length;
+        std::memset(copy_.get() + length_, 0, ScanBlock);
     }
     // Takes `bytes` over.
     explicit XmlText(std::string&& bytes) : kept_(std::move(bytes)) {
-        if (std::memchr(kept_.data(), '\r', kept_.size())) {
-            given_ = kept_.data();
-            givenLength_ = kept_.size();
-            normalise();
+        given_ = kept_.data();
+        givenLength_ = kept_.size();
+        const void* carriageReturn = std::memchr(given_, '\r', givenLength_);
+        if (carriageReturn) {
+            copy_.reset(new char[givenLength_ + ScanBlock]);
+            read_ = copy_.get();
+            const auto plain =
+                static_cast<std::size_t>(static_cast<const char*>(carriageReturn) - given_);
+            std::memcpy(copy_.get(), given_, plain);
+            length_ = normalise(copy_.get(), plain);
+            std::memset(copy_.get() + length_, 0, ScanBlock);
         } else {
-            read_ = std::move(kept_);
-            pad();
-            given_ = read_.data();
-            givenLength_ = length_;
+            length_ = givenLength_;
+            kept_.append(ScanBlock - 1, '\0');  // and the string's own NUL
+            given_ = read_ = kept_.data();
         }
     }
 
     XmlText(const XmlText&) = delete;
     XmlText& operator=(const XmlText&) = delete;
 
-    const char* begin() const { return read_.c_str(); }
+    const char* begin() const { return read_; }
     // The first NUL after the bytes; ScanBlock - 1 more follow it.
-    const char* end() const { return read_.c_str() + length_; }
+    const char* end() const { return read_ + length_; }
     std::size_t length() const { return length_; }
 
     // The place, in the text as given, of the byte at `offset` of the read text.
     Place placeOf(std::size_t offset) const {
         std::size_t given = offset;
-        if (given_ != read_.data()) {
+        if (normalised_) {
             // Each CR LF became one LF: walk both texts side by side.
             given = 0;
             for (std::size_t read = 0; read < offset && given < givenLength_; ++read) {
@@ -127,32 +152,31 @@ public:
     }
 
 private:
-    void pad() {
-        length_ = read_.size();
-        read_.append(ScanBlock - 1, '\0');  // and the string's own NUL
-    }
-
-    void normalise() {
-        read_.resize(givenLength_ + ScanBlock);
-        std::size_t kept = 0;
-        for (std::size_t at = 0; at < givenLength_; ++at) {
+    // Writes the given text from byte `from` on (the first CR; the bytes
+    // before it are in place) to `out` with its line ends turned into LF, and
+    // returns the length of the whole.
+    std::size_t normalise(char* out, std::size_t from) {
+        normalised_ = true;
+        std::size_t kept = from;
+        for (std::size_t at = from; at < givenLength_; ++at) {
             char c = given_[at];
             if (c == '\r') {
                 c = '\n';
                 if (at + 1 < givenLength_ && given_[at + 1] == '\n')
                     ++at;
             }
-            read_[kept++] = c;
+            out[kept++] = c;
         }
-        read_.resize(kept);
-        pad();
+        return kept;
     }
 
-    std::string kept_;  // the text as given, when taken over and normalised
-    std::string read_;
+    std::string kept_;              // the text as given, when taken over
+    std::unique_ptr<char[]> copy_;  // the text read, when copied
+    const char* read_ = nullptr;    // the text read: copy_ or kept_
     std::size_t length_ = 0;
     const char* given_ = nullptr;
     std::size_t givenLength_ = 0;
+    bool normalised_ = false;  // line ends were turned into LF
 };
 
 // ------------------------------------------------------------ byte classes
