@@ -494,6 +494,39 @@ struct DeclaredAttribute {
     uint64_t givenIn = 0;  // the last tag (by number) that gave it itself
 };
 
+// A hash of `name` from whole words of it, the last two overlapping where
+// its length is no multiple of theirs: no loop over the bytes of a short name.
+template <typename Word>
+Word loadWord(const char* bytes) {
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+uint64_t hashName(std::string_view name) {
+    constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
+    const char* bytes = name.data();
+    const std::size_t size = name.size();
+    uint64_t hash = size;
+    auto mix = [&](uint64_t word) {
+        hash = (hash ^ word) * Multiplier;
+        hash ^= hash >> 32;
+    };
+    if (size >= sizeof(uint64_t)) {
+        for (std::size_t at = 0; at + sizeof(uint64_t) < size; at += sizeof(uint64_t))
+            mix(loadWord<uint64_t>(bytes + at));
+        mix(loadWord<uint64_t>(bytes + size - sizeof(uint64_t)));
+    } else if (size >= sizeof(uint32_t)) {
+        mix(uint64_t{loadWord<uint32_t>(bytes)} << 32 |
+            loadWord<uint32_t>(bytes + size - sizeof(uint32_t)));
+    } else if (size > 0) {
+        mix(uint64_t{static_cast<unsigned char>(bytes[0])} << 16 |
+            uint64_t{static_cast<unsigned char>(bytes[size / 2])} << 8 |
+            static_cast<unsigned char>(bytes[size - 1]));
+    }
+    return hash;
+}
+
 // Values found by name in constant time, for the declarations a tag is
 // checked against: open addressing, the name hashed a word at a time, so a
 // lookup mostly costs one hash and one comparison. (A small
@@ -505,9 +538,10 @@ class NameIndex {
 public:
     // The value named `name`, or null.
     Value* find(std::string_view name) {
-        if (count_ == 0)
-            return nullptr;
-        const uint64_t hash = hashOf(name);
+        return count_ == 0 ? nullptr : find(name, hashName(name));
+    }
+    // The same for a name of hash `hash` (hashName).
+    Value* find(std::string_view name, uint64_t hash) {
         for (std::size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
             Slot& slot = slots_[i];
             if (!slot.used)
@@ -523,7 +557,7 @@ public:
         if ((count_ + 1) * MostFilledPart > slots_.size())
             grow();
         ++count_;
-        Slot& slot = emptySlotFor(hashOf(name));
+        Slot& slot = emptySlotFor(hashName(name));
         slot.name = name;
         return slot.value;
     }
@@ -541,37 +575,6 @@ private:
     static constexpr std::size_t MostFilledPart = 2;
     static constexpr std::size_t FirstSlots = 16;
 
-    // Whole words of the name, the last two overlapping where its length
-    // is no multiple of theirs: no loop over the bytes of a short name.
-    static uint64_t hashOf(std::string_view name) {
-        constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
-        const char* bytes = name.data();
-        const std::size_t size = name.size();
-        uint64_t hash = size;
-        auto mix = [&](uint64_t word) {
-            hash = (hash ^ word) * Multiplier;
-            hash ^= hash >> 32;
-        };
-        if (size >= sizeof(uint64_t)) {
-            for (std::size_t at = 0; at + sizeof(uint64_t) < size; at += sizeof(uint64_t))
-                mix(load<uint64_t>(bytes + at));
-            mix(load<uint64_t>(bytes + size - sizeof(uint64_t)));
-        } else if (size >= sizeof(uint32_t)) {
-            mix(uint64_t{load<uint32_t>(bytes)} << 32 |
-                load<uint32_t>(bytes + size - sizeof(uint32_t)));
-        } else if (size > 0) {
-            mix(uint64_t{static_cast<unsigned char>(bytes[0])} << 16 |
-                uint64_t{static_cast<unsigned char>(bytes[size / 2])} << 8 |
-                static_cast<unsigned char>(bytes[size - 1]));
-        }
-        return hash;
-    }
-    template <typename Word>
-    static Word load(const char* bytes) {
-        Word word;
-        std::memcpy(&word, bytes, sizeof word);
-        return word;
-    }
     Slot& emptySlotFor(uint64_t hash) {
         std::size_t i = hash & (slots_.size() - 1);
         while (slots_[i].used)
@@ -712,6 +715,12 @@ private:
     const char* passTo(const char* p, char stop) const;
 
     // ---- errors
+    // One bit of 64 chosen by the top bits of a name's hash (the table uses the low ones).
+    static uint64_t typeBit(uint64_t hash) {
+        return uint64_t{1} << (hash >> TypeBitShift);
+    }
+    static constexpr int TypeBitShift = 58;  // 64 - log2(64)
+
     [[noreturn]] void fail(const char* message, const char* at) const {
         throw ReadError{message, inDocument(at) ? at : (origin_ ? origin_ : doc_)};
     }
@@ -874,6 +883,10 @@ private:
     std::unordered_map<std::string, Entity> general_;
     std::unordered_map<std::string, Entity> parameter_;
     NameIndex<AttributeList> attributeLists_;
+    // A bit (typeBit) for the hash of each element type whose declared
+    // attributes change its tags (a default, a tokenized type): most tags
+    // need no lookup to tell that theirs do not.
+    uint64_t activeTypes_ = 0;
     uint64_t tags_ = 0;  // tags of declared element types finished so far
 
     std::vector<Frame> frames_;
@@ -1414,7 +1427,12 @@ void XmlReader::checkRepeats(const XMLElement& element, const char* at) {
 void XmlReader::finishTag(XMLElement& element, const char* tagStart) {
     if (element.attributes.size() > PairwiseAttributeCheck)
         checkRepeats(element, tagStart);
-    AttributeList* list = attributeLists_.find(element.name);
+    if (activeTypes_ == 0)
+        return;
+    const uint64_t hash = hashName(element.name);
+    if ((activeTypes_ & typeBit(hash)) == 0)
+        return;
+    AttributeList* list = attributeLists_.find(element.name, hash);
     if (!list || (!list->tokenized && list->defaults.empty()))
         return;
     const uint64_t tag = ++tags_;
@@ -1443,9 +1461,16 @@ const char* XmlReader::readEndTag(const char* p) {
     const char* tag = p;
     const char* name = p + 2;
     const std::string& open = open_.back().element->name;
+    // In the document a name that fits before the end is compared whole;
+    // elsewhere a byte at a time, which stops at the NUL that ends the text.
     std::size_t matched = 0;
-    while (matched < open.size() && name[matched] == open[matched])
-        ++matched;
+    if (inDocument(name) && static_cast<std::size_t>(end_ - name) >= open.size()) {
+        if (std::memcmp(name, open.data(), open.size()) == 0)
+            matched = open.size();
+    } else {
+        while (matched < open.size() && name[matched] == open[matched])
+            ++matched;
+    }
     const char after = name[matched];
     if (matched < open.size() || isAsciiNameByte(after) ||
         static_cast<unsigned char>(after) >= 0x80)
@@ -1937,6 +1962,8 @@ const char* XmlReader::readAttributeListDeclaration(const char* p) {
         if (declared.hasDefault)
             list.defaults.push_back(list.attributes.size());
         list.tokenized = list.tokenized || declared.tokenized;
+        if (list.tokenized || !list.defaults.empty())
+            activeTypes_ |= typeBit(hashName(element));
         list.attributes.push_back(std::move(declared));
     }
 }
