@@ -431,7 +431,8 @@ class ByteBuffer {
 public:
     void append(const char* begin, const char* end) {
         const auto count = static_cast<std::size_t>(end - begin);
-        std::memcpy(extend(count), begin, count);
+        if (count > 0)
+            std::memcpy(extend(count), begin, count);
     }
     ByteBuffer& operator+=(char c) {
         *extend(1) = c;
@@ -748,9 +749,8 @@ private:
     const char* readStartTag(const char* p);
     const char* readAttribute(const char* p, XMLElement& element, TagNames& names);
     const char* readValue(const char* p, std::string_view& value);
-    const char* normaliseValue(const char* p, char quote, std::string& out, bool lenient,
-                               const char* unclosed);
-    const char* valueReference(const char* p, std::string& out, bool lenient);
+    const char* normaliseValue(const char* p, char quote, bool lenient, const char* unclosed);
+    const char* valueReference(const char* p, bool lenient);
     void checkRepeats(const XMLElement& element, const char* at);
     void finishTag(XMLElement& element, const char* tagStart);
     const char* readEndTag(const char* p);
@@ -902,7 +902,7 @@ private:
     bool buffered_ = false;
     bool runWhite_ = true;  // every piece of the run is known to be white space
 
-    std::string value_;  // an attribute value being normalised
+    ByteBuffer value_;  // an attribute value being normalised
 };
 
 // document := prolog element Misc*
@@ -1328,45 +1328,46 @@ const char* XmlReader::readValue(const char* p, std::string_view& value) {
             break;
         ++q;  // the other quote is data
     }
-    value_.assign(start, q);
-    q = normaliseValue(q, quote, value_, false, p);
-    value = value_;
+    value_.clear();
+    value_.append(start, q);
+    q = normaliseValue(q, quote, false, p);
+    value = value_.view();
     return q;
 }
 
-// The rest of a value from `p` appended to `out`, normalised: TAB, LF and CR
+// The rest of a value from `p` appended to value_, normalised: TAB, LF and CR
 // become spaces, references are replaced (an entity's text normalised in
 // turn, through frames), and "<" is refused. A quote inside an entity's text
 // is data. `lenient` lets a reference to an undeclared entity expand to
 // nothing (a default read after an unread external parameter entity).
 // Returns the byte after the closing quote; `unclosed` is where the value
 // began, for the error when it never closes.
-const char* XmlReader::normaliseValue(const char* p, char quote, std::string& out, bool lenient,
+const char* XmlReader::normaliseValue(const char* p, char quote, bool lenient,
                                       const char* unclosed) {
     const std::size_t base = frames_.size();
     for (;;) {
         const char* start = p;
         p = pass<ValueStop>(p);
-        out.append(start, p);
+        value_.append(start, p);
         const char c = *p;
         if (c == quote && frames_.size() == base)
             return p + 1;
         switch (c) {
             case '"':
             case '\'':
-                out += c;
+                value_ += c;
                 ++p;
                 break;
             case '\t':
             case '\n':
             case '\r':
-                out += ' ';
+                value_ += ' ';
                 ++p;
                 break;
             case '<':
                 fail(messages::XmlLessThanInAttribute, p);
             case '&':
-                p = valueReference(p, out, lenient);
+                p = valueReference(p, lenient);
                 break;
             default:  // the NUL that ends a text
                 if (frames_.size() == base)
@@ -1379,17 +1380,17 @@ const char* XmlReader::normaliseValue(const char* p, char quote, std::string& ou
 
 // A reference in an attribute value: a character, a predefined entity, or
 // an internal entity whose text is read next.
-const char* XmlReader::valueReference(const char* p, std::string& out, bool lenient) {
+const char* XmlReader::valueReference(const char* p, bool lenient) {
     if (p[1] == '#') {
         uint32_t code = 0;
         const char* after = readCharacterReference(p, code);
-        appendCode(code, out, p);
+        appendCode(code, value_, p);
         return after;
     }
     const char* nameEnd = readReferenceName(p);
     const std::string_view name(p + 1, static_cast<std::size_t>(nameEnd - p - 1));
     if (const char c = predefinedEntity(name)) {
-        out += c;
+        value_ += c;
         return nameEnd + 1;
     }
     Entity* entity = findEntity(general_, name);
@@ -1948,7 +1949,9 @@ const char* XmlReader::readAttributeListDeclaration(const char* p) {
                 p = requireSpace(p + lengthOf("#FIXED"));
             if (*p != '"' && *p != '\'')
                 fail(*p == '%' ? messages::XmlPEInDeclaration : messages::XmlBadAttlistDecl, p);
-            p = normaliseValue(p + 1, *p, declared.value, skipDeclarations_, p);
+            value_.clear();
+            p = normaliseValue(p + 1, *p, skipDeclarations_, p);
+            declared.value = value_.view();
             if (declared.tokenized)
                 collapseSpaces(declared.value);
             declared.hasDefault = true;
