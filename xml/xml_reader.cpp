@@ -62,47 +62,72 @@ struct Place {
 // bytes at any place up to the text's end.
 constexpr std::size_t ScanBlock = 16;
 
+// Copies bytes from `in` to `out` up to the first CR or `length` bytes,
+// and returns how many it copied: the copy and the search for line ends
+// to normalise are one pass.
+std::size_t copyUpToCarriageReturn(char* out, const char* in, std::size_t length) {
+    std::size_t at = 0;
+#ifdef TARVIK_XML_READER_SSE2
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    for (; at + ScanBlock <= length; at += ScanBlock) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), block);
+        const auto bits =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, carriageReturn)));
+        if (bits != 0)
+            return at + static_cast<std::size_t>(xmlchars::lowestSetBit(bits));
+    }
+#endif
+    for (; at < length && in[at] != '\r'; ++at)
+        out[at] = in[at];
+    return at;
+}
+
 // A text ready to read: its bytes with every line end (CR LF, CR) turned
 // into LF, as XML 1.0 section 2.11 has it done before parsing, and NUL bytes
 // after them; and the text as given, to place errors in.
 class XmlText {
 public:
     // Copies `length` bytes at `text`, which must stay put while the text is read.
-    XmlText(const char* text, std::size_t length) : given_(text), givenLength_(length) {
-        if (std::memchr(text, '\r', length)) {
-            normalise();
-        } else {
-            read_.reserve(length + ScanBlock);
-            read_.assign(text, length);
-            pad();
-        }
+    XmlText(const char* text, std::size_t length)
+        : copy_(new char[length + ScanBlock]), given_(text), givenLength_(length) {
+        read_ = copy_.get();
+        const std::size_t plain = copyUpToCarriageReturn(copy_.get(), text, length);
+        length_ = plain < length ? normalise(copy_.get(), plain) : length;
+        std::memset(copy_.get() + length_, 0, ScanBlock);
     }
     // Takes `bytes` over.
     explicit XmlText(std::string&& bytes) : kept_(std::move(bytes)) {
-        if (std::memchr(kept_.data(), '\r', kept_.size())) {
-            given_ = kept_.data();
-            givenLength_ = kept_.size();
-            normalise();
+        given_ = kept_.data();
+        givenLength_ = kept_.size();
+        const void* carriageReturn = std::memchr(given_, '\r', givenLength_);
+        if (carriageReturn) {
+            copy_.reset(new char[givenLength_ + ScanBlock]);
+            read_ = copy_.get();
+            const auto plain =
+                static_cast<std::size_t>(static_cast<const char*>(carriageReturn) - given_);
+            std::memcpy(copy_.get(), given_, plain);
+            length_ = normalise(copy_.get(), plain);
+            std::memset(copy_.get() + length_, 0, ScanBlock);
         } else {
-            read_ = std::move(kept_);
-            pad();
-            given_ = read_.data();
-            givenLength_ = length_;
+            length_ = givenLength_;
+            kept_.append(ScanBlock - 1, '\0');  // and the string's own NUL
+            given_ = read_ = kept_.data();
         }
     }
 
     XmlText(const XmlText&) = delete;
     XmlText& operator=(const XmlText&) = delete;
 
-    const char* begin() const { return read_.c_str(); }
+    const char* begin() const { return read_; }
     // The first NUL after the bytes; ScanBlock - 1 more follow it.
-    const char* end() const { return read_.c_str() + length_; }
+    const char* end() const { return read_ + length_; }
     std::size_t length() const { return length_; }
 
     // The place, in the text as given, of the byte at `offset` of the read text.
     Place placeOf(std::size_t offset) const {
         std::size_t given = offset;
-        if (given_ != read_.data()) {
+        if (normalised_) {
             // Each CR LF became one LF: walk both texts side by side.
             given = 0;
             for (std::size_t read = 0; read < offset && given < givenLength_; ++read) {
@@ -127,32 +152,31 @@ public:
     }
 
 private:
-    void pad() {
-        length_ = read_.size();
-        read_.append(ScanBlock - 1, '\0');  // and the string's own NUL
-    }
-
-    void normalise() {
-        read_.resize(givenLength_ + ScanBlock);
-        std::size_t kept = 0;
-        for (std::size_t at = 0; at < givenLength_; ++at) {
+    // Writes the given text from byte `from` on (the first CR; the bytes
+    // before it are in place) to `out` with its line ends turned into LF, and
+    // returns the length of the whole.
+    std::size_t normalise(char* out, std::size_t from) {
+        normalised_ = true;
+        std::size_t kept = from;
+        for (std::size_t at = from; at < givenLength_; ++at) {
             char c = given_[at];
             if (c == '\r') {
                 c = '\n';
                 if (at + 1 < givenLength_ && given_[at + 1] == '\n')
                     ++at;
             }
-            read_[kept++] = c;
+            out[kept++] = c;
         }
-        read_.resize(kept);
-        pad();
+        return kept;
     }
 
-    std::string kept_;  // the text as given, when taken over and normalised
-    std::string read_;
+    std::string kept_;              // the text as given, when taken over
+    std::unique_ptr<char[]> copy_;  // the text read, when copied
+    const char* read_ = nullptr;    // the text read: copy_ or kept_
     std::size_t length_ = 0;
     const char* given_ = nullptr;
     std::size_t givenLength_ = 0;
+    bool normalised_ = false;  // line ends were turned into LF
 };
 
 // ------------------------------------------------------------ byte classes
@@ -163,78 +187,139 @@ constexpr uint8_t TextStop = 1;
 // Bytes that end a run of an attribute value's plain bytes: markup, a
 // reference, either quote, white space that normalisation changes, the NUL.
 constexpr uint8_t ValueStop = 2;
+// Bytes that may end a comment, an instruction and a CDATA section, and the NUL.
+constexpr uint8_t CommentStop = 4;
+constexpr uint8_t InstructionStop = 8;
+constexpr uint8_t CDataStop = 16;
+// Bytes a scan checks one by one as characters of the encoding: the control
+// bytes XML forbids (all below 0x20 but TAB, LF, CR and the NUL, which ends
+// the text), and, where the encoding says which of them form characters
+// (UTF-8, US-ASCII), every byte from 0x80 up.
+constexpr uint8_t Unchecked = 32;
 
-constexpr std::array<uint8_t, 256> makeStops() {
-    std::array<uint8_t, 256> stops{};
+constexpr std::array<uint8_t, 256> makeByteClasses(bool highBytesChecked) {
+    std::array<uint8_t, 256> classes{};
     for (const char c : {'<', '&', ']', '\0'})
-        stops[static_cast<unsigned char>(c)] |= TextStop;
+        classes[static_cast<unsigned char>(c)] |= TextStop;
     for (const char c : {'<', '&', '"', '\'', '\t', '\n', '\r', '\0'})
-        stops[static_cast<unsigned char>(c)] |= ValueStop;
-    return stops;
+        classes[static_cast<unsigned char>(c)] |= ValueStop;
+    for (const char c : {'-', '\0'})
+        classes[static_cast<unsigned char>(c)] |= CommentStop;
+    for (const char c : {'?', '\0'})
+        classes[static_cast<unsigned char>(c)] |= InstructionStop;
+    for (const char c : {']', '\0'})
+        classes[static_cast<unsigned char>(c)] |= CDataStop;
+    for (std::size_t c = 1; c < 0x20; ++c) {
+        if (c != '\t' && c != '\n' && c != '\r')
+            classes[c] |= Unchecked;
+    }
+    for (std::size_t c = 0x80; highBytesChecked && c < classes.size(); ++c)
+        classes[c] |= Unchecked;
+    return classes;
 }
 
-constexpr std::array<uint8_t, 256> Stops = makeStops();
+// The classes in an encoding whose bytes from 0x80 up are checked, and in
+// one that holds them byte for byte.
+constexpr std::array<uint8_t, 256> CheckedClasses = makeByteClasses(true);
+constexpr std::array<uint8_t, 256> HeldClasses = makeByteClasses(false);
 
-template <uint8_t Stop>
-bool stops(char c) {
-    return (Stops[static_cast<unsigned char>(c)] & Stop) != 0;
-}
-
-// The first byte at or after `p` of class `Stop`; four bytes a round.
-template <uint8_t Stop>
-const char* skipTo(const char* p) {
+// The first byte at or after `p` of a class in `mask`; four bytes a round.
+const char* skipTo(const std::array<uint8_t, 256>& classes, uint8_t mask, const char* p) {
+    auto in = [&](char c) { return (classes[static_cast<unsigned char>(c)] & mask) != 0; };
     for (;;) {
-        if (stops<Stop>(p[0]))
+        if (in(p[0]))
             return p;
-        if (stops<Stop>(p[1]))
+        if (in(p[1]))
             return p + 1;
-        if (stops<Stop>(p[2]))
+        if (in(p[2]))
             return p + 2;
-        if (stops<Stop>(p[3]))
+        if (in(p[3]))
             return p + 3;
         p += 4;
     }
 }
 
 #ifdef TARVIK_XML_READER_SSE2
-// skipTo<TextStop> a block at a time, for a place in the padded document.
-const char* skipTextBlocks(const char* p) {
-    const __m128i less = _mm_set1_epi8('<');
-    const __m128i ampersand = _mm_set1_epi8('&');
-    const __m128i bracket = _mm_set1_epi8(']');
-    const __m128i zero = _mm_setzero_si128();
+// The bytes of `block` below 0x20 (NUL included), and with HighChecked
+// those from 0x80 up: a signed compare takes them as negative.
+template <bool HighChecked>
+__m128i lowOrHigh(__m128i block) {
+    const __m128i low = _mm_cmplt_epi8(block, _mm_set1_epi8(0x20));
+    if (HighChecked)
+        return low;
+    return _mm_and_si128(low, _mm_cmpgt_epi8(block, _mm_set1_epi8(-1)));
+}
+
+// The TAB, LF and CR bytes of `block`.
+inline __m128i layoutIn(__m128i block) {
+    return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\t')),
+                                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+}
+
+// The first byte at or after `p` that `stops` marks in its block or that is
+// of class Unchecked (or the NUL), a block at a time, for a place in the
+// padded document. Most blocks hold no byte below 0x20 at all (nor, with
+// HighChecked, from 0x80 up), so TAB, LF and CR are told apart only in a
+// block that does.
+template <bool HighChecked, typename Stops>
+const char* skipCheckedBlocks(const char* p, Stops stops) {
     for (;; p += ScanBlock) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(block, less), _mm_cmpeq_epi8(block, ampersand)),
-            _mm_or_si128(_mm_cmpeq_epi8(block, bracket), _mm_cmpeq_epi8(block, zero)));
-        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        const __m128i stopped = stops(block);
+        const __m128i low = lowOrHigh<HighChecked>(block);
+        if (_mm_movemask_epi8(_mm_or_si128(stopped, low)) == 0)
+            continue;
+        const auto bits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(stopped, _mm_andnot_si128(layoutIn(block), low))));
         if (bits != 0)
             return p + xmlchars::lowestSetBit(bits);
     }
 }
 
-// skipTo<ValueStop> a block at a time, for a place in the padded document:
-// both quotes, markup, a reference, and every byte up to CR (TAB, LF, CR and
-// the NUL; no other control byte passes the character check).
-const char* skipValueBlocks(const char* p) {
-    const __m128i less = _mm_set1_epi8('<');
-    const __m128i ampersand = _mm_set1_epi8('&');
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i apostrophe = _mm_set1_epi8('\'');
-    const __m128i lastLayout = _mm_set1_epi8('\r');
+// The first byte at or after `p` that `hits` marks in its block, a block at
+// a time, for a place in the padded document.
+template <typename Hits>
+const char* skipBlocks(const char* p, Hits hits) {
     for (;; p += ScanBlock) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i layout = _mm_cmpeq_epi8(_mm_min_epu8(block, lastLayout), block);
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(block, less), _mm_cmpeq_epi8(block, ampersand)),
-            _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, apostrophe)),
-                layout));
-        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits(block)));
         if (bits != 0)
             return p + xmlchars::lowestSetBit(bits);
     }
+}
+
+// skipTo(TextStop | Unchecked) a block at a time.
+template <bool HighChecked>
+const char* skipTextBlocks(const char* p) {
+    return skipCheckedBlocks<HighChecked>(p, [](__m128i block) {
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('<')),
+                                         _mm_cmpeq_epi8(block, _mm_set1_epi8('&'))),
+                            _mm_cmpeq_epi8(block, _mm_set1_epi8(']')));
+    });
+}
+
+// skipTo(ValueStop | Unchecked) a block at a time: both quotes, markup, a
+// reference, and every byte below 0x20 (TAB, LF and CR are stops too).
+template <bool HighChecked>
+const char* skipValueBlocks(const char* p) {
+    return skipBlocks(p, [](__m128i block) {
+        const __m128i markup =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('<')),
+                                      _mm_cmpeq_epi8(block, _mm_set1_epi8('&'))),
+                         _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
+                                      _mm_cmpeq_epi8(block, _mm_set1_epi8('\''))));
+        return _mm_or_si128(markup, lowOrHigh<HighChecked>(block));
+    });
+}
+
+// skipTo(stop | Unchecked) a block at a time, for the one byte `stop` of a
+// comment, an instruction or a CDATA section.
+template <bool HighChecked>
+const char* skipDelimitedBlocks(const char* p, char stop) {
+    const __m128i wanted = _mm_set1_epi8(stop);
+    return skipCheckedBlocks<HighChecked>(
+        p, [wanted](__m128i block) { return _mm_cmpeq_epi8(block, wanted); });
 }
 #endif
 
@@ -287,16 +372,30 @@ char predefinedEntity(std::string_view name) {
     return 0;
 }
 
-// The value of a digit in base 10 or 16, or -1.
-int digitValue(char c, bool hexadecimal) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (hexadecimal && c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (hexadecimal && c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+// The value of each byte as a digit of base 10 and of base 16, NotADigit
+// for a byte that is none.
+constexpr uint8_t NotADigit = 0xFF;
+
+constexpr std::array<uint8_t, 256> makeDigitValues(bool hexadecimal) {
+    std::array<uint8_t, 256> values{};
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        values[c] = NotADigit;
+        if (c >= '0' && c <= '9')
+            values[c] = static_cast<uint8_t>(c - '0');
+        else if (hexadecimal && c >= 'a' && c <= 'f')
+            values[c] = static_cast<uint8_t>(c - 'a' + 10);
+        else if (hexadecimal && c >= 'A' && c <= 'F')
+            values[c] = static_cast<uint8_t>(c - 'A' + 10);
+    }
+    return values;
 }
+
+constexpr std::array<uint8_t, 256> DecimalDigits = makeDigitValues(false);
+constexpr std::array<uint8_t, 256> HexadecimalDigits = makeDigitValues(true);
+// Significant digits of LastCodePoint (U+10FFFF, 1114111) in each base:
+// a value with more lies past it (and may have wrapped around).
+constexpr std::size_t MostHexadecimalDigits = 6;
+constexpr std::size_t MostDecimalDigits = 7;
 
 // PubidChar := #x20 | #xD | #xA | [a-zA-Z0-9] | [-'()+,./:=?;!*#@$_%]
 bool isPublicIdByte(char c) {
@@ -325,6 +424,51 @@ void collapseSpaces(std::string& value) {
     value.resize(kept);
 }
 
+// Bytes gathered from pieces, for a run of character data: the storage
+// doubles as it grows and is kept from run to run, so a document costs it a
+// few allocations in all, and a piece of a few bytes is written in place.
+class ByteBuffer {
+public:
+    void append(const char* begin, const char* end) {
+        const auto count = static_cast<std::size_t>(end - begin);
+        if (count > 0)
+            std::memcpy(extend(count), begin, count);
+    }
+    ByteBuffer& operator+=(char c) {
+        *extend(1) = c;
+        return *this;
+    }
+    // Room for `count` bytes at the end, to be given back by drop() where unused.
+    char* extend(std::size_t count) {
+        if (capacity_ - size_ < count)
+            grow(count);
+        char* at = bytes_.get() + size_;
+        size_ += count;
+        return at;
+    }
+    void drop(std::size_t count) { size_ -= count; }
+    void clear() { size_ = 0; }
+    bool empty() const { return size_ == 0; }
+    std::string_view view() const { return {bytes_.get(), size_}; }
+
+private:
+    // The first storage: most runs with a reference are a line or a paragraph.
+    static constexpr std::size_t FirstCapacity = 256;
+
+    void grow(std::size_t count) {
+        const std::size_t capacity = std::max({FirstCapacity, capacity_ * 2, size_ + count});
+        std::unique_ptr<char[]> bytes(new char[capacity]);
+        if (size_ > 0)
+            std::memcpy(bytes.get(), bytes_.get(), size_);
+        bytes_ = std::move(bytes);
+        capacity_ = capacity;
+    }
+
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // ------------------------------------------------------------ the reader
 
 // A well-formedness error and the byte it was found at: in the read text,
@@ -351,12 +495,118 @@ struct DeclaredAttribute {
     uint64_t givenIn = 0;  // the last tag (by number) that gave it itself
 };
 
+// A hash of `name` from whole words of it, the last two overlapping where
+// its length is no multiple of theirs: no loop over the bytes of a short name.
+template <typename Word>
+Word loadWord(const char* bytes) {
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+uint64_t hashName(std::string_view name) {
+    constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
+    const char* bytes = name.data();
+    const std::size_t size = name.size();
+    uint64_t hash = size;
+    auto mix = [&](uint64_t word) {
+        hash = (hash ^ word) * Multiplier;
+        hash ^= hash >> 32;
+    };
+    if (size >= sizeof(uint64_t)) {
+        for (std::size_t at = 0; at + sizeof(uint64_t) < size; at += sizeof(uint64_t))
+            mix(loadWord<uint64_t>(bytes + at));
+        mix(loadWord<uint64_t>(bytes + size - sizeof(uint64_t)));
+    } else if (size >= sizeof(uint32_t)) {
+        mix(uint64_t{loadWord<uint32_t>(bytes)} << 32 |
+            loadWord<uint32_t>(bytes + size - sizeof(uint32_t)));
+    } else if (size > 0) {
+        mix(uint64_t{static_cast<unsigned char>(bytes[0])} << 16 |
+            uint64_t{static_cast<unsigned char>(bytes[size / 2])} << 8 |
+            static_cast<unsigned char>(bytes[size - 1]));
+    }
+    return hash;
+}
+
+// Values found by name in constant time, for the declarations a tag is
+// checked against: open addressing, the name hashed a word at a time, so a
+// lookup mostly costs one hash and one comparison. (A small
+// std::unordered_map<std::string> compares the name with every key in turn
+// in libstdc++, which on a tag cost more than reading it.) Values move as the
+// table grows.
+template <typename Value>
+class NameIndex {
+public:
+    // The value named `name`, or null.
+    Value* find(std::string_view name) {
+        return count_ == 0 ? nullptr : find(name, hashName(name));
+    }
+    // The same for a name of hash `hash` (hashName).
+    Value* find(std::string_view name, uint64_t hash) {
+        for (std::size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+            Slot& slot = slots_[i];
+            if (!slot.used)
+                return nullptr;
+            if (slot.hash == hash && slot.name == name)
+                return &slot.value;
+        }
+    }
+    // The value named `name`, added as Value() where there is none.
+    Value& operator[](std::string_view name) {
+        if (Value* found = find(name))
+            return *found;
+        if ((count_ + 1) * MostFilledPart > slots_.size())
+            grow();
+        ++count_;
+        Slot& slot = emptySlotFor(hashName(name));
+        slot.name = name;
+        return slot.value;
+    }
+    bool empty() const { return count_ == 0; }
+
+private:
+    struct Slot {
+        uint64_t hash = 0;
+        bool used = false;
+        std::string name;
+        Value value{};
+    };
+
+    // At most one slot in this many is used, so probes stay short.
+    static constexpr std::size_t MostFilledPart = 2;
+    static constexpr std::size_t FirstSlots = 16;
+
+    Slot& emptySlotFor(uint64_t hash) {
+        std::size_t i = hash & (slots_.size() - 1);
+        while (slots_[i].used)
+            i = (i + 1) & (slots_.size() - 1);
+        slots_[i].used = true;
+        slots_[i].hash = hash;
+        return slots_[i];
+    }
+    void grow() {
+        std::vector<Slot> old(std::max(FirstSlots, slots_.size() * 2));
+        old.swap(slots_);
+        for (Slot& slot : old) {
+            if (!slot.used)
+                continue;
+            Slot& moved = emptySlotFor(slot.hash);
+            moved.name = std::move(slot.name);
+            moved.value = std::move(slot.value);
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 // The attributes declared for one element type, found by name in constant
 // time: a tag costs time in step with what it holds and what it is given.
 struct AttributeList {
-    std::vector<DeclaredAttribute> attributes;           // in the order declared
-    std::unordered_map<std::string, std::size_t> index;  // name to place in `attributes`
-    std::vector<std::size_t> defaults;                   // places of those with a default
+    std::vector<DeclaredAttribute> attributes;  // in the order declared
+    NameIndex<std::size_t> index;               // name to place in `attributes`
+    std::vector<std::size_t> defaults;          // places of those with a default
+    bool tokenized = false;                     // one of them is of a type other than CDATA
 };
 
 // An entity's text being read, and where to go on once it ends.
@@ -424,24 +674,54 @@ private:
     }
 
     // ---- scanning: a block at a time in the document, a byte at a time in
-    // an entity's text, which has no padding
+    // an entity's text, which has no padding. Every byte a scan passes over
+    // is checked as a character of the encoding on its way.
     bool inDocument(const char* p) const { return p >= doc_ && p <= end_; }
-    const char* skipText(const char* p) const {
+    // The first byte at or after `p` of class `Stop`.
+    template <uint8_t Stop>
+    const char* pass(const char* p) const {
+        for (;;) {
+            p = skipPlain<Stop>(p);
+            if ((classOf(*p) & Stop) != 0)
+                return p;
+            p = checkCharacters(p);
+        }
+    }
+    // The first byte at or after `p` of class `Stop` or Unchecked.
+    template <uint8_t Stop>
+    const char* skipPlain(const char* p) const {
 #ifdef TARVIK_XML_READER_SSE2
         if (inDocument(p))
-            return skipTextBlocks(p);
+            return highChecked_ ? skipBlocksTo<Stop, true>(p) : skipBlocksTo<Stop, false>(p);
 #endif
-        return skipTo<TextStop>(p);
+        return skipTo(*classes_, Stop | Unchecked, p);
     }
-    const char* skipValue(const char* p) const {
 #ifdef TARVIK_XML_READER_SSE2
-        if (inDocument(p))
-            return skipValueBlocks(p);
-#endif
-        return skipTo<ValueStop>(p);
+    template <uint8_t Stop, bool HighChecked>
+    static const char* skipBlocksTo(const char* p) {
+        if constexpr (Stop == TextStop)
+            return skipTextBlocks<HighChecked>(p);
+        else if constexpr (Stop == ValueStop)
+            return skipValueBlocks<HighChecked>(p);
+        else
+            return skipDelimitedBlocks<HighChecked>(p, Stop == CommentStop       ? '-'
+                                                       : Stop == InstructionStop ? '?'
+                                                                                 : ']');
     }
+#endif
+    uint8_t classOf(char c) const {
+        return (*classes_)[static_cast<unsigned char>(c)];
+    }
+    const char* checkCharacters(const char* p) const;
+    const char* passTo(const char* p, char stop) const;
 
     // ---- errors
+    // One bit of 64 chosen by the top bits of a name's hash (the table uses the low ones).
+    static uint64_t typeBit(uint64_t hash) {
+        return uint64_t{1} << (hash >> TypeBitShift);
+    }
+    static constexpr int TypeBitShift = 58;  // 64 - log2(64)
+
     [[noreturn]] void fail(const char* message, const char* at) const {
         throw ReadError{message, inDocument(at) ? at : (origin_ ? origin_ : doc_)};
     }
@@ -456,7 +736,7 @@ private:
     const char* readPseudoAttribute(const char* p, std::string_view name,
                                     bool (*valid)(std::string_view));
     void chooseEncoding(const char* declared, bool marked);
-    void checkCharacters() const;
+    void refuseForbiddenBytes() const;
     const char* readProlog(const char* p);
     const char* readContent(const char* p);
     void readEpilog(const char* p);
@@ -469,9 +749,8 @@ private:
     const char* readStartTag(const char* p);
     const char* readAttribute(const char* p, XMLElement& element, TagNames& names);
     const char* readValue(const char* p, std::string_view& value);
-    const char* normaliseValue(const char* p, char quote, std::string& out, bool lenient,
-                               const char* unclosed);
-    const char* valueReference(const char* p, std::string& out, bool lenient);
+    const char* normaliseValue(const char* p, char quote, bool lenient, const char* unclosed);
+    const char* valueReference(const char* p, bool lenient);
     void checkRepeats(const XMLElement& element, const char* at);
     void finishTag(XMLElement& element, const char* tagStart);
     const char* readEndTag(const char* p);
@@ -481,7 +760,16 @@ private:
     const char* readCData(const char* p);
     const char* readReference(const char* p);
     const char* readCharacterReference(const char* p, uint32_t& code);
-    void appendCode(uint32_t code, std::string& out, const char* at);
+    char* encodeCode(uint32_t code, char* out, const char* at) const;
+    void appendCode(uint32_t code, std::string& out, const char* at) const {
+        char bytes[xmlchars::MaxUtf8Length];
+        out.append(bytes, encodeCode(code, bytes, at));
+    }
+    void appendCode(uint32_t code, ByteBuffer& out, const char* at) const {
+        char* bytes = out.extend(xmlchars::MaxUtf8Length);
+        out.drop(static_cast<std::size_t>(bytes + xmlchars::MaxUtf8Length -
+                                          encodeCode(code, bytes, at)));
+    }
 
     // ---- entities
     Entity* findEntity(std::unordered_map<std::string, Entity>& table, std::string_view name) {
@@ -512,9 +800,12 @@ private:
     const char* declarationName(const char* p, const char* message);
 
     // ---- character data of the open element
-    void addRun(const char* begin, const char* end) {
+    // Adds [begin, end) to the run; `white` when the bytes are known to be
+    // white space only.
+    void addRun(const char* begin, const char* end, bool white) {
         if (begin == end)
             return;
+        runWhite_ = runWhite_ && white;
         if (!buffered_) {
             if (!runBegin_) {
                 runBegin_ = begin;
@@ -529,8 +820,10 @@ private:
         }
         runBuffer_.append(begin, end);
     }
-    std::string& bufferedRun() {
+    // The run as a buffer to append to: what is appended is not known to be white space.
+    ByteBuffer& bufferedRun() {
         bufferRun();
+        runWhite_ = false;
         return runBuffer_;
     }
     void bufferRun() {
@@ -544,9 +837,13 @@ private:
     bool runEmpty() const {
         return buffered_ ? runBuffer_.empty() : runBegin_ == nullptr;
     }
+    // True when the run is white space only.
+    bool runIsWhite() const {
+        return runWhite_ || isWhiteSpace(run());
+    }
     std::string_view run() const {
         if (buffered_)
-            return runBuffer_;
+            return runBuffer_.view();
         if (!runBegin_)
             return {};
         return {runBegin_, static_cast<std::size_t>(runEnd_ - runBegin_)};
@@ -554,6 +851,7 @@ private:
     void clearRun() {
         runBegin_ = nullptr;
         buffered_ = false;
+        runWhite_ = true;
     }
     void flushRun(OpenElement& open, const XMLElement* next);
     void appendData(XMLElement& element, std::string_view data);
@@ -574,6 +872,9 @@ private:
     NodeStore& store_;
     std::size_t budget_;
     Encoding encoding_ = Encoding::Utf8;
+    // The byte classes of the encoding, and whether its bytes from 0x80 up are checked.
+    const std::array<uint8_t, 256>* classes_ = &CheckedClasses;
+    bool highChecked_ = true;
     bool standalone_ = false;
     const char* encodingAt_ = nullptr;  // the declaration's encoding value
     bool skipDeclarations_ = false;     // after an external parameter entity, unread
@@ -581,7 +882,11 @@ private:
     ReadDocument result_;
     std::unordered_map<std::string, Entity> general_;
     std::unordered_map<std::string, Entity> parameter_;
-    std::unordered_map<std::string, AttributeList> attributeLists_;
+    NameIndex<AttributeList> attributeLists_;
+    // A bit (typeBit) for the hash of each element type whose declared
+    // attributes change its tags (a default, a tokenized type): most tags
+    // need no lookup to tell that theirs do not.
+    uint64_t activeTypes_ = 0;
     uint64_t tags_ = 0;  // tags of declared element types finished so far
 
     std::vector<Frame> frames_;
@@ -593,10 +898,11 @@ private:
 
     const char* runBegin_ = nullptr;  // the run as one piece of a text, while it is one
     const char* runEnd_ = nullptr;
-    std::string runBuffer_;  // the run, once it has more pieces
+    ByteBuffer runBuffer_;  // the run, once it has more pieces
     bool buffered_ = false;
+    bool runWhite_ = true;  // every piece of the run is known to be white space
 
-    std::string value_;  // an attribute value being normalised
+    ByteBuffer value_;  // an attribute value being normalised
 };
 
 // document := prolog element Misc*
@@ -624,11 +930,17 @@ ReadDocument XmlReader::read() {
         }
     }
     chooseEncoding(declared, marked);
-    checkCharacters();
-    p = readStartTag(readProlog(p));
-    if (!open_.empty())
-        p = readContent(p);
-    readEpilog(p);
+    try {
+        p = readStartTag(readProlog(p));
+        if (!open_.empty())
+            p = readContent(p);
+        readEpilog(p);
+    } catch (const ReadError&) {
+        // The scans stop at the first forbidden byte they meet, but a markup
+        // error may stand before it; the forbidden byte is the one to report.
+        refuseForbiddenBytes();
+        throw;
+    }
     return std::move(result_);
 }
 
@@ -685,10 +997,13 @@ void XmlReader::chooseEncoding(const char* declared, bool marked) {
         fail(messages::UnicodeFile, encodingAt_);
     if (marked && encoding_ != Encoding::Utf8)
         fail(messages::XmlEncodingMismatch, encodingAt_);
+    highChecked_ = !xmlchars::heldByteForByte(encoding_);
+    classes_ = highChecked_ ? &CheckedClasses : &HeldClasses;
 }
 
-// Every byte must stand for a character XML allows, in the document's encoding.
-void XmlReader::checkCharacters() const {
+// Every byte must stand for a character XML allows, in the document's
+// encoding: refuses the first that does not, wherever it stands.
+void XmlReader::refuseForbiddenBytes() const {
     const xmlchars::FaultAt fault = xmlchars::firstFault(doc_, text_.length(), encoding_);
     if (fault.fault == xmlchars::Fault::Character)
         fail(messages::XmlInvalidCharacter, doc_ + fault.offset);
@@ -727,8 +1042,11 @@ const char* XmlReader::readProlog(const char* p) {
 void XmlReader::readEpilog(const char* p) {
     for (;;) {
         p = skipSpace(p);
-        if (*p == '\0')
+        if (*p == '\0') {
+            if (p != end_)
+                fail(messages::XmlInvalidCharacter, p);
             return;
+        }
         if (p[0] == '<' && p[1] == '?') {
             p = readInstruction(p);
             continue;
@@ -750,16 +1068,20 @@ void XmlReader::readEpilog(const char* p) {
 // referred to by pushing a frame: nothing recurses.
 const char* XmlReader::readContent(const char* p) {
     while (!open_.empty()) {
+        // Most runs between tags are a line end and indentation: passed over
+        // a byte at a time, and known to be white space without a look back.
         const char* start = p;
-        for (;;) {
-            p = skipText(p);
+        p = skipSpace(p);
+        const bool white = *p == '<';
+        while (!white) {
+            p = pass<TextStop>(p);
             if (*p != ']')
                 break;
             if (p[1] == ']' && p[2] == '>')
                 fail(messages::XmlCDataEndInText, p);
             ++p;
         }
-        addRun(start, p);
+        addRun(start, p, white);
         if (*p == '<') {
             switch (p[1]) {
                 case '/':
@@ -793,6 +1115,37 @@ const char* XmlReader::readContent(const char* p) {
     return p;
 }
 
+// ------------------------------------------------------------ characters
+
+// Checks the characters from `p`, a byte of class Unchecked, up to the next
+// byte of another class, and returns that byte: a control byte, a byte above
+// 0x7F in US-ASCII and malformed UTF-8 are refused, and so are U+FFFE and
+// U+FFFF.
+const char* XmlReader::checkCharacters(const char* p) const {
+    do {
+        if (static_cast<unsigned char>(*p) < 0x80)
+            fail(messages::XmlInvalidCharacter, p);
+        if (encoding_ != Encoding::Utf8)
+            fail(messages::XmlEncodingViolation, p);
+        uint32_t code = 0;
+        const int length = xmlchars::decodeUtf8(p, code);
+        if (length == 0)
+            fail(messages::XmlEncodingViolation, p);
+        if (!xmlchars::isXmlChar(code))
+            fail(messages::XmlInvalidCharacter, p);
+        p += length;
+    } while ((classOf(*p) & Unchecked) != 0);
+    return p;
+}
+
+// The first `stop` or NUL at or after `p`, a byte at a time, every byte
+// before it checked: for the rare literals of a document type declaration.
+const char* XmlReader::passTo(const char* p, char stop) const {
+    while (*p != stop && *p != '\0')
+        p = (classOf(*p) & Unchecked) != 0 ? checkCharacters(p) : p + 1;
+    return p;
+}
+
 // ------------------------------------------------------------ names
 
 // The end of the name character at `p`, a byte from 0x80 up, or null when it
@@ -804,6 +1157,8 @@ const char* XmlReader::highNameCharacter(const char* p, bool start) const {
         length = xmlchars::decodeUtf8(p, code);
         if (length == 0)
             return nullptr;
+    } else if (encoding_ == Encoding::Ascii) {
+        return nullptr;
     } else if (encoding_ != Encoding::Latin1) {
         return xmlchars::heldNameCharacterEnd(p, encoding_);
     }
@@ -964,7 +1319,7 @@ const char* XmlReader::readValue(const char* p, std::string_view& value) {
     const char* start = p + 1;
     const char* q = start;
     for (;;) {
-        q = skipValue(q);
+        q = pass<ValueStop>(q);
         if (*q == quote) {
             value = std::string_view(start, static_cast<std::size_t>(q - start));
             return q + 1;
@@ -973,45 +1328,46 @@ const char* XmlReader::readValue(const char* p, std::string_view& value) {
             break;
         ++q;  // the other quote is data
     }
-    value_.assign(start, q);
-    q = normaliseValue(q, quote, value_, false, p);
-    value = value_;
+    value_.clear();
+    value_.append(start, q);
+    q = normaliseValue(q, quote, false, p);
+    value = value_.view();
     return q;
 }
 
-// The rest of a value from `p` appended to `out`, normalised: TAB, LF and CR
+// The rest of a value from `p` appended to value_, normalised: TAB, LF and CR
 // become spaces, references are replaced (an entity's text normalised in
 // turn, through frames), and "<" is refused. A quote inside an entity's text
 // is data. `lenient` lets a reference to an undeclared entity expand to
 // nothing (a default read after an unread external parameter entity).
 // Returns the byte after the closing quote; `unclosed` is where the value
 // began, for the error when it never closes.
-const char* XmlReader::normaliseValue(const char* p, char quote, std::string& out, bool lenient,
+const char* XmlReader::normaliseValue(const char* p, char quote, bool lenient,
                                       const char* unclosed) {
     const std::size_t base = frames_.size();
     for (;;) {
         const char* start = p;
-        p = skipValue(p);
-        out.append(start, p);
+        p = pass<ValueStop>(p);
+        value_.append(start, p);
         const char c = *p;
         if (c == quote && frames_.size() == base)
             return p + 1;
         switch (c) {
             case '"':
             case '\'':
-                out += c;
+                value_ += c;
                 ++p;
                 break;
             case '\t':
             case '\n':
             case '\r':
-                out += ' ';
+                value_ += ' ';
                 ++p;
                 break;
             case '<':
                 fail(messages::XmlLessThanInAttribute, p);
             case '&':
-                p = valueReference(p, out, lenient);
+                p = valueReference(p, lenient);
                 break;
             default:  // the NUL that ends a text
                 if (frames_.size() == base)
@@ -1024,17 +1380,17 @@ const char* XmlReader::normaliseValue(const char* p, char quote, std::string& ou
 
 // A reference in an attribute value: a character, a predefined entity, or
 // an internal entity whose text is read next.
-const char* XmlReader::valueReference(const char* p, std::string& out, bool lenient) {
+const char* XmlReader::valueReference(const char* p, bool lenient) {
     if (p[1] == '#') {
         uint32_t code = 0;
         const char* after = readCharacterReference(p, code);
-        appendCode(code, out, p);
+        appendCode(code, value_, p);
         return after;
     }
     const char* nameEnd = readReferenceName(p);
     const std::string_view name(p + 1, static_cast<std::size_t>(nameEnd - p - 1));
     if (const char c = predefinedEntity(name)) {
-        out += c;
+        value_ += c;
         return nameEnd + 1;
     }
     Entity* entity = findEntity(general_, name);
@@ -1072,25 +1428,27 @@ void XmlReader::checkRepeats(const XMLElement& element, const char* at) {
 void XmlReader::finishTag(XMLElement& element, const char* tagStart) {
     if (element.attributes.size() > PairwiseAttributeCheck)
         checkRepeats(element, tagStart);
-    if (attributeLists_.empty())
+    if (activeTypes_ == 0)
         return;
-    const auto found = attributeLists_.find(element.name);
-    if (found == attributeLists_.end())
+    const uint64_t hash = hashName(element.name);
+    if ((activeTypes_ & typeBit(hash)) == 0)
         return;
-    AttributeList& list = found->second;
+    AttributeList* list = attributeLists_.find(element.name, hash);
+    if (!list || (!list->tokenized && list->defaults.empty()))
+        return;
     const uint64_t tag = ++tags_;
     for (XMLAttribute& given : element.attributes) {
-        const auto declared = list.index.find(given.name);
-        if (declared == list.index.end())
+        const std::size_t* declared = list->index.find(given.name);
+        if (!declared)
             continue;
-        DeclaredAttribute& attribute = list.attributes[declared->second];
+        DeclaredAttribute& attribute = list->attributes[*declared];
         attribute.givenIn = tag;
         if (attribute.tokenized)
             collapseSpaces(given.value);
     }
     // Each default added counts against the expansion bound, empty or not.
-    for (const std::size_t place : list.defaults) {
-        const DeclaredAttribute& attribute = list.attributes[place];
+    for (const std::size_t place : list->defaults) {
+        const DeclaredAttribute& attribute = list->attributes[place];
         if (attribute.givenIn == tag)
             continue;
         charge(attribute.value.size() + XmlExpansionReferenceCost, tagStart);
@@ -1104,9 +1462,16 @@ const char* XmlReader::readEndTag(const char* p) {
     const char* tag = p;
     const char* name = p + 2;
     const std::string& open = open_.back().element->name;
+    // In the document a name that fits before the end is compared whole;
+    // elsewhere a byte at a time, which stops at the NUL that ends the text.
     std::size_t matched = 0;
-    while (matched < open.size() && name[matched] == open[matched])
-        ++matched;
+    if (inDocument(name) && static_cast<std::size_t>(end_ - name) >= open.size()) {
+        if (std::memcmp(name, open.data(), open.size()) == 0)
+            matched = open.size();
+    } else {
+        while (matched < open.size() && name[matched] == open[matched])
+            ++matched;
+    }
     const char after = name[matched];
     if (matched < open.size() || isAsciiNameByte(after) ||
         static_cast<unsigned char>(after) >= 0x80)
@@ -1142,8 +1507,8 @@ void XmlReader::closeElement() {
 // Comment := "<!--" ( ( Char - "-" ) | ( "-" ( Char - "-" ) ) )* "-->"
 const char* XmlReader::readComment(const char* p) {
     for (const char* q = p + lengthOf("<!--");; ++q) {
-        q = std::strchr(q, '-');
-        if (!q)
+        q = pass<CommentStop>(q);
+        if (*q == '\0')
             fail(messages::XmlCommentNotClosed, p);
         if (q[1] == '-') {
             if (q[2] != '>')
@@ -1166,8 +1531,8 @@ const char* XmlReader::readInstruction(const char* p) {
     if (!isSpace(*end))
         fail(messages::XmlBadInstruction, end);
     for (const char* q = end;; ++q) {
-        q = std::strchr(q, '?');
-        if (!q)
+        q = pass<InstructionStop>(q);
+        if (*q == '\0')
             fail(messages::XmlInstructionNotClosed, p);
         if (q[1] == '>')
             return q + 2;
@@ -1178,11 +1543,11 @@ const char* XmlReader::readInstruction(const char* p) {
 const char* XmlReader::readCData(const char* p) {
     const char* start = p + lengthOf("<![CDATA[");
     for (const char* q = start;; ++q) {
-        q = std::strchr(q, ']');
-        if (!q)
+        q = pass<CDataStop>(q);
+        if (*q == '\0')
             fail(messages::XmlCDataNotClosed, p);
         if (q[1] == ']' && q[2] == '>') {
-            addRun(start, q);
+            addRun(start, q, false);
             return q + 3;
         }
     }
@@ -1216,30 +1581,43 @@ const char* XmlReader::readReference(const char* p) {
 }
 
 // CharRef := "&#" [0-9]+ ";" | "&#x" [0-9a-fA-F]+ ";", naming a Char.
+// Leading zeros are passed over, so that more significant digits than the
+// largest code point has mean a value past it.
 const char* XmlReader::readCharacterReference(const char* p, uint32_t& code) {
     const char* q = p + 2;
     const bool hexadecimal = *q == 'x';
     if (hexadecimal)
         ++q;
-    const uint32_t base = hexadecimal ? 16 : 10;
     const char* digits = q;
-    code = 0;
-    for (int digit; (digit = digitValue(*q, hexadecimal)) >= 0; ++q)
-        code = std::min(code * base + static_cast<uint32_t>(digit), xmlchars::LastCodePoint + 1);
+    while (*q == '0')
+        ++q;
+    const char* significant = q;
+    uint32_t value = 0;
+    if (hexadecimal) {
+        for (uint8_t digit;
+             (digit = HexadecimalDigits[static_cast<unsigned char>(*q)]) != NotADigit; ++q)
+            value = value << 4 | digit;
+    } else {
+        for (uint8_t digit; (digit = DecimalDigits[static_cast<unsigned char>(*q)]) != NotADigit;
+             ++q)
+            value = value * 10 + digit;
+    }
     if (q == digits || *q != ';')
         fail(messages::XmlBadReference, p);
-    if (!xmlchars::isXmlChar(code))
+    const std::size_t mostDigits = hexadecimal ? MostHexadecimalDigits : MostDecimalDigits;
+    if (static_cast<std::size_t>(q - significant) > mostDigits || !xmlchars::isXmlChar(value))
         fail(messages::XmlInvalidCharRef, p);
+    code = value;
     return q + 1;
 }
 
-// The character `code` in the document's encoding, where that needs no table.
-void XmlReader::appendCode(uint32_t code, std::string& out, const char* at) {
-    char bytes[xmlchars::MaxUtf8Length];
+// Writes the character `code` in the document's encoding, where that needs
+// no table, at `out` (room for MaxUtf8Length bytes); returns the end of
+// what it wrote.
+char* XmlReader::encodeCode(uint32_t code, char* out, const char* at) const {
     switch (encoding_) {
         case Encoding::Utf8:
-            out.append(bytes, static_cast<std::size_t>(xmlchars::encodeUtf8(code, bytes)));
-            return;
+            return out + xmlchars::encodeUtf8(code, out);
         case Encoding::Latin1:
             if (code > 0xFF)
                 fail(messages::XmlCharRefNotEncodable, at);
@@ -1252,7 +1630,8 @@ void XmlReader::appendCode(uint32_t code, std::string& out, const char* at) {
                 fail(messages::XmlCharRefNotEncodable, at);
             break;
     }
-    out += static_cast<char>(code);
+    *out = static_cast<char>(code);
+    return out + 1;
 }
 
 // ------------------------------------------------------------ entities
@@ -1288,7 +1667,7 @@ void XmlReader::flushRun(OpenElement& open, const XMLElement* next) {
         return;
     const std::string_view data = run();
     if (!open.hasData) {
-        if (isWhiteSpace(data)) {
+        if (runIsWhite()) {
             if (next) {
                 deferred_.push_back(
                     {next, buffered_ ? nullptr : runBegin_, deferredBytes_.size(), data.size()});
@@ -1378,8 +1757,8 @@ const char* XmlReader::readSystemLiteral(const char* p, const char* message) {
     const char quote = *p;
     if (quote != '"' && quote != '\'')
         fail(message, p);
-    const char* close = std::strchr(p + 1, quote);
-    if (!close)
+    const char* close = passTo(p + 1, quote);
+    if (*close == '\0')
         fail(message, p);
     return close + 1;
 }
@@ -1570,7 +1949,9 @@ const char* XmlReader::readAttributeListDeclaration(const char* p) {
                 p = requireSpace(p + lengthOf("#FIXED"));
             if (*p != '"' && *p != '\'')
                 fail(*p == '%' ? messages::XmlPEInDeclaration : messages::XmlBadAttlistDecl, p);
-            p = normaliseValue(p + 1, *p, declared.value, skipDeclarations_, p);
+            value_.clear();
+            p = normaliseValue(p + 1, *p, skipDeclarations_, p);
+            declared.value = value_.view();
             if (declared.tokenized)
                 collapseSpaces(declared.value);
             declared.hasDefault = true;
@@ -1578,11 +1959,14 @@ const char* XmlReader::readAttributeListDeclaration(const char* p) {
         if (skipDeclarations_)
             continue;
         AttributeList& list = attributeLists_[element];
-        if (list.index.count(declared.name) != 0)
+        if (list.index.find(declared.name))
             continue;
-        list.index.emplace(declared.name, list.attributes.size());
+        list.index[declared.name] = list.attributes.size();
         if (declared.hasDefault)
             list.defaults.push_back(list.attributes.size());
+        list.tokenized = list.tokenized || declared.tokenized;
+        if (list.tokenized || !list.defaults.empty())
+            activeTypes_ |= typeBit(hashName(element));
         list.attributes.push_back(std::move(declared));
     }
 }
@@ -1678,7 +2062,7 @@ const char* XmlReader::readEntityValue(const char* p, std::string& out) {
     for (;;) {
         const char* start = p;
         while (*p != quote && *p != '%' && *p != '&' && *p != '\0')
-            ++p;
+            p = (classOf(*p) & Unchecked) != 0 ? checkCharacters(p) : p + 1;
         out.append(start, p);
         if (*p == quote)
             return p + 1;

@@ -78,10 +78,9 @@
 // count bytes from 1). An error inside an entity's text is placed at the
 // reference in the document that brought it in. A refused parse leaves the
 // document exactly as it was: the new tree is built apart and takes the
-// place of the old one only once the whole text has been read. Bytes the
-// encoding or XML forbids are found by one pass over the text before the
-// markup is read, so such a byte is reported even where a markup error
-// stands before it.
+// place of the old one only once the whole text has been read. A byte the
+// encoding or XML forbids is the error reported whenever the text holds one,
+// even where a markup error stands before it.
 //
 // Bounds: expanding entities may produce at most XmlExpansionFloor bytes, or
 // XmlExpansionRatio times the text's length where that is more, each
