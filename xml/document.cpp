@@ -279,8 +279,8 @@ XMLDocument::~XMLDocument() {
 }
 
 void XMLDocument::resetRoot() {
+    store_.beginTree();  // first: the old tree's pages then go back as they empty
     root_.clear();
-    store_.beginTree();
     root_.name = RootElementName;
     cursor_ = &root_;
 }

@@ -32,10 +32,10 @@
 // mapped from the system. Each page counts the blocks it has handed out and
 // goes back when the last of them is freed, so nothing about ownership
 // changes: a child moved out of `children` outlives its document, and nodes
-// made with std::make_unique mix freely with parsed ones. Such a child keeps
-// the parts of its pages that its own blocks lie in, at most 40 KiB beyond
-// its own bytes; to keep only its own bytes, keep a clone() of it and let the
-// child go: a clone's pages hold the clone alone. Names, values and texts are
+// made with std::make_unique mix freely with parsed ones. Once its document
+// is gone, such a child keeps the parts of its pages that its own blocks lie
+// in, at most 44 KiB beyond its own bytes; to keep only its own bytes, keep a
+// clone() of it and let the child go: a clone's pages hold the clone alone. Names, values and texts are
 // std::string, held in the node itself up to the string's small size and on
 // the heap beyond it.
 //

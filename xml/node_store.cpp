@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <new>
 #include <type_traits>
@@ -84,13 +85,16 @@ struct detail::BlockGroup {
     uint32_t chunk = HeapPage;  // index in its mapped page, HeapPage for a heap page
 };
 
-// The head of a page mapped from the system, at its start: one group per
-// chunk, which chunks have emptied, and which system pages have gone back.
+// The head of a page mapped from the system, in the system page mapped just
+// before it, so that all of the page's memory can go back in one step: one
+// group per chunk, which chunks have emptied, and which of those have gone
+// back to the system.
 struct detail::MappedPage {
     BlockGroup chunks[ChunksPerPage];
     // Chunks not yet emptied (those never carved from included), plus
-    // StoreShare while a store carves from the page; the page is unmapped
-    // when it reaches zero.
+    // StoreShare while a store holds the page (from when it starts carving
+    // from it until the tree it filled is let go); the page is unmapped when
+    // it reaches zero.
     std::atomic<int32_t> liveChunks{StoreShare + static_cast<int32_t>(ChunksPerPage)};
     std::atomic<uint64_t> emptied[ChunkWords];
     // Emptied chunks whose memory has gone back: all but the first system
@@ -99,11 +103,14 @@ struct detail::MappedPage {
     std::atomic<uint64_t> chunksBack[ChunkWords];
     std::atomic<uint64_t> firstPagesBack[ChunkWords];
     std::atomic<bool> splitUp{false};  // no longer to be backed by one huge page
+    std::atomic<bool> filled{false};   // its store has moved on to another page
+    char* const memory;                // LargePageBytes, aligned to their size
     // What is still mapped: the store shrinks it (trim()) while it carves
-    // from the page, and nobody else reads it before the store lets go.
+    // from the page, and nobody else reads it before the store moves on.
     uint32_t mappedBytes = static_cast<uint32_t>(LargePageBytes);
+    MappedPage* nextFilled = nullptr;  // the store's list of the pages it has filled
 
-    MappedPage() {
+    explicit MappedPage(char* mapping) : memory(mapping) {
         for (std::size_t index = 0; index < ChunksPerPage; ++index)
             chunks[index].chunk = static_cast<uint32_t>(index);
         clearSets();
@@ -123,7 +130,7 @@ using detail::BlockGroup;
 using detail::MappedPage;
 
 static_assert(std::is_standard_layout_v<MappedPage>, "a chunk's group leads back to its page");
-static_assert(sizeof(MappedPage) < SystemPageBytes, "the head takes the first system page");
+static_assert(sizeof(MappedPage) <= SystemPageBytes, "a head fits the system page before its page");
 static_assert(sizeof(detail::PageHold::emptied) * 8 == ChunksPerPage, "a hold has a bit per chunk");
 
 constexpr std::size_t PrefixBytes = BlockPrefixBytes;
@@ -143,7 +150,7 @@ char* firstSlotFrom(char* at) {
 }
 
 char* startOf(MappedPage* page) {
-    return reinterpret_cast<char*>(page);
+    return page->memory;
 }
 
 // The page whose head holds `chunk`: the group array is the head's first member.
@@ -163,7 +170,8 @@ uint64_t bitOf(std::size_t index) {
 constexpr bool MapsLargePages = true;
 
 // LargePageBytes aligned to their size, so the kernel can back them with one
-// huge page; null when the system has none to give.
+// huge page, and the system page just before them for the page's head; null
+// when the system has none to give.
 void* mapLargePage() noexcept {
     const std::size_t span = 2 * LargePageBytes;
     void* mapping = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -171,9 +179,10 @@ void* mapLargePage() noexcept {
         return nullptr;
     char* start = static_cast<char*>(mapping);
     char* page = reinterpret_cast<char*>(
-        (reinterpret_cast<std::uintptr_t>(start) + LargePageBytes - 1) & ~(LargePageBytes - 1));
-    if (page > start)
-        munmap(start, static_cast<std::size_t>(page - start));
+        (reinterpret_cast<std::uintptr_t>(start) + SystemPageBytes + LargePageBytes - 1) &
+        ~(LargePageBytes - 1));
+    if (char* head = page - SystemPageBytes; head > start)
+        munmap(start, static_cast<std::size_t>(head - start));
     if (char* tail = page + LargePageBytes; tail < start + span)
         munmap(tail, static_cast<std::size_t>(start + span - tail));
     madvise(page, LargePageBytes, MADV_HUGEPAGE);  // advice only: small pages work too
@@ -216,7 +225,22 @@ void freeHeapPage(BlockGroup* page) noexcept {
 void unmapPage(MappedPage* page) noexcept {
     const std::size_t mappedBytes = page->mappedBytes;
     page->~MappedPage();
-    unmapPages(page, mappedBytes);
+    unmapPages(page, SystemPageBytes + mappedBytes);  // the head's page comes just before
+}
+
+// Gives the system back all of a page's memory: every block of it has come
+// back, and its store has moved on, so the page waits only for the store to
+// let go of it. A whole huge page goes in one step.
+void giveBackAll(MappedPage* page) noexcept {
+    bool fresh = false;
+    for (std::size_t word = 0; word < ChunkWords; ++word) {
+        fresh = page->chunksBack[word].exchange(~uint64_t{0}, std::memory_order_acq_rel) !=
+                    ~uint64_t{0} ||
+                fresh;
+        page->firstPagesBack[word].store(~uint64_t{0}, std::memory_order_relaxed);
+    }
+    if (fresh)
+        discardPages(page->memory, page->mappedBytes);
 }
 
 // Unmaps the end of a mapped page past `used`, whole system pages of it, and
@@ -263,8 +287,7 @@ bool worthGivingBack(MappedPage* page, int32_t liveChunks) {
 // carves from any more that has not gone back yet, in runs of neighbouring
 // system pages: all of a chunk but its first system page, and that page once
 // the chunk before has emptied too (the last block of that chunk may run
-// into it). The page's first system page holds its head and stays.
-// Sequentially consistent: of two threads emptying neighbouring chunks at
+// into it). Sequentially consistent: of two threads emptying neighbouring chunks at
 // once, at least one sees the other's, so the page they share goes.
 void giveBackEmptiedChunks(MappedPage* page) noexcept {
     uint64_t emptied[ChunkWords];
@@ -278,7 +301,6 @@ void giveBackEmptiedChunks(MappedPage* page) noexcept {
         firstPages[word] = emptied[word] & ((emptied[word] << 1) | chunkBefore);
         chunkBefore = emptied[word] >> (BitsPerWord - 1);
     }
-    firstPages[0] &= ~uint64_t{1};  // the head's page
     claim(page->chunksBack, bodies);
     claim(page->firstPagesBack, firstPages);
     bool any = false;
@@ -309,14 +331,19 @@ void giveBackEmptiedChunks(MappedPage* page) noexcept {
 }
 
 // Lets go of a hold on `page`: `shares` of its count of chunks, kept by
-// whoever emptied chunks (or retired the page) while it looks at the page.
-// A page others still hold and no store carves from first gives back the
-// memory of its emptied chunks, when it keeps more of it than its live
-// chunks may; the last holder unmaps it.
+// whoever emptied chunks (or let go of the page) while it looks at the page.
+// A page that only its store still holds, which has moved on from it, gives
+// back all its memory; a page others still hold and no store holds gives
+// back the memory of its emptied chunks, when it keeps more of it than its
+// live chunks may; the last holder unmaps it.
 void releaseHold(MappedPage* page, int32_t shares) noexcept {
-    const int32_t live = page->liveChunks.load(std::memory_order_seq_cst);
-    if (live > shares && live < StoreShare && worthGivingBack(page, live - shares))
+    const int32_t others = page->liveChunks.load(std::memory_order_seq_cst) - shares;
+    if (others == StoreShare) {
+        if (page->filled.load(std::memory_order_acquire))
+            giveBackAll(page);
+    } else if (others > 0 && others < StoreShare && worthGivingBack(page, others)) {
         giveBackEmptiedChunks(page);
+    }
     if (page->liveChunks.fetch_sub(shares, std::memory_order_acq_rel) == shares)
         unmapPage(page);
 }
@@ -358,6 +385,13 @@ void releaseChunk(EmptiedChunk emptied) noexcept {
     reportEmptied(emptied.page, chunks, 1);
 }
 
+// A new page mapped from the system with its head, or null when the system
+// has none to give.
+MappedPage* newMappedPage() noexcept {
+    char* memory = static_cast<char*>(mapLargePage());
+    return memory ? new (memory - SystemPageBytes) MappedPage(memory) : nullptr;
+}
+
 // Writes the prefix naming `group` at the start of `slot` and returns the block behind it.
 void* stampBlock(char* slot, BlockGroup* group) {
     std::memcpy(slot, &group, sizeof group);
@@ -367,7 +401,14 @@ void* stampBlock(char* slot, BlockGroup* group) {
 }  // namespace
 
 NodeStore::~NodeStore() {
+    letGoFilledPages();
     retirePage();
+}
+
+void NodeStore::beginTree() noexcept {
+    letGoFilledPages();
+    nextPageBytes_ = 0;
+    heapPageBytes_ = 0;
 }
 
 void* NodeStore::allocateSlowly(std::size_t size) {
@@ -429,7 +470,7 @@ bool NodeStore::restartPage(std::size_t blockBytes) noexcept {
     if (page->liveChunks.load(std::memory_order_acquire) !=
         StoreShare + static_cast<int32_t>(ChunksPerPage) - emptiedBefore)
         return false;
-    char* first = firstSlotFrom(reinterpret_cast<char*>(page + 1));
+    char* first = firstSlotFrom(startOf(page));
     char* end = std::min(startOf(page) + ChunkBytes, startOf(page) + page->mappedBytes);
     if (first >= end || blockBytes > static_cast<std::size_t>(end - first))
         return false;
@@ -449,11 +490,10 @@ void NodeStore::startPage(std::size_t blockBytes) {
     // taking a new one, so a document parsed over and over keeps one page.
     if (restartPage(blockBytes))
         return;
-    if (void* memory = mapsPages() ? mapLargePage() : nullptr) {
-        retirePage();
-        auto* page = new (memory) MappedPage();
+    if (MappedPage* page = mapsPages() ? newMappedPage() : nullptr) {
+        leavePage();
         group_ = &page->chunks[0];
-        next_ = firstSlotFrom(reinterpret_cast<char*>(page + 1));
+        next_ = firstSlotFrom(startOf(page));
         end_ = startOf(page) + ChunkBytes;
         return;
     }
@@ -462,7 +502,7 @@ void NodeStore::startPage(std::size_t blockBytes) {
     void* memory = ::operator new(pageBytes, HeapAlignment);
     nextPageBytes_ = pageBytes;
     heapPageBytes_ += pageBytes;
-    retirePage();
+    leavePage();
     group_ = new (memory) BlockGroup();
     next_ = firstSlotFrom(reinterpret_cast<char*>(group_ + 1));
     end_ = static_cast<char*>(memory) + pageBytes;
@@ -475,6 +515,40 @@ bool NodeStore::mapsPages() const noexcept {
 void NodeStore::trim() noexcept {
     if (group_ && group_->chunk != HeapPage)
         end_ = std::min(end_, shrinkMappedPage(pageOf(group_), next_));
+}
+
+void NodeStore::leavePage() noexcept {
+    if (group_ && group_->chunk != HeapPage)
+        fillPage();
+    else
+        retirePage();
+}
+
+void NodeStore::fillPage() noexcept {
+    BlockGroup* group = group_;
+    MappedPage* page = pageOf(group);
+    const int32_t storeShare = StoreShare - handedOut_;
+    shrinkMappedPage(page, next_);
+    group_ = nullptr;
+    next_ = end_ = nullptr;
+    handedOut_ = 0;
+    // The chunks never carved from will not empty: they count no more.
+    if (const auto chunksLeft = static_cast<int32_t>(ChunksPerPage - 1 - group->chunk))
+        page->liveChunks.fetch_sub(chunksLeft, std::memory_order_acq_rel);
+    page->nextFilled = filled_;
+    filled_ = page;
+    page->filled.store(true, std::memory_order_release);
+    if (const EmptiedChunk emptied = dropShare(group, storeShare); emptied.page)
+        releaseChunk(emptied);
+}
+
+void NodeStore::letGoFilledPages() noexcept {
+    while (MappedPage* page = filled_) {
+        filled_ = page->nextFilled;
+        // The store's share goes but for one hold, to give back what has emptied.
+        page->liveChunks.fetch_sub(StoreShare - 1, std::memory_order_acq_rel);
+        releaseHold(page, 1);
+    }
 }
 
 void NodeStore::retirePage() noexcept {
@@ -551,20 +625,23 @@ void BlockRelease::hold(MappedPage* page, uint32_t chunk) noexcept {
         reportEmptied(held_[0].page, held_[0].emptied, held_[0].chunks);
         std::copy(held_ + 1, held_ + HeldPages, held_);
         slot = HeldPages - 1;
-        held_[slot] = detail::PageHold{};
+        held_[slot].page = nullptr;
     }
     detail::PageHold& held = held_[slot];
-    held.page = page;
+    if (!held.page) {
+        held.page = page;
+        held.chunks = 0;
+        std::fill(std::begin(held.emptied), std::end(held.emptied), 0);
+    }
     ++held.chunks;
     held.emptied[chunk / BitsPerWord] |= bitOf(chunk);
 }
 
-void BlockRelease::finish() noexcept {
-    flush();
-    for (detail::PageHold& held : held_) {
-        if (held.page)
-            reportEmptied(held.page, held.emptied, held.chunks);
-        held = detail::PageHold{};
+void BlockRelease::letGoOfPages() noexcept {
+    for (int slot = 0; slot < HeldPages && held_[slot].page; ++slot) {
+        detail::PageHold& held = held_[slot];
+        reportEmptied(held.page, held.emptied, held.chunks);
+        held.page = nullptr;
     }
 }
 

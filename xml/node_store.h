@@ -13,26 +13,32 @@
 // back to the system when freed. The store hands out a page's bytes front to
 // back, each block behind a one-word prefix that names its block group: a
 // heap page, or one 16 KiB chunk of a mapped page (a block belongs to the
-// chunk it starts in). Every group counts the blocks still out. Freeing a block only lowers that
-// count; a heap page goes back as soon as its count reaches zero and no store hands out from it any
-// more, and a mapped page once all its chunks have. So a node may outlive the
-// store it came from: a child taken out of a parsed tree stays valid after
-// its document is gone, and frees its share of the page when its own owner
-// frees it. The counts are atomic, so a tree built on one thread may be freed
-// on another while its document goes on parsing; a store itself is used by
-// one thread at a time. Blocks allocated without a store
+// chunk it starts in; the counts of a mapped page's chunks are kept in a
+// head in the system page mapped just before it). Every group counts the blocks still out. Freeing a
+// block only lowers that count; a heap page goes back as soon as its count
+// reaches zero and no store hands out from it any more, and a mapped page
+// once all its chunks have and its store has let go of it. So a node may
+// outlive the store it came from: a child taken out of a parsed tree stays
+// valid after its document is gone, and frees its share of the page when its
+// own owner frees it. The counts are atomic, so a tree built on one thread
+// may be freed on another while its document goes on parsing; a store itself
+// is used by one thread at a time. Blocks allocated without a store
 // (`allocateBlock(nullptr, ...)`) come from the heap with the same prefix, so
 // one release fits both.
 //
-// What a kept node holds. A node kept after the rest of its tree is gone
-// keeps the pages its blocks lie in, not the whole tree: the one or two heap
-// pages its blocks begin and end in (at most 16 KiB each), or of a mapped
-// page, its first 4 KiB, the chunks its blocks start in and the first 4 KiB
-// after them. Once no store carves from a mapped page, the memory of every
-// chunk of it whose blocks have all come back goes back to the system, by
-// the time the free that emptied the chunk ends (a page freed whole goes
-// back in one piece instead). So a node holds at most 40 KiB beyond its own
-// bytes.
+// What a kept node holds. A store holds on to the mapped pages its tree has
+// filled until the next tree begins (beginTree(), which a document calls
+// before it frees its tree) or the store goes. While it does, a page keeps
+// the memory of its emptied chunks (a tree taken apart node by node while
+// its document lives would otherwise cost a call to the system per chunk),
+// and gives back all of it once every block has come back. Once the store
+// has let go, a page gives back the memory of its emptied chunks as soon as
+// they hold more than a quarter chunk for each chunk still in use. So a node
+// kept after the rest of its tree and its store are gone keeps the pages its
+// blocks lie in, not the whole tree: the one or two heap pages its blocks
+// begin and end in (at most 16 KiB each), or the chunks of a mapped page its
+// blocks start in, the 4 KiB after them and the page's head (4 KiB): at most
+// 44 KiB beyond its own bytes.
 //
 // The store never reuses a block freed in the middle of a page: a parsed tree
 // is mostly freed whole. When every block of its current page has come back
@@ -56,11 +62,12 @@ struct BlockGroup;  // the count of a heap page or of a mapped page's chunk
 struct MappedPage;  // the head of a page mapped from the system
 
 // Chunks of one mapped page whose last blocks a BlockRelease has freed, not
-// yet reported to the page: each is a share of the page's count.
+// yet reported to the page: each is a share of the page's count. The counts
+// are set when a page is taken: a BlockRelease is made for every erase.
 struct PageHold {
     MappedPage* page = nullptr;
-    int32_t chunks = 0;
-    uint64_t emptied[2] = {};  // which of the page's chunks, one bit each
+    int32_t chunks;
+    uint64_t emptied[2];  // which of the page's chunks, one bit each
 };
 }  // namespace detail
 
@@ -106,14 +113,13 @@ public:
     // done. The store goes on carving from what is left, then a new page.
     void trim() noexcept;
     // A new tree is about to be built in this store (a document parsed
-    // again): page sizes grow from the first again, and pages are mapped from
-    // the system only once this tree has taken 2 MiB of heap pages. Without
-    // it, a document parsed over and over would soon give every small tree a
-    // 2 MiB page of its own.
-    void beginTree() noexcept {
-        nextPageBytes_ = 0;
-        heapPageBytes_ = 0;
-    }
+    // again, or cleared before it goes): page sizes grow from the first
+    // again, and pages are mapped from the system only once this tree has
+    // taken 2 MiB of heap pages. Without it, a document parsed over and over
+    // would soon give every small tree a 2 MiB page of its own. The store
+    // also lets go of the mapped pages the last tree filled: call it before
+    // that tree is freed, so that its pages go back as they empty.
+    void beginTree() noexcept;
     // True while new pages come mapped from the system (a large tree).
     bool mapsPages() const noexcept;
 
@@ -130,15 +136,26 @@ private:
     bool restartPage(std::size_t blockBytes) noexcept;
     // Makes room for a block of `blockBytes` (prefix included) in a new page.
     void startPage(std::size_t blockBytes);
+    // Moves on from the current page: fillPage() for a mapped one, else retirePage().
+    void leavePage() noexcept;
+    // Keeps the current mapped page among the pages the tree has filled.
+    // While the store holds it, an emptied chunk keeps its memory (the tree
+    // is being taken apart, and its nodes are not yet kept after it), but the
+    // page gives back all of it once every block has come back.
+    void fillPage() noexcept;
+    // Lets go of the filled pages: each goes back, or gives back the memory
+    // of its emptied chunks, as its blocks come back.
+    void letGoFilledPages() noexcept;
     // Hands the current page over to its blocks, freeing it if none is out.
     void retirePage() noexcept;
 
-    detail::BlockGroup* group_ = nullptr;  // the heap page or chunk carved from now
-    char* next_ = nullptr;                 // first free byte of it
-    char* end_ = nullptr;                  // its end
-    int32_t handedOut_ = 0;                // blocks carved from it
-    std::size_t nextPageBytes_ = 0;        // size of the last heap page
-    std::size_t heapPageBytes_ = 0;        // heap pages taken for the tree being built
+    detail::BlockGroup* group_ = nullptr;   // the heap page or chunk carved from now
+    char* next_ = nullptr;                  // first free byte of it
+    char* end_ = nullptr;                   // its end
+    int32_t handedOut_ = 0;                 // blocks carved from it
+    std::size_t nextPageBytes_ = 0;         // size of the last heap page
+    std::size_t heapPageBytes_ = 0;         // heap pages taken for the tree being built
+    detail::MappedPage* filled_ = nullptr;  // mapped pages filled since the last beginTree()
 };
 
 // `size` bytes from the heap, behind the same prefix as a store's blocks.
@@ -165,8 +182,10 @@ public:
     BlockRelease() = default;
     // Counts the last run as returned and lets go of the pages it holds.
     ~BlockRelease() {
-        if (count_ > 0 || held_[0].page)
-            finish();
+        if (count_ > 0)
+            flush();
+        if (held_[0].page)
+            letGoOfPages();
     }
 
     BlockRelease(const BlockRelease&) = delete;
@@ -192,8 +211,8 @@ private:
     // Keeps the share of chunk `chunk` of `page`, which has just emptied,
     // with those of the page's other chunks emptied before.
     void hold(detail::MappedPage* page, uint32_t chunk) noexcept;
-    // flush(), then lets go of the held pages.
-    void finish() noexcept;
+    // Reports the chunks it emptied to their pages and lets go of them.
+    void letGoOfPages() noexcept;
 
     // Mapped pages held: two, so that the blocks of adjacent pages freed
     // out of turn where they meet do not make either look like it outlives

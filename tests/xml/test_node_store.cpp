@@ -500,37 +500,35 @@ TEST(NodeStore, KeptBlocksHoldLittleOfTheirHeapPages) {
 }
 
 // Blocks kept while their neighbours go keep every byte, wherever they lie:
-// the ones that run from one system page into the next are kept, the rest
-// freed (front to back in runs, or one by one from the back), the store
-// dropped, and each kept block must still hold what was written into it
+// the ones that run from one 32 KiB stretch of memory into the next are
+// kept (so much goes back around them), the rest freed (front to back in
+// runs, or one by one from the back; while their store lives, or after it
+// is gone), and each kept block must still hold what was written into it
 // when the memory around it has gone back.
 TEST(NodeStore, KeptBlocksKeepTheirBytesWhenTheRestGoesBack) {
     constexpr std::size_t CarvedBytes = 5 << 20;  // past the heap pages on every system
-    constexpr std::uintptr_t SystemPage = 4096;
+    constexpr std::uintptr_t Stretch = 32 * 1024;
     const struct {
         std::size_t size;
         bool oneByOneFromTheBack;
-    } rows[] = {{40, false}, {LargestStoredBlock, false}, {200, true}};
+        bool afterTheStore;
+    } rows[] = {
+        {40, false, false},
+        {LargestStoredBlock, false, true},
+        {200, true, false},
+        {24, true, true},
+    };
     for (const auto& row : rows) {
-        SCOPED_TRACE("blocks of " + std::to_string(row.size) +
-                     (row.oneByOneFromTheBack ? " bytes, freed one by one" : " bytes"));
+        SCOPED_TRACE("blocks of " + std::to_string(row.size) + " bytes" +
+                     (row.oneByOneFromTheBack ? ", freed one by one" : "") +
+                     (row.afterTheStore ? ", after the store" : ""));
         const auto fill = [&row](char* block, std::size_t index) {
             for (std::size_t at = 0; at < row.size; ++at)
                 block[at] = static_cast<char>(index * 7 + at);
         };
         std::vector<std::pair<char*, std::size_t>> kept;  // each with its index
-        {
-            NodeStore store;
-            std::vector<char*> freed;
-            for (std::size_t index = 0; index * row.size < CarvedBytes; ++index) {
-                char* block = static_cast<char*>(store.allocate(row.size));
-                fill(block, index);
-                const auto start = reinterpret_cast<std::uintptr_t>(block);
-                if (start / SystemPage != (start + row.size - 1) / SystemPage)
-                    kept.emplace_back(block, index);
-                else
-                    freed.push_back(block);
-            }
+        std::vector<char*> freed;
+        const auto freeTheRest = [&row, &freed] {
             if (row.oneByOneFromTheBack) {
                 for (auto block = freed.rbegin(); block != freed.rend(); ++block)
                     releaseBlock(*block);
@@ -539,7 +537,23 @@ TEST(NodeStore, KeptBlocksKeepTheirBytesWhenTheRestGoesBack) {
                 for (char* block : freed)
                     released.release(block);
             }
+        };
+        {
+            NodeStore store;
+            for (std::size_t index = 0; index * row.size < CarvedBytes; ++index) {
+                char* block = static_cast<char*>(store.allocate(row.size));
+                fill(block, index);
+                const auto start = reinterpret_cast<std::uintptr_t>(block);
+                if (start / Stretch != (start + row.size - 1) / Stretch)
+                    kept.emplace_back(block, index);
+                else
+                    freed.push_back(block);
+            }
+            if (!row.afterTheStore)
+                freeTheRest();
         }
+        if (row.afterTheStore)
+            freeTheRest();
         ASSERT_FALSE(kept.empty());
         std::vector<char> expected(row.size);
         for (const auto& [block, index] : kept) {
@@ -552,7 +566,8 @@ TEST(NodeStore, KeptBlocksKeepTheirBytesWhenTheRestGoesBack) {
 
 #if defined(__linux__)
 // Bytes resident now in the 2 MiB pages that hold `node` and its attribute
-// records: in a large tree, the mapped pages a node kept from it keeps.
+// records, and in the system page before each: in a large tree, the mapped
+// pages a node kept from it keeps, with their heads.
 std::size_t residentInPagesOf(const XMLElement& node) {
     constexpr std::uintptr_t MappedPageBytes = std::uintptr_t{2} << 20;
     std::set<std::uintptr_t> pages = {reinterpret_cast<std::uintptr_t>(&node) &
@@ -562,7 +577,8 @@ std::size_t residentInPagesOf(const XMLElement& node) {
     const auto systemPageBytes = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     std::size_t resident = 0;
     for (const std::uintptr_t page : pages) {
-        for (std::uintptr_t at = page; at < page + MappedPageBytes; at += systemPageBytes) {
+        for (std::uintptr_t at = page - systemPageBytes; at < page + MappedPageBytes;
+             at += systemPageBytes) {
             unsigned char state = 0;  // parts of a page may be unmapped: asked one by one
             if (mincore(reinterpret_cast<void*>(at), systemPageBytes, &state) == 0 && (state & 1))
                 resident += systemPageBytes;
