@@ -1245,7 +1245,9 @@ const char* XmlReader::readStartTag(const char* p) {
     if (first < 0x80 && !isAsciiNameByte(*nameStart))
         fail(messages::XmlBareLessThan, tag);
     const char* nameEnd = readName(nameStart, messages::XmlInvalidName);
-    std::unique_ptr<XMLElement> made(new (store_) XMLElement());
+    // Default-initialised: every member has its initialiser, and "()" would
+    // clear the whole node with a string of stores first.
+    std::unique_ptr<XMLElement> made(new (store_) XMLElement);
     assignExactly(made->name, nameStart, static_cast<std::size_t>(nameEnd - nameStart));
     XMLElement* element;
     if (open_.empty()) {

@@ -16,6 +16,11 @@
 #include "xml/node_path.h"
 #include "xml/xml_chars.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TARVIK_XML_WRITER_SSE2 1
+#endif
+
 namespace tarvik::xml {
 
 namespace {
@@ -95,18 +100,71 @@ struct Contents {
     bool data = false;  // an XMLCData child among them
 };
 
+// The children are walked from both ends at once, until the walks meet or
+// one finds an XMLCData child: each step of a walk waits for memory (the
+// next link, the child's class), and two walks wait side by side. An element
+// of tens of thousands of children is walked here before any is written.
 Contents contentsOf(const XMLElement& element) {
     Contents contents;
-    for (const auto& child : element.children) {
+    auto note = [&contents](const std::unique_ptr<XMLElement>& child) {
         if (!child)
-            continue;
+            return;
         contents.any = true;
-        if (child->isCData()) {
-            contents.data = true;
+        contents.data = contents.data || child->isCData();
+    };
+    auto forward = element.children.begin();
+    auto backward = element.children.end();
+    while (forward != backward && !contents.data) {
+        note(*forward++);
+        if (forward == backward || contents.data)
             break;
-        }
+        note(*--backward);
     }
     return contents;
+}
+
+#ifdef TARVIK_XML_WRITER_SSE2
+// A bit for each byte of the 16 at `p` that may need more than a copy: "&",
+// "<", the quote of a value or the ">" of text, every byte below 0x20 (TAB
+// and LF included, which text copies), and with `highLooked` every byte from
+// 0x80 up (a signed compare takes them as negative).
+unsigned candidatesIn(const char* p, char closing, bool highLooked) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i low = _mm_cmplt_epi8(block, _mm_set1_epi8(0x20));
+    if (!highLooked)
+        low = _mm_and_si128(low, _mm_cmpgt_epi8(block, _mm_set1_epi8(-1)));
+    const __m128i markup = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('&')),
+                                                     _mm_cmpeq_epi8(block, _mm_set1_epi8('<'))),
+                                        _mm_cmpeq_epi8(block, _mm_set1_epi8(closing)));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(markup, low)));
+}
+#endif
+
+// Bytes of a piece up to which the writer copies it with plain moves
+// instead of a call: two overlapping words cover any length up to twice theirs.
+constexpr std::size_t SmallCopyBytes = 16;
+
+// Copies `count` bytes (at most SmallCopyBytes) from `in` to `out`.
+inline void copySmall(char* out, const char* in, std::size_t count) {
+    if (count >= sizeof(uint64_t)) {
+        uint64_t head;
+        uint64_t tail;
+        std::memcpy(&head, in, sizeof head);
+        std::memcpy(&tail, in + count - sizeof tail, sizeof tail);
+        std::memcpy(out, &head, sizeof head);
+        std::memcpy(out + count - sizeof tail, &tail, sizeof tail);
+    } else if (count >= sizeof(uint32_t)) {
+        uint32_t head;
+        uint32_t tail;
+        std::memcpy(&head, in, sizeof head);
+        std::memcpy(&tail, in + count - sizeof tail, sizeof tail);
+        std::memcpy(out, &head, sizeof head);
+        std::memcpy(out + count - sizeof tail, &tail, sizeof tail);
+    } else if (count > 0) {
+        out[0] = in[0];
+        out[count / 2] = in[count / 2];
+        out[count - 1] = in[count - 1];
+    }
 }
 
 // Writes standard XML to a stream, or, without one, only checks what it
@@ -118,7 +176,8 @@ public:
           layout_(layout),
           encoding_(encoding),
           textActions_(actionsFor(TextEscapes, encoding)),
-          valueActions_(actionsFor(ValueEscapes, encoding)) {
+          valueActions_(actionsFor(ValueEscapes, encoding)),
+          highLooked_(!xmlchars::heldByteForByte(encoding)) {
         if (out_)
             buffer_.reset(new char[FlushBytes]);
     }
@@ -163,11 +222,33 @@ private:
                 return;
             }
         }
-        std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+        if (bytes.size() <= SmallCopyBytes)
+            copySmall(buffer_.get() + used_, bytes.data(), bytes.size());
+        else
+            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
         used_ += bytes.size();
     }
     void putChecked(const std::string& bytes, const Escapes& escapes, const Actions& actions,
                     const XMLElement& node, const XMLAttribute* attribute);
+    // The first byte from `p` to `end` that `actions` does not copy, or
+    // `end`; TAB and LF may stop it in text too. `closing` is '"' for a value
+    // and '>' for text.
+    const char* nextToLook(const char* p, const char* end, const Actions& actions,
+                           char closing) const {
+#ifdef TARVIK_XML_WRITER_SSE2
+        for (; end - p >= static_cast<std::ptrdiff_t>(ScanBytes); p += ScanBytes) {
+            if (const unsigned bits = candidatesIn(p, closing, highLooked_))
+                return p + xmlchars::lowestSetBit(bits);
+        }
+#else
+        (void)closing;
+#endif
+        while (p < end && actions[static_cast<unsigned char>(*p)] == Copy)
+            ++p;
+        return p;
+    }
+    // Bytes the writer looks at a block at a time.
+    static constexpr std::size_t ScanBytes = 16;
     void indent(int32_t depth);
 
     [[noreturn]] void refuse(const char* message, const XMLElement& node,
@@ -186,6 +267,7 @@ private:
     Encoding encoding_;
     Actions textActions_;
     Actions valueActions_;
+    bool highLooked_;                 // bytes from 0x80 up are checked (UTF-8, US-ASCII)
     std::unique_ptr<char[]> buffer_;  // what goes to the stream next
     std::size_t used_ = 0;
     const XMLElement* top_ = nullptr;
@@ -199,7 +281,11 @@ void XmlWriter::putChecked(const std::string& bytes, const Escapes& escapes, con
                            const XMLElement& node, const XMLAttribute* attribute) {
     const char* start = bytes.data();
     const char* end = start + bytes.size();
-    for (const char* p = start; p < end;) {
+    const char closing = &escapes == &ValueEscapes ? '"' : '>';
+    for (const char* p = start;;) {
+        p = nextToLook(p, end, actions, closing);
+        if (p == end)
+            break;
         const uint8_t action = actions[static_cast<unsigned char>(*p)];
         if (action == Copy) {
             ++p;
