@@ -1123,6 +1123,21 @@ const char* XmlReader::readContent(const char* p) {
 // U+FFFF.
 const char* XmlReader::checkCharacters(const char* p) const {
     do {
+        // Two-byte sequences (U+0080 to U+07FF) and three-byte ones led by
+        // 0xE1 to 0xEC (U+1000 to U+CFFF, CJK among them) are characters XML
+        // allows whenever their trailing bytes are continuation bytes.
+        const auto lead = static_cast<unsigned char>(p[0]);
+        const bool trails = (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80;
+        if (encoding_ == Encoding::Utf8 && trails) {
+            if (lead >= 0xC2 && lead <= 0xDF) {
+                p += 2;
+                continue;
+            }
+            if (lead >= 0xE1 && lead <= 0xEC && (static_cast<unsigned char>(p[2]) & 0xC0) == 0x80) {
+                p += 3;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(*p) < 0x80)
             fail(messages::XmlInvalidCharacter, p);
         if (encoding_ != Encoding::Utf8)
