@@ -504,7 +504,7 @@ Word loadWord(const char* bytes) {
     return word;
 }
 
-uint64_t hashName(std::string_view name) {
+inline uint64_t hashName(std::string_view name) {
     constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
     const char* bytes = name.data();
     const std::size_t size = name.size();
@@ -526,6 +526,30 @@ uint64_t hashName(std::string_view name) {
             static_cast<unsigned char>(bytes[size - 1]));
     }
     return hash;
+}
+
+// True when the `count` bytes at `a` and at `b` are the same: whole words,
+// the last two overlapping where `count` is no multiple of theirs, so a short
+// name costs no call.
+inline bool sameBytes(const char* a, const char* b, std::size_t count) {
+    if (count >= sizeof(uint64_t)) {
+        for (std::size_t at = 0; at + sizeof(uint64_t) < count; at += sizeof(uint64_t)) {
+            if (loadWord<uint64_t>(a + at) != loadWord<uint64_t>(b + at))
+                return false;
+        }
+        const std::size_t last = count - sizeof(uint64_t);
+        return loadWord<uint64_t>(a + last) == loadWord<uint64_t>(b + last);
+    }
+    if (count >= sizeof(uint32_t)) {
+        const std::size_t last = count - sizeof(uint32_t);
+        return loadWord<uint32_t>(a) == loadWord<uint32_t>(b) &&
+               loadWord<uint32_t>(a + last) == loadWord<uint32_t>(b + last);
+    }
+    for (std::size_t at = 0; at < count; ++at) {
+        if (a[at] != b[at])
+            return false;
+    }
+    return true;
 }
 
 // Values found by name in constant time, for the declarations a tag is
@@ -1483,7 +1507,7 @@ const char* XmlReader::readEndTag(const char* p) {
     // elsewhere a byte at a time, which stops at the NUL that ends the text.
     std::size_t matched = 0;
     if (inDocument(name) && static_cast<std::size_t>(end_ - name) >= open.size()) {
-        if (std::memcmp(name, open.data(), open.size()) == 0)
+        if (sameBytes(name, open.data(), open.size()))
             matched = open.size();
     } else {
         while (matched < open.size() && name[matched] == open[matched])
