@@ -372,6 +372,30 @@ char predefinedEntity(std::string_view name) {
     return 0;
 }
 
+// The character of the reference to a predefined entity at `p`, an "&",
+// with `after` set past its ";"; or 0 when another reference stands there.
+// Compares byte by byte, so it stops at the first difference.
+char predefinedReference(const char* p, const char*& after) {
+    struct Reference {
+        const char* spelling;  // after the "&", the ";" included
+        std::size_t length;
+        char character;
+    };
+    static constexpr Reference References[] = {
+        {"lt;", 3, '<'}, {"gt;", 3, '>'}, {"amp;", 4, '&'}, {"apos;", 5, '\''}, {"quot;", 5, '"'},
+    };
+    for (const Reference& reference : References) {
+        std::size_t matched = 0;
+        while (matched < reference.length && p[1 + matched] == reference.spelling[matched])
+            ++matched;
+        if (matched == reference.length) {
+            after = p + 1 + matched;
+            return reference.character;
+        }
+    }
+    return 0;
+}
+
 // The value of each byte as a digit of base 10 and of base 16, NotADigit
 // for a byte that is none.
 constexpr uint8_t NotADigit = 0xFF;
@@ -1428,12 +1452,13 @@ const char* XmlReader::valueReference(const char* p, bool lenient) {
         appendCode(code, value_, p);
         return after;
     }
+    const char* after = nullptr;
+    if (const char c = predefinedReference(p, after)) {
+        value_ += c;
+        return after;
+    }
     const char* nameEnd = readReferenceName(p);
     const std::string_view name(p + 1, static_cast<std::size_t>(nameEnd - p - 1));
-    if (const char c = predefinedEntity(name)) {
-        value_ += c;
-        return nameEnd + 1;
-    }
     Entity* entity = findEntity(general_, name);
     if (!entity) {
         if (lenient)
@@ -1603,12 +1628,13 @@ const char* XmlReader::readReference(const char* p) {
         appendCode(code, bufferedRun(), p);
         return after;
     }
+    const char* after = nullptr;
+    if (const char c = predefinedReference(p, after)) {
+        bufferedRun() += c;
+        return after;
+    }
     const char* nameEnd = readReferenceName(p);
     const std::string_view name(p + 1, static_cast<std::size_t>(nameEnd - p - 1));
-    if (const char c = predefinedEntity(name)) {
-        bufferedRun() += c;
-        return nameEnd + 1;
-    }
     Entity* entity = findEntity(general_, name);
     if (!entity)
         fail(messages::XmlUndeclaredEntity, p);
