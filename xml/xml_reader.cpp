@@ -377,18 +377,17 @@ char predefinedEntity(std::string_view name) {
 // Compares byte by byte, so it stops at the first difference.
 char predefinedReference(const char* p, const char*& after) {
     struct Reference {
-        const char* spelling;  // after the "&", the ";" included
-        std::size_t length;
+        std::string_view spelling;  // after the "&", the ";" included
         char character;
     };
     static constexpr Reference References[] = {
-        {"lt;", 3, '<'}, {"gt;", 3, '>'}, {"amp;", 4, '&'}, {"apos;", 5, '\''}, {"quot;", 5, '"'},
+        {"lt;", '<'}, {"gt;", '>'}, {"amp;", '&'}, {"apos;", '\''}, {"quot;", '"'},
     };
     for (const Reference& reference : References) {
         std::size_t matched = 0;
-        while (matched < reference.length && p[1 + matched] == reference.spelling[matched])
+        while (matched < reference.spelling.size() && p[1 + matched] == reference.spelling[matched])
             ++matched;
-        if (matched == reference.length) {
+        if (matched == reference.spelling.size()) {
             after = p + 1 + matched;
             return reference.character;
         }
@@ -519,8 +518,7 @@ struct DeclaredAttribute {
     uint64_t givenIn = 0;  // the last tag (by number) that gave it itself
 };
 
-// A hash of `name` from whole words of it, the last two overlapping where
-// its length is no multiple of theirs: no loop over the bytes of a short name.
+// The word at `bytes`, wherever it stands.
 template <typename Word>
 Word loadWord(const char* bytes) {
     Word word;
@@ -528,6 +526,8 @@ Word loadWord(const char* bytes) {
     return word;
 }
 
+// A hash of `name` from whole words of it, the last two overlapping where
+// its length is no multiple of theirs: no loop over the bytes of a short name.
 inline uint64_t hashName(std::string_view name) {
     constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
     const char* bytes = name.data();
@@ -610,7 +610,6 @@ public:
         slot.name = name;
         return slot.value;
     }
-    bool empty() const { return count_ == 0; }
 
 private:
     struct Slot {
@@ -763,13 +762,14 @@ private:
     const char* checkCharacters(const char* p) const;
     const char* passTo(const char* p, char stop) const;
 
-    // ---- errors
-    // One bit of 64 chosen by the top bits of a name's hash (the table uses the low ones).
+    // ---- element types with declared attributes (activeTypes_): one bit of
+    // 64 chosen by the top bits of a name's hash (the table uses the low ones)
     static uint64_t typeBit(uint64_t hash) {
         return uint64_t{1} << (hash >> TypeBitShift);
     }
     static constexpr int TypeBitShift = 58;  // 64 - log2(64)
 
+    // ---- errors
     [[noreturn]] void fail(const char* message, const char* at) const {
         throw ReadError{message, inDocument(at) ? at : (origin_ ? origin_ : doc_)};
     }
