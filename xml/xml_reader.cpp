@@ -372,6 +372,29 @@ char predefinedEntity(std::string_view name) {
     return 0;
 }
 
+// The character of the reference to a predefined entity at `p`, an "&",
+// with `after` set past its ";"; or 0 when another reference stands there.
+// Compares byte by byte, so it stops at the first difference.
+char predefinedReference(const char* p, const char*& after) {
+    struct Reference {
+        std::string_view spelling;  // after the "&", the ";" included
+        char character;
+    };
+    static constexpr Reference References[] = {
+        {"lt;", '<'}, {"gt;", '>'}, {"amp;", '&'}, {"apos;", '\''}, {"quot;", '"'},
+    };
+    for (const Reference& reference : References) {
+        std::size_t matched = 0;
+        while (matched < reference.spelling.size() && p[1 + matched] == reference.spelling[matched])
+            ++matched;
+        if (matched == reference.spelling.size()) {
+            after = p + 1 + matched;
+            return reference.character;
+        }
+    }
+    return 0;
+}
+
 // The value of each byte as a digit of base 10 and of base 16, NotADigit
 // for a byte that is none.
 constexpr uint8_t NotADigit = 0xFF;
@@ -495,8 +518,7 @@ struct DeclaredAttribute {
     uint64_t givenIn = 0;  // the last tag (by number) that gave it itself
 };
 
-// A hash of `name` from whole words of it, the last two overlapping where
-// its length is no multiple of theirs: no loop over the bytes of a short name.
+// The word at `bytes`, wherever it stands.
 template <typename Word>
 Word loadWord(const char* bytes) {
     Word word;
@@ -504,7 +526,9 @@ Word loadWord(const char* bytes) {
     return word;
 }
 
-uint64_t hashName(std::string_view name) {
+// A hash of `name` from whole words of it, the last two overlapping where
+// its length is no multiple of theirs: no loop over the bytes of a short name.
+inline uint64_t hashName(std::string_view name) {
     constexpr uint64_t Multiplier = 0x9E3779B97F4A7C15u;  // 2^64 over the golden ratio
     const char* bytes = name.data();
     const std::size_t size = name.size();
@@ -526,6 +550,30 @@ uint64_t hashName(std::string_view name) {
             static_cast<unsigned char>(bytes[size - 1]));
     }
     return hash;
+}
+
+// True when the `count` bytes at `a` and at `b` are the same: whole words,
+// the last two overlapping where `count` is no multiple of theirs, so a short
+// name costs no call.
+inline bool sameBytes(const char* a, const char* b, std::size_t count) {
+    if (count >= sizeof(uint64_t)) {
+        for (std::size_t at = 0; at + sizeof(uint64_t) < count; at += sizeof(uint64_t)) {
+            if (loadWord<uint64_t>(a + at) != loadWord<uint64_t>(b + at))
+                return false;
+        }
+        const std::size_t last = count - sizeof(uint64_t);
+        return loadWord<uint64_t>(a + last) == loadWord<uint64_t>(b + last);
+    }
+    if (count >= sizeof(uint32_t)) {
+        const std::size_t last = count - sizeof(uint32_t);
+        return loadWord<uint32_t>(a) == loadWord<uint32_t>(b) &&
+               loadWord<uint32_t>(a + last) == loadWord<uint32_t>(b + last);
+    }
+    for (std::size_t at = 0; at < count; ++at) {
+        if (a[at] != b[at])
+            return false;
+    }
+    return true;
 }
 
 // Values found by name in constant time, for the declarations a tag is
@@ -562,7 +610,6 @@ public:
         slot.name = name;
         return slot.value;
     }
-    bool empty() const { return count_ == 0; }
 
 private:
     struct Slot {
@@ -715,13 +762,14 @@ private:
     const char* checkCharacters(const char* p) const;
     const char* passTo(const char* p, char stop) const;
 
-    // ---- errors
-    // One bit of 64 chosen by the top bits of a name's hash (the table uses the low ones).
+    // ---- element types with declared attributes (activeTypes_): one bit of
+    // 64 chosen by the top bits of a name's hash (the table uses the low ones)
     static uint64_t typeBit(uint64_t hash) {
         return uint64_t{1} << (hash >> TypeBitShift);
     }
     static constexpr int TypeBitShift = 58;  // 64 - log2(64)
 
+    // ---- errors
     [[noreturn]] void fail(const char* message, const char* at) const {
         throw ReadError{message, inDocument(at) ? at : (origin_ ? origin_ : doc_)};
     }
@@ -1123,6 +1171,21 @@ const char* XmlReader::readContent(const char* p) {
 // U+FFFF.
 const char* XmlReader::checkCharacters(const char* p) const {
     do {
+        // Two-byte sequences (U+0080 to U+07FF) and three-byte ones led by
+        // 0xE1 to 0xEC (U+1000 to U+CFFF, CJK among them) are characters XML
+        // allows whenever their trailing bytes are continuation bytes.
+        const auto lead = static_cast<unsigned char>(p[0]);
+        const bool trails = (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80;
+        if (encoding_ == Encoding::Utf8 && trails) {
+            if (lead >= 0xC2 && lead <= 0xDF) {
+                p += 2;
+                continue;
+            }
+            if (lead >= 0xE1 && lead <= 0xEC && (static_cast<unsigned char>(p[2]) & 0xC0) == 0x80) {
+                p += 3;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(*p) < 0x80)
             fail(messages::XmlInvalidCharacter, p);
         if (encoding_ != Encoding::Utf8)
@@ -1389,12 +1452,13 @@ const char* XmlReader::valueReference(const char* p, bool lenient) {
         appendCode(code, value_, p);
         return after;
     }
+    const char* after = nullptr;
+    if (const char c = predefinedReference(p, after)) {
+        value_ += c;
+        return after;
+    }
     const char* nameEnd = readReferenceName(p);
     const std::string_view name(p + 1, static_cast<std::size_t>(nameEnd - p - 1));
-    if (const char c = predefinedEntity(name)) {
-        value_ += c;
-        return nameEnd + 1;
-    }
     Entity* entity = findEntity(general_, name);
     if (!entity) {
         if (lenient)
@@ -1468,7 +1532,7 @@ const char* XmlReader::readEndTag(const char* p) {
     // elsewhere a byte at a time, which stops at the NUL that ends the text.
     std::size_t matched = 0;
     if (inDocument(name) && static_cast<std::size_t>(end_ - name) >= open.size()) {
-        if (std::memcmp(name, open.data(), open.size()) == 0)
+        if (sameBytes(name, open.data(), open.size()))
             matched = open.size();
     } else {
         while (matched < open.size() && name[matched] == open[matched])
@@ -1564,12 +1628,13 @@ const char* XmlReader::readReference(const char* p) {
         appendCode(code, bufferedRun(), p);
         return after;
     }
+    const char* after = nullptr;
+    if (const char c = predefinedReference(p, after)) {
+        bufferedRun() += c;
+        return after;
+    }
     const char* nameEnd = readReferenceName(p);
     const std::string_view name(p + 1, static_cast<std::size_t>(nameEnd - p - 1));
-    if (const char c = predefinedEntity(name)) {
-        bufferedRun() += c;
-        return nameEnd + 1;
-    }
     Entity* entity = findEntity(general_, name);
     if (!entity)
         fail(messages::XmlUndeclaredEntity, p);

@@ -31,7 +31,7 @@ using xmlchars::Encoding;
 constexpr std::size_t FlushBytes = std::size_t{1} << 16;
 
 // The escape of each byte that needs one, in text and in attribute values.
-using Escapes = std::array<const char*, 256>;
+using Escapes = std::array<std::string_view, 256>;
 
 constexpr Escapes makeEscapes(bool value) {
     Escapes escapes{};
@@ -64,7 +64,7 @@ Actions actionsFor(const Escapes& escapes, Encoding encoding) {
     Actions actions{};
     const bool highBytesPass = xmlchars::heldByteForByte(encoding);
     for (std::size_t c = 0; c < actions.size(); ++c) {
-        if (escapes[c])
+        if (!escapes[c].empty())
             actions[c] = Escape;
         else if (c < 0x20 ? !xmlchars::isSpace(static_cast<char>(c)) : c >= 0x80 && !highBytesPass)
             actions[c] = Look;
@@ -250,6 +250,31 @@ private:
     // Bytes the writer looks at a block at a time.
     static constexpr std::size_t ScanBytes = 16;
     void indent(int32_t depth);
+    // The end of the character of the document's encoding at `p` (a byte
+    // from 0x80 up) that XML allows; refuses anything else.
+    const char* passUtf8Character(const char* p, const char* end, const XMLElement& node,
+                                  const XMLAttribute* attribute) const {
+        if (encoding_ != Encoding::Utf8)
+            refuse(messages::XmlEncodingViolation, node, attribute);
+        // Two-byte sequences and three-byte ones led by 0xE1 to 0xEC (CJK
+        // among them) are characters XML allows whenever their trailing bytes
+        // are continuation bytes.
+        const auto lead = static_cast<unsigned char>(p[0]);
+        auto trails = [p](int at) { return (static_cast<unsigned char>(p[at]) & 0xC0) == 0x80; };
+        if (trails(1)) {
+            if (lead >= 0xC2 && lead <= 0xDF)
+                return p + 2;
+            if (lead >= 0xE1 && lead <= 0xEC && trails(2))
+                return p + 3;
+        }
+        uint32_t code = 0;
+        const int length = xmlchars::decodeUtf8(p, code);
+        if (length == 0 || length > end - p)
+            refuse(messages::XmlEncodingViolation, node, attribute);
+        if (!xmlchars::isXmlChar(code))
+            refuse(messages::XmlTextNotWritable, node, attribute);
+        return p + length;
+    }
 
     [[noreturn]] void refuse(const char* message, const XMLElement& node,
                              const XMLAttribute* attribute) const;
@@ -297,17 +322,14 @@ void XmlWriter::putChecked(const std::string& bytes, const Escapes& escapes, con
             start = ++p;
             continue;
         }
-        // A control byte, a byte above 0x7F in US-ASCII, or a UTF-8
-        // sequence to decode: the string's own NUL after it stops one cut short.
+        // A control byte, a byte above 0x7F in US-ASCII, or UTF-8 sequences
+        // to decode, all those that follow one another: the string's own NUL
+        // after it stops one cut short.
         if (static_cast<unsigned char>(*p) < 0x80)
             refuse(messages::XmlTextNotWritable, node, attribute);
-        uint32_t code = 0;
-        const int length = encoding_ == Encoding::Utf8 ? xmlchars::decodeUtf8(p, code) : 0;
-        if (length == 0 || length > end - p)
-            refuse(messages::XmlEncodingViolation, node, attribute);
-        if (!xmlchars::isXmlChar(code))
-            refuse(messages::XmlTextNotWritable, node, attribute);
-        p += length;
+        do {
+            p = passUtf8Character(p, end, node, attribute);
+        } while (p < end && static_cast<unsigned char>(*p) >= 0x80);
     }
     put(std::string_view(start, static_cast<std::size_t>(end - start)));
 }

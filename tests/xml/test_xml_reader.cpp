@@ -192,6 +192,7 @@ const ErrorCase ErrorCases[] = {
     {"U+FFFE", "<a>\xEF\xBF\xBE</a>", messages::XmlInvalidCharacter, 1, 4},
     {"bad UTF-8", "<a>\n\xC3(</a>", messages::XmlEncodingViolation, 2, 1},
     {"a surrogate in UTF-8", "<a>\xED\xA0\x80</a>", messages::XmlEncodingViolation, 1, 4},
+    {"a three-byte sequence cut short", "<a>\xE4\xB8</a>", messages::XmlEncodingViolation, 1, 4},
     {"above U+007F in US-ASCII", "<?xml version='1.0' encoding='us-ascii'?><a>\xE9</a>",
      messages::XmlEncodingViolation, 1, 45},
     {"above U+007F in a US-ASCII name", "<?xml version='1.0' encoding='us-ascii'?><a\xE9/>",
