@@ -52,7 +52,6 @@ static_assert(ChunksPerPage % BitsPerWord == 0, "the chunk sets fill their words
 // The system's page: the unit in which mapped memory goes back.
 constexpr std::size_t SystemPageBytes = 4096;
 constexpr std::size_t SystemPagesPerChunk = ChunkBytes / SystemPageBytes;
-constexpr std::size_t SystemPagesPerPage = LargePageBytes / SystemPageBytes;
 static_assert(ChunkBytes % SystemPageBytes == 0, "chunks end where system pages do");
 static_assert(LargestStoredBlock < SystemPageBytes, "a block runs into one system page at most");
 
