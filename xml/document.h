@@ -35,9 +35,9 @@
 // made with std::make_unique mix freely with parsed ones. Once its document
 // is gone, such a child keeps the parts of its pages that its own blocks lie
 // in, at most 44 KiB beyond its own bytes; to keep only its own bytes, keep a
-// clone() of it and let the child go: a clone's pages hold the clone alone. Names, values and texts are
-// std::string, held in the node itself up to the string's small size and on
-// the heap beyond it.
+// clone() of it and let the child go: a clone's pages hold the clone alone.
+// Names, values and texts are std::string, held in the node itself up to the
+// string's small size and on the heap beyond it.
 //
 // Errors are reported by exceptions: XMLException from the markup parser
 // (xml/markup.h), a standard exception from the brace-notation parser (caught

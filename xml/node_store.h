@@ -14,10 +14,11 @@
 // back, each block behind a one-word prefix that names its block group: a
 // heap page, or one 16 KiB chunk of a mapped page (a block belongs to the
 // chunk it starts in; the counts of a mapped page's chunks are kept in a
-// head in the system page mapped just before it). Every group counts the blocks still out. Freeing a
-// block only lowers that count; a heap page goes back as soon as its count
-// reaches zero and no store hands out from it any more, and a mapped page
-// once all its chunks have and its store has let go of it. So a node may
+// head in the system page mapped just before it). Every group counts the
+// blocks still out. Freeing a block only lowers that count; a heap page goes
+// back as soon as its count reaches zero and no store hands out from it any
+// more, and a mapped page once all its chunks have and its store has let go
+// of it. So a node may
 // outlive the store it came from: a child taken out of a parsed tree stays
 // valid after its document is gone, and frees its share of the page when its
 // own owner frees it. The counts are atomic, so a tree built on one thread
@@ -140,7 +141,7 @@ private:
     void leavePage() noexcept;
     // Keeps the current mapped page among the pages the tree has filled.
     // While the store holds it, an emptied chunk keeps its memory (the tree
-    // is being taken apart, and its nodes are not yet kept after it), but the
+    // may be taken apart node by node while its document lives), but the
     // page gives back all of it once every block has come back.
     void fillPage() noexcept;
     // Lets go of the filled pages: each goes back, or gives back the memory
@@ -176,7 +177,8 @@ TARVIK_XML_API void releaseBlock(void* block) noexcept;
 // frees then cost no atomic operation. It also holds on to the last mapped
 // pages whose chunks it emptied until it is done with them: a page freed
 // whole then goes back whole, and only a page some of whose blocks live on
-// gives back its empty chunks one by one. A page may go back a little later.
+// gives back the memory of its empty chunks. A page may go back a little
+// later.
 class TARVIK_XML_API BlockRelease {
 public:
     BlockRelease() = default;

@@ -592,7 +592,7 @@ std::size_t residentInPagesOf(const XMLElement& node) {
 // lies in go back to the system, whichever way the tree went.
 TEST(NodeStore, KeptNodesHoldLittleOfTheirMappedPages) {
     constexpr int Items = 20000;  // some 7 MB of nodes
-    enum class From { Middle, End, Clone, TwoThreads };
+    enum class From { Middle, End, Clone, TwoThreads, ErasedFirst };
     const struct {
         const char* what;
         From from;
@@ -601,6 +601,7 @@ TEST(NodeStore, KeptNodesHoldLittleOfTheirMappedPages) {
         {"the end, in the page its store was carving", From::End},
         {"the middle of a clone", From::Clone},
         {"the middle, the tree freed on two threads at once", From::TwoThreads},
+        {"the middle, the rest erased one by one while the document lives", From::ErasedFirst},
     };
     std::string text = "<list>";
     for (int item = 0; item < Items; ++item)
@@ -623,6 +624,8 @@ TEST(NodeStore, KeptNodesHoldLittleOfTheirMappedPages) {
                 else if (row.from == From::TwoThreads && item % 2)
                     others.appendChild(std::move(*entry));
             }
+            while (row.from == From::ErasedFirst && !list.children.empty())
+                list.children.pop_front();
             std::thread freer([&others] { others.clear(); });
             copy.reset();
             document.parseMarkup("");
