@@ -4,8 +4,8 @@
 #include <cstring>
 #include <limits>
 
-#include "host/debug_output.h"
-#include "host/messages.h"
+#include "host/launcher_diagnostics.h"
+#include "host/launcher_texts.h"
 #include "xml/document.h"
 
 namespace {
@@ -65,6 +65,6 @@ LaunchParameters launchParametersOf(const XMLDocument& document) {
 }
 
 void reportStartupError(const wchar_t* commandLine) {
-    debugOutput(commandLine);
+    debugOutputWide(commandLine);
     showErrorBox(StartupErrorText);
 }

@@ -295,7 +295,7 @@ bool XMLDocument::parseBrace(const char* text) {
         readGroup(text, root_, 0, &store_);
         store_.trim();
     } catch (const std::exception& error) {
-        debugOutput(error.what());
+        debugOutputBytes(error.what());
         lastBraceErrorCode_ = braceErrorCode(error);
         try {
             lastBraceError_ = braceErrorReason(error, text);

@@ -4,9 +4,10 @@
 
 namespace tarvik::xml {
 
-// Sends a NUL-terminated text to the debugger output (OutputDebugStringA on
-// Windows, standard error elsewhere). The bytes are passed as they are.
-void debugOutput(const char* text);
+// Sends a NUL-terminated byte text to the debugger output as it is, with no
+// conversion (OutputDebugStringA on Windows, a line on standard error
+// elsewhere); a null text sends nothing.
+void debugOutputBytes(const char* text);
 
 }  // namespace tarvik::xml
 
