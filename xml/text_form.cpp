@@ -29,6 +29,7 @@
 #include "xml/node_class.h"
 #include "xml/node_path.h"
 #include "xml/search.h"
+#include "xml/xml_chars.h"
 
 namespace tarvik::xml {
 
@@ -62,15 +63,15 @@ constexpr uint8_t kindOf(char c) {
     }
 }
 
-constexpr std::array<uint8_t, syntax::ByteValues> makeByteKinds() {
-    std::array<uint8_t, syntax::ByteValues> kinds{};
-    for (std::size_t c = 0; c < syntax::ByteValues; ++c)
+constexpr std::array<uint8_t, xmlchars::ByteValues> makeByteKinds() {
+    std::array<uint8_t, xmlchars::ByteValues> kinds{};
+    for (std::size_t c = 0; c < xmlchars::ByteValues; ++c)
         kinds[c] = kindOf(static_cast<char>(c));
     return kinds;
 }
 
 // kindOf for every byte, looked up in one step.
-constexpr std::array<uint8_t, syntax::ByteValues> ByteKinds = makeByteKinds();
+constexpr std::array<uint8_t, xmlchars::ByteValues> ByteKinds = makeByteKinds();
 
 // The kinds among `wanted` of the bytes `bytes` holds.
 uint8_t kindsIn(const std::string& bytes, uint8_t wanted) {

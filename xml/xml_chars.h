@@ -1,16 +1,65 @@
-// Internal: the characters of standard XML 1.0 (Fifth Edition) as the reader
-// and the writer test them: encodings by name, UTF-8 sequences, the Char,
-// NameStartChar and NameChar classes, and one fast pass that finds the first
-// byte a document's encoding or XML forbids.
+// Internal: bytes and characters as the library's readers and writers test
+// and keep them: tables indexed by byte, white space, digits, names copied
+// out of a text, and the characters of
+// standard XML 1.0 (Fifth Edition): encodings by name, UTF-8 sequences, the
+// Char, NameStartChar and NameChar classes, and one fast pass that finds the
+// first byte a document's encoding or XML forbids.
 #ifndef TARVIK_XML_XML_CHARS_H
 #define TARVIK_XML_XML_CHARS_H
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tarvik::xml::xmlchars {
+
+// Number of byte values, the size of a table indexed by byte.
+inline constexpr std::size_t ByteValues = 256;
+
+// The bases of the numbers the library reads and writes.
+inline constexpr unsigned DecimalBase = 10;
+inline constexpr unsigned HexadecimalBase = 16;
+
+// The value of each byte as a digit of base 10 and of base 16, NotADigit
+// for a byte that is none (and so never below a base).
+inline constexpr uint8_t NotADigit = 0xFF;
+
+constexpr std::array<uint8_t, ByteValues> makeDigitValues(bool hexadecimal) {
+    std::array<uint8_t, ByteValues> values{};
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        values[c] = NotADigit;
+        if (c >= '0' && c <= '9')
+            values[c] = static_cast<uint8_t>(c - '0');
+        else if (hexadecimal && c >= 'a' && c <= 'f')
+            values[c] = static_cast<uint8_t>(c - 'a' + DecimalBase);
+        else if (hexadecimal && c >= 'A' && c <= 'F')
+            values[c] = static_cast<uint8_t>(c - 'A' + DecimalBase);
+    }
+    return values;
+}
+
+inline constexpr std::array<uint8_t, ByteValues> DecimalDigits = makeDigitValues(false);
+inline constexpr std::array<uint8_t, ByteValues> HexadecimalDigits = makeDigitValues(true);
+
+// The length of a string literal, without its NUL.
+template <std::size_t Size>
+constexpr std::size_t lengthOf(const char (&)[Size]) {
+    return Size - 1;
+}
+
+// Sets `target` to `length` bytes at `begin` in storage of exactly that size
+// (assigning to a growing string would round its capacity up); bytes that fit
+// are appended to the emptied string, the cheapest way in.
+inline void assignExactly(std::string& target, const char* begin, std::size_t length) {
+    if (length <= target.capacity()) {
+        target.clear();
+        target.append(begin, length);
+    } else {
+        target = std::string(begin, length);
+    }
+}
 
 // How the bytes of a document stand for characters.
 enum class Encoding {
@@ -75,15 +124,16 @@ constexpr uint8_t asciiClassOf(unsigned char c) {
                                 (inner ? NameByte : 0));
 }
 
-constexpr std::array<uint8_t, 256> makeAsciiClasses() {
-    std::array<uint8_t, 256> classes{};
+constexpr std::array<uint8_t, ByteValues> makeAsciiClasses() {
+    std::array<uint8_t, ByteValues> classes{};
     for (std::size_t c = 0; c < 0x80; ++c)
         classes[c] = asciiClassOf(static_cast<unsigned char>(c));
     return classes;
 }
 
-inline constexpr std::array<uint8_t, 256> AsciiClasses = makeAsciiClasses();
+inline constexpr std::array<uint8_t, ByteValues> AsciiClasses = makeAsciiClasses();
 
+// White space: TAB, LF, CR and space, in XML (S) and in brace notation alike.
 inline bool isSpace(char c) {
     return (AsciiClasses[static_cast<unsigned char>(c)] & SpaceByte) != 0;
 }
