@@ -27,8 +27,8 @@ public:
     void toNarrow();
 };
 
-// Converts text for a UTF-8 console or log (used off Windows, where the
-// debugger output and message box are standard error).
+// Converts wide text, up to its first NUL, to UTF-8: for a UTF-8 console or
+// log (off Windows the debugger output and the message box are standard error).
 std::string wideToUtf8(const std::wstring& text);
 // Zero bytes pass through, and the text after them is converted too.
 std::string narrowToUtf8(const std::string& gb2312);

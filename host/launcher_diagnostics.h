@@ -3,14 +3,12 @@
 #ifndef ZINDLE_HOST_LAUNCHER_DIAGNOSTICS_H
 #define ZINDLE_HOST_LAUNCHER_DIAGNOSTICS_H
 
-// Sends wide text to the debugger output (OutputDebugStringW on Windows; a
-// UTF-8 line on standard error elsewhere); a null text sends an empty one.
-// The library's debugOutputBytes is its byte-for-byte counterpart.
+// Sends wide text to the debugger output (elsewhere than Windows, a UTF-8 line
+// on standard error); the library's debugOutputBytes sends bytes as they are.
 void debugOutputWide(const wchar_t* text);
 
-// Shows a modal error box with no owner, the default caption and an OK
-// button, holding a GB2312 text. Off Windows the text goes to standard
-// error as UTF-8. Returns when the box has been dismissed.
+// Shows a GB2312 text in a modal error box (no owner, default caption, OK) and
+// returns once it is dismissed; elsewhere than Windows, a UTF-8 line on standard error.
 void showErrorBox(const char* gb2312Text);
 
 #endif  // ZINDLE_HOST_LAUNCHER_DIAGNOSTICS_H

@@ -4,9 +4,8 @@
 
 namespace tarvik::xml {
 
-// Sends a NUL-terminated byte text to the debugger output as it is, with no
-// conversion (OutputDebugStringA on Windows, a line on standard error
-// elsewhere); a null text sends nothing.
+// Sends a NUL-terminated text to the debugger output (elsewhere than Windows,
+// a line on standard error) as it is, unconverted; null sends nothing.
 void debugOutputBytes(const char* text);
 
 }  // namespace tarvik::xml

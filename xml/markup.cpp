@@ -322,7 +322,7 @@ const char* readAttributes(const char* position, XMLElement& element, NodeStore*
         if (*quote != AttributeQuote[0])
             throw MarkupError(messages::AttributeMissingQuote, quote);
         // Values run longer than the text between tags: the C library's
-        // vectorised search pays for its start here (measured on every shape).
+        // vectorised search pays for its start here.
         const char* close = std::strchr(quote + 1, AttributeQuote[0]);
         if (!close)
             throw MarkupError(messages::IllegalCharacter, quote);

@@ -18,11 +18,7 @@ inline const char* orEmpty(const char* text) {
 }
 
 // True when `bytes` may lie in memory that a parse into `document` frees or
-// overwrites: the root's name, text and tree, the head's fields, or
-// lastBraceError(), which parseBrace empties before it reads. A root
-// with any attribute or child counts as a whole: a copy of the text costs
-// less than a walk of its tree. A new document, which the launcher and the
-// benchmarks parse into, holds none of it.
+// overwrites (a conservative answer: a copy costs less than a walk of the tree).
 bool mayLieInDocument(const XMLDocument& document, const char* bytes);
 
 // What a parse into `document` is to read: `text` itself, or a copy of it

@@ -233,19 +233,12 @@ struct FaultAt {
     Fault fault;
 };
 
-// The first byte of `text` that is no XML character in `encoding`: for
-// UTF-8 each sequence is decoded and its code point checked; in every other
-// encoding only the ASCII control bytes (all of 0x00-0x1F but TAB, LF and CR)
-// are refused, and in US-ASCII every byte from 0x80 up. `text` must be
-// followed by a readable NUL (a std::string's, say); a zero byte inside it is
-// a fault. Clean ASCII goes 16 bytes a step where the processor allows.
+// The first byte of `text` that is no XML character in `encoding`; `text` must
+// be followed by a readable NUL, and a zero byte inside it is a fault.
 FaultAt firstFault(const char* text, std::size_t length, Encoding encoding);
 
-// True when `name` is an XML Name: a name-start character, then name
-// characters. In UTF-8 and ISO-8859-1 the code points are checked; in any
-// other encoding a byte from 0x80 up passes, as the reader takes it (and
-// US-ASCII refuses it through firstFault). `name` must be followed by a
-// readable NUL.
+// True when `name` (followed by a readable NUL) is an XML Name: in UTF-8 and
+// ISO-8859-1 by code point, otherwise any byte from 0x80 up passes.
 bool isXmlName(std::string_view name, Encoding encoding);
 
 // The values an xml declaration may give (XML 1.0 section 2.8, 4.3.3):

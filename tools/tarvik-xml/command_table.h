@@ -8,10 +8,8 @@
 
 namespace tarvik::tool {
 
-// Shows the help asked for, or checks the invocation's command, options and
-// operand count (reporting the first thing wrong, ExitUsage) and runs the
-// command's handler, returning its exit code. Lets the handler's exceptions
-// through.
+// Shows the help asked for, or checks the command line (reporting the first
+// fault, ExitUsage) and returns what the command's handler returns.
 int runInvocation(const Invocation& invocation, Terminal& terminal);
 
 }  // namespace tarvik::tool

@@ -17,15 +17,13 @@ constexpr int ExitSuccess = 0;     // the input was accepted
 constexpr int ExitInputError = 1;  // the input was refused, or a file could not be read or written
 constexpr int ExitUsage = 2;       // the command line was wrong
 
-// Runs one command line (the arguments after the program name) with the
-// given standard streams, which must pass bytes unchanged, and returns the
-// exit code. Reports every failure on `err`; never throws.
+// Runs one command line (the arguments after the program name) on streams that
+// pass bytes unchanged; reports every failure on `err`, returns the exit code, never throws.
 int runTool(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
             std::ostream& err);
 
-// Reports a wrong command line, "tarvik-xml COMMAND: problem" (no COMMAND
-// when `command` is null) and a pointer to --help, on standard error;
-// returns ExitUsage.
+// Reports "tarvik-xml [COMMAND]: problem" and a pointer to --help on standard
+// error; returns ExitUsage.
 int usageError(Terminal& terminal, const char* command, const std::string& problem);
 
 }  // namespace tarvik::tool
