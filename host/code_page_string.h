@@ -8,11 +8,8 @@
 // Code page of every narrow text in the launcher: GB2312 / GBK.
 constexpr unsigned int NarrowCodePage = 936;
 
-// A wide string paired with its code-page-936 form, converted on request.
-// Nothing but the conversion itself ever changes a character. Bytes or
-// characters that have no counterpart become the code page's default
-// character ("?") rather than being dropped. Off Windows the conversion is
-// iconv's CP936 (wchar_t is UTF-32 there).
+// A wide string paired with its code-page-936 form, converted on request; what
+// has no counterpart becomes "?" (iconv's CP936 off Windows, where wchar_t is UTF-32).
 class CodePageString {
 public:
     std::wstring wide;

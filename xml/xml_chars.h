@@ -49,10 +49,10 @@ constexpr std::size_t lengthOf(const char (&)[Size]) {
     return Size - 1;
 }
 
-// Sets `target` to `length` bytes at `begin` in storage of exactly that size
-// (assigning to a growing string would round its capacity up); bytes that fit
-// are appended to the emptied string, the cheapest way in.
+// Sets `target` to the `length` bytes at `begin`, in storage of exactly that size.
 inline void assignExactly(std::string& target, const char* begin, std::size_t length) {
+    // Assigning to a growing string would round its capacity up; bytes that
+    // fit are appended to the emptied string, the cheapest way in.
     if (length <= target.capacity()) {
         target.clear();
         target.append(begin, length);
@@ -80,10 +80,10 @@ constexpr bool heldByteForByte(Encoding encoding) {
            encoding == Encoding::DoubleByte;
 }
 
-// Where a name character beginning with the byte at `p` (0x80 or above) ends
-// in an encoding held byte for byte other than ISO-8859-1: after a second
-// byte in 0x40-0x7E of a double-byte encoding, or after the byte itself.
+// Where the name character at `p` (a byte from 0x80 up) ends, in an encoding
+// held byte for byte other than ISO-8859-1.
 inline const char* heldNameCharacterEnd(const char* p, Encoding encoding) {
+    // A double-byte encoding's lead byte takes a second byte in 0x40-0x7E with it.
     const auto lead = static_cast<unsigned char>(p[0]);
     const auto trail = static_cast<unsigned char>(p[1]);
     const bool pair =
@@ -138,10 +138,8 @@ inline bool isSpace(char c) {
     return (AsciiClasses[static_cast<unsigned char>(c)] & SpaceByte) != 0;
 }
 
-// The UTF-8 sequence at `p`: its length (1 to 4), with its code point in
-// `code`, or 0 when the bytes are no well-formed UTF-8 (a stray continuation
-// byte, an overlong form, a surrogate, past U+10FFFF, cut short). Reads only
-// as far as the bytes stay well-formed, so a NUL after the text stops it.
+// The length (1 to 4) of the well-formed UTF-8 sequence at `text`, its code point
+// in `code`; 0 for anything else. Reads no further than the bytes stay well-formed.
 inline int decodeUtf8(const char* text, uint32_t& code) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     const uint32_t lead = p[0];

@@ -8,9 +8,8 @@ namespace tarvik::tool {
 // The name usage lines and messages give the tool.
 inline constexpr char ProgramName[] = "tarvik-xml";
 
-// Per command: what --help says after the usage line (...Help), the
-// command's own options (...Option, ...Options), further usage lines
-// (...MoreUsage) and an exit status that differs from ExitStatusHelp.
+// Per command: what --help says after the usage line (...Help), its own options
+// (...Option, ...Options), more usage lines, an exit status unlike ExitStatusHelp.
 extern const char BraceHelp[];
 extern const char BraceOptions[];
 extern const char BraceExitStatus[];

@@ -55,9 +55,8 @@ private:
     std::vector<char> buffer_;
 };
 
-// Standard input cannot be read: it is closed or a directory, a read of it
-// failed, or an earlier "-" of the command line has taken it. what() says
-// which, for people.
+// Standard input cannot be read (closed, a directory, a failed read, or taken by
+// an earlier "-"); what() says which, for people.
 class InputUnavailable : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
