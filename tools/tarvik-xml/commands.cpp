@@ -254,9 +254,9 @@ int runBrace(const Invocation& invocation, Terminal& terminal) {
     return accepted ? ExitSuccess : ExitInputError;
 }
 
-namespace {
-
 // ------------------------------------------------------------ files
+
+namespace {
 
 // An input operand opened once: a file, or standard input for "-". Commands
 // read it through stream() exactly once, so pipes and FIFOs work.
