@@ -9,9 +9,8 @@
 
 #include <cstdint>
 
-// How long the game core may take to answer a close request before the
-// launcher ends the run on its own: long enough for a core to save and say
-// goodbye, short enough that a hung core never keeps a closed game around.
+// How long the game core may take to answer a close request: long enough to save
+// and say goodbye, short enough that a hung core never keeps a closed game around.
 constexpr int64_t CloseGraceMs = 3000;
 
 // True when a close is pending (requestedAt != 0) and more than CloseGraceMs

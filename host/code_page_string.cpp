@@ -92,6 +92,11 @@ constexpr const char* Utf8 = "UTF-8";
 
 }  // namespace
 
+// A wide string paired with its code-page-936 form, converted on request.
+// Nothing but the conversion itself ever changes a character. Bytes or
+// characters that have no counterpart become the code page's default
+// character ("?") rather than being dropped. Off Windows the conversion is
+// iconv's CP936 (wchar_t is UTF-32 there).
 CodePageString::CodePageString(const wchar_t* text) : wide(text ? text : L"") {}
 
 CodePageString::CodePageString(const char* text)

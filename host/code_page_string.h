@@ -8,11 +8,8 @@
 // Code page of every narrow text in the launcher: GB2312 / GBK.
 constexpr unsigned int NarrowCodePage = 936;
 
-// A wide string paired with its code-page-936 form, converted on request.
-// Nothing but the conversion itself ever changes a character. Bytes or
-// characters that have no counterpart become the code page's default
-// character ("?") rather than being dropped. Off Windows the conversion is
-// iconv's CP936 (wchar_t is UTF-32 there).
+// A wide string paired with its code-page-936 form, converted on request; what
+// has no counterpart becomes "?" (iconv's CP936 off Windows, where wchar_t is UTF-32).
 class CodePageString {
 public:
     std::wstring wide;
@@ -27,8 +24,8 @@ public:
     void toNarrow();
 };
 
-// Converts text for a UTF-8 console or log (used off Windows, where the
-// debugger output and message box are standard error).
+// Converts wide text, up to its first NUL, to UTF-8: for a UTF-8 console or
+// log (off Windows the debugger output and the message box are standard error).
 std::string wideToUtf8(const std::wstring& text);
 // Zero bytes pass through, and the text after them is converted too.
 std::string narrowToUtf8(const std::string& gb2312);

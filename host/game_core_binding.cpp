@@ -24,6 +24,10 @@ GameHost& gameHost() {
     return host;
 }
 
+// Stores the game window in the host record, asks CreateZindle for the game
+// object and configures it in the core's fixed order. The two texts must stay
+// alive for the whole run: the core may keep the pointers. When the factory
+// returns null the run goes on without a game object.
 void startGameCore(GameWindowHandle gameWindow, const wchar_t* url, const wchar_t* connstate) {
     GameHost& host = gameHost();
     host.gameWindow = gameWindow;

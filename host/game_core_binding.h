@@ -12,10 +12,8 @@
 // process ends, because the core may keep the pointer.
 GameHost& gameHost();
 
-// Stores the game window in the host record, asks CreateZindle for the game
-// object and configures it in the core's fixed order. The two texts must stay
-// alive for the whole run: the core may keep the pointers. When the factory
-// returns null the run goes on without a game object.
+// Asks CreateZindle for the game object and configures it in the core's fixed
+// order; `url` and `connstate` must live for the whole run (the core keeps them).
 void startGameCore(GameWindowHandle gameWindow, const wchar_t* url, const wchar_t* connstate);
 
 // Passes one window message to the game object's message slot, unchanged;

@@ -1,11 +1,12 @@
 #include "host/launch_parameters.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 
-#include "host/debug_output.h"
-#include "host/messages.h"
+#include "host/launcher_diagnostics.h"
+#include "host/launcher_texts.h"
 #include "xml/document.h"
 
 namespace {
@@ -24,10 +25,18 @@ int32_t saturate(long long value) {
     return static_cast<int32_t>(value);
 }
 
+// waitClose in hexadecimal starts with this prefix; anything else is decimal.
+constexpr char HexadecimalPrefix[] = "0x";
+constexpr std::size_t HexadecimalPrefixLength = sizeof HexadecimalPrefix - 1;
+constexpr int HexadecimalBase = 16;
+constexpr int DecimalBase = 10;
+
+// waitClose := "0x" hex-digits | [ white space ] [ sign ] digits, read as
+// strtoll reads it (0 without digits), then saturated to 32 bits.
 int32_t parseWaitClose(const char* value) {
-    if (std::strncmp(value, "0x", 2) == 0)
-        return saturate(std::strtoll(value, nullptr, 16));
-    return saturate(std::strtoll(value, nullptr, 10));
+    if (std::strncmp(value, HexadecimalPrefix, HexadecimalPrefixLength) == 0)
+        return saturate(std::strtoll(value, nullptr, HexadecimalBase));
+    return saturate(std::strtoll(value, nullptr, DecimalBase));
 }
 
 // The root carries the parameters, unless it is only a wrapper around one group.
@@ -40,6 +49,11 @@ const XMLElement& parameterElement(const XMLDocument& document) {
 
 }  // namespace
 
+// Parses the command line (null allowed) and takes the parameters from it. A
+// text the brace parser refuses still yields what it read before the error.
+// waitClose: "0x..." is hexadecimal; anything else is read like atoi (leading
+// white space, sign, digits; 0 without digits). Values beyond 32 bits
+// saturate, as the C library of the 32-bit Windows build does.
 LaunchParameters readLaunchParameters(const wchar_t* commandLine) {
     if (!commandLine)
         return LaunchParameters();
@@ -53,6 +67,10 @@ LaunchParameters readLaunchParameters(const wchar_t* commandLine) {
     return launchParametersOf(document);
 }
 
+// Takes the parameters from a command line already parsed into `document`,
+// exactly as readLaunchParameters does after its parse. Lets a caller that
+// parses the text itself (to see the parser's error) read what the launcher
+// would read.
 LaunchParameters launchParametersOf(const XMLDocument& document) {
     LaunchParameters parameters;
     if (const char* url = parameterElement(document).findAttribute("url"))
@@ -65,6 +83,6 @@ LaunchParameters launchParametersOf(const XMLDocument& document) {
 }
 
 void reportStartupError(const wchar_t* commandLine) {
-    debugOutput(commandLine);
+    debugOutputWide(commandLine);
     showErrorBox(StartupErrorText);
 }

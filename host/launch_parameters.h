@@ -22,22 +22,16 @@ struct LaunchParameters {
     int32_t waitClose = 1;  // 0: quit at once on close; otherwise let the game core decide
 };
 
-// Parses the command line (null allowed) and takes the parameters from it. A
-// text the brace parser refuses still yields what it read before the error.
-// waitClose: "0x..." is hexadecimal; anything else is read like atoi (leading
-// white space, sign, digits; 0 without digits). Values beyond 32 bits
-// saturate, as the C library of the 32-bit Windows build does.
+// Parses the command line (null allowed) and takes the parameters from it; a
+// refused text still yields what was read before the error.
 LaunchParameters readLaunchParameters(const wchar_t* commandLine);
 
 // Takes the parameters from a command line already parsed into `document`,
-// exactly as readLaunchParameters does after its parse. Lets a caller that
-// parses the text itself (to see the parser's error) read what the launcher
-// would read.
+// exactly as readLaunchParameters does after its parse.
 LaunchParameters launchParametersOf(const tarvik::xml::XMLDocument& document);
 
-// The start-up error path, for a command line without url: the command line
-// goes to the debugger output, then the error box is shown. The caller ends
-// the process with exit code 0 afterwards.
+// The start-up error for a command line without url: the command line to the
+// debugger output, then the error box. The caller then exits with code 0.
 void reportStartupError(const wchar_t* commandLine);
 
 #endif  // ZINDLE_HOST_LAUNCH_PARAMETERS_H

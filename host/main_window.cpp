@@ -6,13 +6,14 @@
 
 namespace {
 
-// Shown when the child game window cannot be created.
+// Shown when the child game window cannot be created; a fixed text, spelling included.
 constexpr wchar_t GameWindowFailedText[] = L"Create Game Window Faild!";
 constexpr wchar_t GameWindowFailedCaption[] = L"CreateWindow";
 
 // Outer size of a top-level window whose client area is InitialClientWidth x
 // InitialClientHeight, from the sizing frame and caption metrics.
 SIZE initialWindowSize() {
+    // A sizing frame on each side, a caption on top.
     const int frameWidth = GetSystemMetrics(SM_CXFRAME);
     const int frameHeight = GetSystemMetrics(SM_CYFRAME);
     const int captionHeight = GetSystemMetrics(SM_CYCAPTION);
@@ -29,6 +30,8 @@ POINT centredPosition(SIZE size) {
     return POINT{x, y < 0 ? 0 : y};
 }
 
+// Creates the top-level window, centred and not yet shown, and records its
+// outer size in the host state. Returns null on failure.
 HWND createMainWindow(HINSTANCE instance) {
     HostState& host = hostState();
     const SIZE size = initialWindowSize();
@@ -49,6 +52,8 @@ HWND createMainWindow(HINSTANCE instance) {
                            nullptr);             // no creation data
 }
 
+// Creates the visible child game window over the whole client area of
+// `parent`. Returns null on failure.
 HWND createGameWindow(HINSTANCE instance, HWND parent) {
     RECT client = {};
     GetClientRect(parent, &client);
@@ -86,6 +91,10 @@ void registerWindowClass(HINSTANCE instance) {
     RegisterClassExW(&windowClass);
 }
 
+// Creates the top-level window (centred, then shown maximized) and the child
+// game window covering its client area, and stores both in the host state.
+// Returns false when the top-level window cannot be created. A failed game
+// window is reported in a message box and the run goes on without one.
 bool createWindows(HINSTANCE instance) {
     HostState& host = hostState();
     host.instance = instance;

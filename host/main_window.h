@@ -16,10 +16,8 @@ inline constexpr wchar_t WindowCaption[] = L"Kelvaran";
 // windowProcedure. A failure is ignored: window creation reports it.
 void registerWindowClass(HINSTANCE instance);
 
-// Creates the top-level window (centred, then shown maximized) and the child
-// game window covering its client area, and stores both in the host state.
-// Returns false when the top-level window cannot be created. A failed game
-// window is reported in a message box and the run goes on without one.
+// Creates the top-level window (shown maximized) and the game window over its
+// client area, both kept in the host state; false when the top-level one fails.
 bool createWindows(HINSTANCE instance);
 
 #endif  // ZINDLE_HOST_MAIN_WINDOW_H

@@ -48,6 +48,11 @@ Retrieval retrieveMessage(MSG& message) {
 
 }  // namespace
 
+// Runs the message loop of the calling thread until WM_QUIT, a failed
+// retrieval, or the end of a close request's grace period: at the first
+// message handled more than CloseGraceMs after the request, or at the end of
+// the period itself when no message arrives. Returns the wParam of the last
+// message retrieved, which becomes the exit code.
 WPARAM runMessageLoop() {
     MSG message = {};
     // Take messages for every window of this thread until WM_QUIT.

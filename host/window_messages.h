@@ -5,9 +5,8 @@
 
 #include <cstdint>
 
-// Host to game core (WM_USER + 0x100): sent once through the message slot
-// when the core has been configured, and the form in which RelayToCoreMessage
-// reaches the core.
+// Host to game core (WM_USER + 0x100): sent once when the core is configured,
+// and the form in which RelayToCoreMessage reaches the core.
 constexpr uint32_t CoreNotifyMessage = 0x500;
 
 // To either window, usually from the game core: end the run now (exit code 0).

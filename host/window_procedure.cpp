@@ -13,6 +13,7 @@ constexpr UINT LastForwardedMouseMessage = WM_XBUTTONDBLCLK;
 // The keyboard and character messages run from WM_KEYDOWN to WM_UNICHAR.
 constexpr UINT LastForwardedKeyboardMessage = WM_UNICHAR;
 
+// True for the mouse (but the wheel) and keyboard messages the game core receives.
 bool isForwardedInput(UINT message) {
     const bool mouse = message >= WM_MOUSEFIRST && message <= LastForwardedMouseMessage &&
                        message != WM_MOUSEWHEEL;
@@ -53,6 +54,8 @@ void validatePaint(HWND window) {
     EndPaint(window, &paint);
 }
 
+// WM_GETMINMAXINFO: the top-level window is never dragged smaller than
+// MinimumTrackWidth x MinimumTrackHeight.
 void limitTrackingSize(LPARAM lParam) {
     MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
     if (!info)
@@ -70,6 +73,7 @@ LRESULT toggleMaximized(HWND window, LPARAM lParam) {
     return DefWindowProcW(window, WM_KEYDOWN, VK_F11, lParam);
 }
 
+// WM_COMMAND: the About box and Exit; any other command gets the default handling.
 LRESULT onCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
         case AboutCommand:

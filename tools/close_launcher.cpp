@@ -10,11 +10,12 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "host/main_window.h"
+
 namespace {
 
-// The launcher's window class and caption.
+// The launcher's window class, as its string table (IDS_WINDOW_CLASS) names it.
 constexpr wchar_t LauncherClass[] = L"ZINDLEQRVT";
-constexpr wchar_t LauncherCaption[] = L"Kelvaran";
 
 // How often `wait` looks for the window.
 constexpr DWORD PollIntervalMs = 100;
@@ -25,7 +26,7 @@ constexpr int NotFound = 1;
 constexpr int Usage = 2;
 
 HWND findLauncher() {
-    return FindWindowW(LauncherClass, LauncherCaption);
+    return FindWindowW(LauncherClass, WindowCaption);
 }
 
 int waitForLauncher(DWORD timeoutMs) {

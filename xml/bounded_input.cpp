@@ -14,6 +14,11 @@ constexpr std::size_t RefillSize = std::size_t{1} << 16;
 
 }  // namespace
 
+// Hands out the bytes of another stream buffer up to `bound` and no further.
+// With `probeBeyond` set, reaching the bound looks at one more byte of the
+// source, so overLimit() tells a source that ends exactly there from one that
+// goes on. Read errors of the source (a buffer that throws, as a file buffer
+// on a directory does) end the input and show in failed().
 BoundedInput::BoundedInput(std::streambuf& source, std::uint64_t bound, bool probeBeyond)
     : source_(source), bound_(bound), probeBeyond_(probeBeyond), buffer_(RefillSize) {}
 

@@ -8,11 +8,8 @@
 
 namespace tarvik::xml {
 
-// Hands out the bytes of another stream buffer up to `bound` and no further.
-// With `probeBeyond` set, reaching the bound looks at one more byte of the
-// source, so overLimit() tells a source that ends exactly there from one that
-// goes on. Read errors of the source (a buffer that throws, as a file buffer
-// on a directory does) end the input and show in failed().
+// Hands out the bytes of another stream buffer up to `bound` and no further;
+// with `probeBeyond`, overLimit() tells a source that ends there from one that goes on.
 class BoundedInput : public std::streambuf {
 public:
     // Reads from `source`, which must outlive this buffer.

@@ -14,23 +14,22 @@
 #include "xml/messages.h"
 #include "xml/node_class.h"
 #include "xml/own_text.h"
+#include "xml/xml_chars.h"
 
 namespace tarvik::xml {
 
 namespace {
 
-bool isWhite(char c) {
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
-}
+using xmlchars::ByteValues;
+using xmlchars::DecimalBase;
+using xmlchars::isSpace;
+
 bool isOpening(char c) {
     return c == '(' || c == '{';
 }
 bool isClosing(char c) {
     return c == ')' || c == '}';
 }
-
-// Number of byte values, the size of a table indexed by byte.
-constexpr size_t ByteValues = 256;
 
 // isDelimiter for every byte, so a bare token costs one lookup per byte.
 constexpr std::array<bool, ByteValues> makeDelimiters() {
@@ -52,7 +51,6 @@ bool isCommentMarker(std::string_view token) {
 
 // Room for "[" + the digits of any 64-bit count + "]".
 constexpr size_t IndexNameSize = 24;
-constexpr int DecimalBase = 10;
 
 // The name of the `index`-th indexed attribute, "[1]", "[2]", ..., written
 // into the end of `buffer`: the text "[%d]" gives, without a format call.
@@ -240,7 +238,7 @@ const char* readGroup(const char* position, XMLElement& element, int32_t depth, 
 const char* skipSeparators(const char* position) {
     if (!position)
         return nullptr;
-    while (isWhite(*position) || *position == ',' || *position == ';')
+    while (isSpace(*position) || *position == ',' || *position == ';')
         ++position;
     return position;
 }
@@ -287,7 +285,7 @@ std::string braceErrorReason(const std::exception& error, const char* text) {
 
 bool XMLDocument::parseBrace(const char* text) {
     std::string copy;
-    text = textToRead(*this, text ? text : "", copy);
+    text = textToRead(*this, orEmpty(text), copy);
     resetRoot();
     lastBraceError_.clear();
     lastBraceErrorCode_ = ErrorCode::None;
@@ -295,7 +293,7 @@ bool XMLDocument::parseBrace(const char* text) {
         readGroup(text, root_, 0, &store_);
         store_.trim();
     } catch (const std::exception& error) {
-        debugOutput(error.what());
+        debugOutputBytes(error.what());
         lastBraceErrorCode_ = braceErrorCode(error);
         try {
             lastBraceError_ = braceErrorReason(error, text);

@@ -8,7 +8,7 @@
 
 namespace tarvik::xml {
 
-void debugOutput(const char* text) {
+void debugOutputBytes(const char* text) {
     if (!text)
         return;
 #ifdef _WIN32

@@ -4,9 +4,9 @@
 
 namespace tarvik::xml {
 
-// Sends a NUL-terminated text to the debugger output (OutputDebugStringA on
-// Windows, standard error elsewhere). The bytes are passed as they are.
-void debugOutput(const char* text);
+// Sends a NUL-terminated text to the debugger output (elsewhere than Windows,
+// a line on standard error) as it is, unconverted; null sends nothing.
+void debugOutputBytes(const char* text);
 
 }  // namespace tarvik::xml
 

@@ -5,14 +5,11 @@
 #include <vector>
 
 #include "xml/node_class.h"
+#include "xml/own_text.h"
 
 namespace tarvik::xml {
 
 namespace {
-
-const char* orEmpty(const char* text) {
-    return text ? text : "";
-}
 
 // The one record of a new document's head.
 const struct {

@@ -8,44 +8,27 @@
 #include <utility>
 
 #include "xml/document.h"
+#include "xml/own_text.h"
+#include "xml/xml_chars.h"
 
 namespace tarvik::xml {
 
 namespace {
 
-const char* orEmpty(const char* text) {
-    return text ? text : "";
-}
-
-// The library's white space, as both parsers skip it.
-bool isWhite(char c) {
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
-}
+using xmlchars::DecimalBase;
+using xmlchars::HexadecimalBase;
+using xmlchars::isSpace;
 
 std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isWhite(text.front()))
+    while (!text.empty() && isSpace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isWhite(text.back()))
+    while (!text.empty() && isSpace(text.back()))
         text.remove_suffix(1);
     return text;
 }
 
-constexpr uint64_t DecimalBase = 10;
-constexpr uint64_t HexadecimalBase = 16;
-// "0x" and at least one digit.
+// The length of "0x"; a hexadecimal number has at least one digit after it.
 constexpr size_t HexadecimalPrefixLength = 2;
-// The value of a digit that no base holds.
-constexpr uint64_t NoDigit = HexadecimalBase;
-
-uint64_t digitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return static_cast<uint64_t>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<uint64_t>(c - 'a') + DecimalBase;
-    if (c >= 'A' && c <= 'F')
-        return static_cast<uint64_t>(c - 'A') + DecimalBase;
-    return NoDigit;
-}
 
 // An integer text's sign and magnitude.
 struct Integer {
@@ -69,7 +52,7 @@ bool readInteger(std::string_view text, Integer& number) {
     if (text.empty())
         return false;
     for (char c : text) {
-        const uint64_t digit = digitValue(c);
+        const uint64_t digit = xmlchars::HexadecimalDigits[static_cast<unsigned char>(c)];
         if (digit >= base ||
             number.magnitude > (std::numeric_limits<uint64_t>::max() - digit) / base)
             return false;

@@ -17,6 +17,7 @@
 #include "xml/node_class.h"
 #include "xml/own_text.h"
 #include "xml/search.h"
+#include "xml/xml_chars.h"
 
 namespace tarvik::xml {
 
@@ -46,14 +47,11 @@ constexpr size_t DataBracketCloseSize = sizeof syntax::DataBracketClose + 1;
 // The one instruction whose attributes are read.
 constexpr char DeclarationName[] = "xml";
 
-template <size_t Size>
-constexpr size_t lengthOf(const char (&)[Size]) {
-    return Size - 1;
-}
-
-using syntax::ByteValues;
 using syntax::isNameByte;
 using syntax::isNameStart;
+using xmlchars::assignExactly;
+using xmlchars::ByteValues;
+using xmlchars::lengthOf;
 
 // True when `text` begins with `prefix`. Stops at the first difference, so
 // it never reads past the text's NUL.
@@ -275,19 +273,6 @@ const char* passToken(const char* position, const char (&token)[Size]) {
     return findAfter(position, token);
 }
 
-// Sets `target` to [begin, end). Storage grows to exactly the bytes' size,
-// never to the doubled size assign would round a growing string up to; bytes
-// that fit are appended to the emptied string, the cheapest way in.
-void assignExactly(std::string& target, const char* begin, const char* end) {
-    const auto length = static_cast<size_t>(end - begin);
-    if (length <= target.capacity()) {
-        target.clear();
-        target.append(begin, length);
-    } else {
-        target = std::string(begin, length);
-    }
-}
-
 // name := name-start { name-byte }, after white space; the white space after
 // it is skipped as well. The scan stops one byte past MaxNameLength, so an
 // overlong name is refused without being read to its end. The parser reads
@@ -337,7 +322,7 @@ const char* readAttributes(const char* position, XMLElement& element, NodeStore*
         if (*quote != AttributeQuote[0])
             throw MarkupError(messages::AttributeMissingQuote, quote);
         // Values run longer than the text between tags: the C library's
-        // vectorised search pays for its start here (measured on every shape).
+        // vectorised search pays for its start here.
         const char* close = std::strchr(quote + 1, AttributeQuote[0]);
         if (!close)
             throw MarkupError(messages::IllegalCharacter, quote);
@@ -464,7 +449,7 @@ const char* XMLDocument::parseElement(const char* position) {
     if (name.empty())
         throw MarkupError(messages::MissingElementName, name.next);
     std::unique_ptr<XMLElement> created(new (store_) XMLElement());
-    assignExactly(created->name, name.begin, name.end);
+    assignExactly(created->name, name.begin, static_cast<size_t>(name.end - name.begin));
     XMLElement& element = *appendChildIn(&store_, parent, std::move(created));
     cursor_ = &element;
     const char* tagEnd = readAttributes(name.next, element, &store_);

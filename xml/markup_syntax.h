@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "xml/xml_chars.h"
+
 namespace tarvik::xml::syntax {
 
 inline constexpr char CDataOpen[] = "<![CDATA[";
@@ -44,17 +46,14 @@ constexpr uint8_t classOf(unsigned char c) {
     return static_cast<uint8_t>((start ? NameStartByte : 0) | (inner ? NameInnerByte : 0));
 }
 
-// Number of byte values, the size of a table indexed by byte.
-inline constexpr std::size_t ByteValues = 256;
-
-constexpr std::array<uint8_t, ByteValues> makeByteClasses() {
-    std::array<uint8_t, ByteValues> classes{};
-    for (std::size_t c = 0; c < ByteValues; ++c)
+constexpr std::array<uint8_t, xmlchars::ByteValues> makeByteClasses() {
+    std::array<uint8_t, xmlchars::ByteValues> classes{};
+    for (std::size_t c = 0; c < xmlchars::ByteValues; ++c)
         classes[c] = classOf(static_cast<unsigned char>(c));
     return classes;
 }
 
-inline constexpr std::array<uint8_t, ByteValues> ByteClasses = makeByteClasses();
+inline constexpr std::array<uint8_t, xmlchars::ByteValues> ByteClasses = makeByteClasses();
 
 // True when `c` may begin a name.
 inline bool isNameStart(char c) {

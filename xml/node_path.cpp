@@ -29,6 +29,10 @@ std::size_t positionOf(const XMLElement& node) {
 
 }  // namespace
 
+// The path from `top`, at the 1-based `topPosition` among its siblings, down
+// to `node` in its subtree, found through the parent links: a step
+// "/name[position]" per element and "/#cdata[position]" per CDATA node, each
+// position 1-based among all siblings ("/game[1]/motd[2]").
 std::string nodePath(const XMLElement& node, const XMLElement& top, std::size_t topPosition) {
     std::vector<std::string> steps;
     const XMLElement* at = &node;

@@ -9,10 +9,8 @@
 
 namespace tarvik::xml {
 
-// The path from `top`, at the 1-based `topPosition` among its siblings, down
-// to `node` in its subtree, found through the parent links: a step
-// "/name[position]" per element and "/#cdata[position]" per CDATA node, each
-// position 1-based among all siblings ("/game[1]/motd[2]").
+// The path from `top` (1-based `topPosition` among its siblings) down to `node`:
+// "/name[position]" per element, "/#cdata[position]" per CDATA ("/game[1]/motd[2]").
 std::string nodePath(const XMLElement& node, const XMLElement& top, std::size_t topPosition);
 
 }  // namespace tarvik::xml

@@ -74,6 +74,9 @@ void writeInt32(std::ostream& out, int32_t value) {
     out.write(bytes, static_cast<std::streamsize>(Int32Bytes));
 }
 
+// Writes a length or count into its signed 32-bit field. One of 2^31 or more
+// has no field that reads back: instead of writing a record that reads back
+// wrong, it marks `out` bad (so a file being saved keeps its old content).
 void writeLength(std::ostream& out, std::size_t length) {
     if (length > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
         out.setstate(std::ios::badbit);
@@ -93,6 +96,10 @@ void writeBody(std::ostream& out, const XMLElement& node) {
 }
 
 // ---------------------------------------------------------------- RecordReader
+
+// A fault's offset counts from where the reader started. The whole-tree
+// reader turns the fault into an exception, while readBinary keeps the
+// stream's state as its only report.
 
 std::streamsize RecordReader::pull(char* out, std::streamsize count) {
     sync();
@@ -175,6 +182,10 @@ int32_t RecordReader::readCount() {
     return 0;
 }
 
+// A whole string field where it stands in the stream's buffer, consumed:
+// false, consuming nothing, when the buffer does not hold it whole or
+// its length is negative (readString then reads or reports it). The
+// bytes stay valid until the next read.
 bool RecordReader::takeString(std::string_view& bytes) {
     const std::string_view held = buffered();
     if (held.size() < Int32Bytes)
@@ -196,6 +207,11 @@ void RecordReader::readString(std::string& target) {
         target = readString();
 }
 
+// A length-prefixed string, read in chunks that grow only as bytes arrive.
+// A stream that ends early gives the bytes that came and a StreamTruncated
+// fault at the length's offset; a negative length gives "", an
+// InvalidLength fault and a failed stream, since nothing after it can be
+// trusted to be in step.
 std::string RecordReader::readString() {
     const int64_t start = offset_;
     const int32_t length = readInt32();
@@ -252,6 +268,12 @@ void RecordReader::throwIfFaulted() const {
         throw XMLException(faultMessage_, faultOffset_);
 }
 
+// Reads a record's body (name, data bracket, text, attributes) into `node`:
+// replaces name, text and dataBracket and appends the attributes. Reading
+// stops at the first short read: a name or text keeps the bytes that arrived,
+// an attribute cut short is left out. The attributes' links come from `store`
+// (null: the heap).
+//
 // The body, fields in stream order:
 //   name:string  dataBracket:int32  text:string  attributeCount:int32
 //   attributeCount x ( name:string value:string )

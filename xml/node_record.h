@@ -21,26 +21,21 @@ namespace tarvik::xml {
 // Bytes of one integer field.
 inline constexpr std::size_t Int32Bytes = 4;
 
-// How far a string's storage may run ahead of the bytes that really arrived:
-// a claimed length is never trusted for more, so a short stream that claims a
-// 2 GiB string costs this much memory, not 2 GiB.
+// How far a string's storage may run ahead of the bytes that really arrived, so
+// a short stream claiming a 2 GiB string costs this much memory, not 2 GiB.
 inline constexpr std::size_t ReadChunkBytes = 64 * 1024;
 
 // Writes `value` as 4 little-endian bytes in one write.
 void writeInt32(std::ostream& out, int32_t value);
-// Writes a length or count into its signed 32-bit field. One of 2^31 or more
-// has no field that reads back: instead of writing a record that reads back
-// wrong, it marks `out` bad (so a file being saved keeps its old content).
+// Writes a length or count into its signed 32-bit field; one of 2^31 or more
+// marks `out` bad instead of writing a record that reads back wrong.
 void writeLength(std::ostream& out, std::size_t length);
 
 // Writes a record's body: name, data bracket, text and attributes.
 void writeBody(std::ostream& out, const XMLElement& node);
 
-// Reads record fields from a stream, counting the bytes it consumes and
-// remembering the first fault it meets: the message and the byte offset
-// (counted from where the reader started) of the field at fault. It never
-// throws on its own; the whole-tree reader turns the fault into an exception,
-// while readBinary keeps the stream's state as its only report.
+// Reads record fields from a stream, counting the bytes it consumes and keeping
+// the first fault it meets (message and offset); never throws on its own.
 class RecordReader {
 public:
     explicit RecordReader(std::istream& in) : in_(in) {}
@@ -56,18 +51,13 @@ public:
     // A length or count: as readInt32, but a negative value gives 0 and an
     // InvalidLength fault. The stream itself is left as it stands.
     int32_t readCount();
-    // A length-prefixed string, read in chunks that grow only as bytes arrive.
-    // A stream that ends early gives the bytes that came and a StreamTruncated
-    // fault at the length's offset; a negative length gives "", an
-    // InvalidLength fault and a failed stream, since nothing after it can be
-    // trusted to be in step.
+    // A length-prefixed string, its storage growing only as bytes arrive; a short
+    // stream or a negative length gives what came and a fault (see node_record.cpp).
     std::string readString();
     // The same into `target`, reusing its storage.
     void readString(std::string& target);
-    // A whole string field where it stands in the stream's buffer, consumed:
-    // false, consuming nothing, when the buffer does not hold it whole or
-    // its length is negative (readString then reads or reports it). The
-    // bytes stay valid until the next read.
+    // A whole string field where it stands in the stream's buffer, consumed and valid
+    // until the next read; false, consuming nothing, when readString must read it.
     bool takeString(std::string_view& bytes);
 
     // Records a fault unless an earlier one is already recorded.
@@ -129,11 +119,8 @@ private:
     int64_t faultOffset_ = -1;
 };
 
-// Reads a record's body (name, data bracket, text, attributes) into `node`:
-// replaces name, text and dataBracket and appends the attributes. Reading
-// stops at the first short read: a name or text keeps the bytes that arrived,
-// an attribute cut short is left out. The attributes' links come from `store`
-// (null: the heap).
+// Reads a record's body (name, data bracket, text, attributes) into `node`, up to
+// the first short read; attribute links come from `store` (null: the heap).
 void readBody(RecordReader& reader, XMLElement& node, NodeStore* store = nullptr);
 
 }  // namespace tarvik::xml

@@ -12,6 +12,10 @@ constexpr std::size_t BufferSize = std::size_t{1} << 16;
 
 }  // namespace
 
+// A stream buffer that collects bytes and hands them on through deliver()
+// when it is full and at finish(). Writers in the library append to it
+// directly; writers that take a stream (a node class's own print) use
+// stream(), which writes into the same buffer, so the bytes stay in order.
 OutputBuffer::OutputBuffer() : buffer_(BufferSize), stream_(this) {
     setp(buffer_.data(), buffer_.data() + buffer_.size());
 }

@@ -13,10 +13,8 @@
 
 namespace tarvik::xml {
 
-// A stream buffer that collects bytes and hands them on through deliver()
-// when it is full and at finish(). Writers in the library append to it
-// directly; writers that take a stream (a node class's own print) use
-// stream(), which writes into the same buffer, so the bytes stay in order.
+// A stream buffer that collects bytes and hands them on through deliver() when
+// full and at finish(); stream() writes into the same buffer, keeping the order.
 class OutputBuffer : public std::streambuf {
 public:
     OutputBuffer();

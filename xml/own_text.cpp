@@ -27,6 +27,12 @@ bool pointsIntoFields(const char* bytes, const XMLElement& element) {
 
 }  // namespace
 
+// True when `bytes` may lie in memory that a parse into `document` frees or
+// overwrites: the root's name, text and tree, the head's fields, or
+// lastBraceError(), which parseBrace empties before it reads. A root
+// with any attribute or child counts as a whole: a copy of the text costs
+// less than a walk of its tree. A new document, which the launcher and the
+// benchmarks parse into, holds none of it.
 bool mayLieInDocument(const XMLDocument& document, const char* bytes) {
     const XMLElement& root = document.root();
     return !root.attributes.empty() || pointsIntoFields(bytes, root) ||

@@ -1,4 +1,5 @@
-// Internal: strings handed to a parse or a load that may lie in the document
+// Internal: strings the library is handed. A null C string stands for the
+// empty text; a string handed to a parse or a load may lie in the document
 // being filled. Every parse clears the document before it reads, so a text,
 // path or source name read back from the document's own tree would be freed
 // under the reader's feet; these decide when to read a copy instead.
@@ -11,12 +12,13 @@
 
 namespace tarvik::xml {
 
+// `text`, or the empty text when it is null.
+inline const char* orEmpty(const char* text) {
+    return text ? text : "";
+}
+
 // True when `bytes` may lie in memory that a parse into `document` frees or
-// overwrites: the root's name, text and tree, the head's fields, or
-// lastBraceError(), which parseBrace empties before it reads. A root
-// with any attribute or child counts as a whole: a copy of the text costs
-// less than a walk of its tree. A new document, which the launcher and the
-// benchmarks parse into, holds none of it.
+// overwrites (a conservative answer: a copy costs less than a walk of the tree).
 bool mayLieInDocument(const XMLDocument& document, const char* bytes);
 
 // What a parse into `document` is to read: `text` itself, or a copy of it

@@ -29,6 +29,7 @@
 #include "xml/node_class.h"
 #include "xml/node_path.h"
 #include "xml/search.h"
+#include "xml/xml_chars.h"
 
 namespace tarvik::xml {
 
@@ -62,15 +63,15 @@ constexpr uint8_t kindOf(char c) {
     }
 }
 
-constexpr std::array<uint8_t, syntax::ByteValues> makeByteKinds() {
-    std::array<uint8_t, syntax::ByteValues> kinds{};
-    for (std::size_t c = 0; c < syntax::ByteValues; ++c)
+constexpr std::array<uint8_t, xmlchars::ByteValues> makeByteKinds() {
+    std::array<uint8_t, xmlchars::ByteValues> kinds{};
+    for (std::size_t c = 0; c < xmlchars::ByteValues; ++c)
         kinds[c] = kindOf(static_cast<char>(c));
     return kinds;
 }
 
 // kindOf for every byte, looked up in one step.
-constexpr std::array<uint8_t, syntax::ByteValues> ByteKinds = makeByteKinds();
+constexpr std::array<uint8_t, xmlchars::ByteValues> ByteKinds = makeByteKinds();
 
 // The kinds among `wanted` of the bytes `bytes` holds.
 uint8_t kindsIn(const std::string& bytes, uint8_t wanted) {
@@ -214,6 +215,10 @@ Fault cdataFault(const XMLElement& cdata) {
 
 }  // namespace
 
+// Checks `node` alone, a node in the subtree of `top` at `position`: its own
+// fields, and for an element whether a plain text comes before a CDATA first
+// child. A writer that checks each node as it reaches it, in document order,
+// finds the fault checkTextForm would find first. Throws as checkTextForm does.
 void checkNodeTextForm(const XMLElement& node, const XMLElement& top, std::size_t position) {
     const Fault fault = nodeClassOf(node) == NodeClass::CData ? cdataFault(node)
                                                               : elementFault(node, &node == &top);
@@ -238,6 +243,15 @@ void checkSubtreeTextForm(const XMLElement& subtree, const XMLElement& top, std:
     }
 }
 
+// Checks `top`, a top-level node of a file at the 1-based `position` among
+// its siblings, and its whole subtree, without recursion. Throws
+// XMLException at the first node in document order that print would write in
+// a way the reader does not read back as it is, with node() naming it and
+// one of these messages: NameNotReadable, QuoteInAttributeValue,
+// ZeroByteInTree, LessThanInText, TerminatorInText, LayoutInText,
+// EscapeOpenerInText, InvalidDataBracket, TextBeforeCData, NullChild,
+// CDataNotPlain. Null child entries are passed over, as print passes over
+// them, wherever that leaves the text as it is.
 void checkTextForm(const XMLElement& top, std::size_t position) {
     checkSubtreeTextForm(top, top, position);
 }

@@ -37,9 +37,8 @@ inline constexpr char ValueOpening[] = "=\"";
 // The bracket character is the low byte of dataBracket.
 inline constexpr int32_t BracketByteMask = 0xFF;
 
-// print's output: a caller's stream, whose state is never tested. A line
-// break ends with a flush, so a reader at the other end of the stream sees
-// each line as it is finished; a string ends at its first zero byte.
+// print's output: a caller's stream, its state never tested; each line break
+// flushes, so a reader sees every line once it is finished.
 class StreamOutput {
 public:
     explicit StreamOutput(std::ostream& out) : out_(out) {}
@@ -48,6 +47,7 @@ public:
     void write(const char* bytes, std::size_t count) {
         out_.write(bytes, static_cast<std::streamsize>(count));
     }
+    // A string up to its first zero byte.
     void text(const std::string& bytes) { write(bytes.data(), std::strlen(bytes.c_str())); }
     // `count` tabs; none when count <= 0.
     void tabs(int32_t count) {
@@ -130,9 +130,8 @@ void printCData(Output& out, const XMLElement& cdata, int32_t depth) {
     out.lineBreak();
 }
 
-// Asks the processor to bring `address` into its cache while the walk goes
-// on: the next sibling's list entry, so that it is there once the current
-// child is written instead of costing a wait on memory then.
+// Asks the processor to bring `address` (the next sibling's entry) into its
+// cache while the current child is written, so it costs no wait on memory then.
 inline void prefetch(const void* address) {
 #if defined(__GNUC__)
     __builtin_prefetch(address);

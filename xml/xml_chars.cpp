@@ -228,6 +228,12 @@ FaultAt firstFaultIn(const char* text, std::size_t length) {
 
 }  // namespace
 
+// The first byte of `text` that is no XML character in `encoding`: for
+// UTF-8 each sequence is decoded and its code point checked; in every other
+// encoding only the ASCII control bytes (all of 0x00-0x1F but TAB, LF and CR)
+// are refused, and in US-ASCII every byte from 0x80 up. `text` must be
+// followed by a readable NUL (a std::string's, say); a zero byte inside it is
+// a fault. Clean ASCII goes 16 bytes a step where the processor allows.
 FaultAt firstFault(const char* text, std::size_t length, Encoding encoding) {
     switch (encoding) {
         case Encoding::Utf8:
@@ -246,6 +252,11 @@ FaultAt firstFault(const char* text, std::size_t length, Encoding encoding) {
     return firstFaultIn<Encoding::Unicode>(text, length);
 }
 
+// True when `name` is an XML Name: a name-start character, then name
+// characters. In UTF-8 and ISO-8859-1 the code points are checked; in any
+// other encoding a byte from 0x80 up passes, as the reader takes it (and
+// US-ASCII refuses it through firstFault). `name` must be followed by a
+// readable NUL.
 bool isXmlName(std::string_view name, Encoding encoding) {
     std::size_t at = 0;
     while (at < name.size()) {

@@ -1,16 +1,65 @@
-// Internal: the characters of standard XML 1.0 (Fifth Edition) as the reader
-// and the writer test them: encodings by name, UTF-8 sequences, the Char,
-// NameStartChar and NameChar classes, and one fast pass that finds the first
-// byte a document's encoding or XML forbids.
+// Internal: bytes and characters as the library's readers and writers test
+// and keep them: tables indexed by byte, white space, digits, names copied
+// out of a text, and the characters of
+// standard XML 1.0 (Fifth Edition): encodings by name, UTF-8 sequences, the
+// Char, NameStartChar and NameChar classes, and one fast pass that finds the
+// first byte a document's encoding or XML forbids.
 #ifndef TARVIK_XML_XML_CHARS_H
 #define TARVIK_XML_XML_CHARS_H
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tarvik::xml::xmlchars {
+
+// Number of byte values, the size of a table indexed by byte.
+inline constexpr std::size_t ByteValues = 256;
+
+// The bases of the numbers the library reads and writes.
+inline constexpr unsigned DecimalBase = 10;
+inline constexpr unsigned HexadecimalBase = 16;
+
+// The value of each byte as a digit of base 10 and of base 16, NotADigit
+// for a byte that is none (and so never below a base).
+inline constexpr uint8_t NotADigit = 0xFF;
+
+constexpr std::array<uint8_t, ByteValues> makeDigitValues(bool hexadecimal) {
+    std::array<uint8_t, ByteValues> values{};
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        values[c] = NotADigit;
+        if (c >= '0' && c <= '9')
+            values[c] = static_cast<uint8_t>(c - '0');
+        else if (hexadecimal && c >= 'a' && c <= 'f')
+            values[c] = static_cast<uint8_t>(c - 'a' + DecimalBase);
+        else if (hexadecimal && c >= 'A' && c <= 'F')
+            values[c] = static_cast<uint8_t>(c - 'A' + DecimalBase);
+    }
+    return values;
+}
+
+inline constexpr std::array<uint8_t, ByteValues> DecimalDigits = makeDigitValues(false);
+inline constexpr std::array<uint8_t, ByteValues> HexadecimalDigits = makeDigitValues(true);
+
+// The length of a string literal, without its NUL.
+template <std::size_t Size>
+constexpr std::size_t lengthOf(const char (&)[Size]) {
+    return Size - 1;
+}
+
+// Sets `target` to the `length` bytes at `begin`, in storage of exactly that size.
+inline void assignExactly(std::string& target, const char* begin, std::size_t length) {
+    // Assigning to a growing string would round its capacity up; bytes that
+    // fit are appended to the emptied string, the cheapest way in.
+    if (length <= target.capacity()) {
+        target.clear();
+        target.append(begin, length);
+    } else {
+        target = std::string(begin, length);
+    }
+}
 
 // How the bytes of a document stand for characters.
 enum class Encoding {
@@ -31,10 +80,10 @@ constexpr bool heldByteForByte(Encoding encoding) {
            encoding == Encoding::DoubleByte;
 }
 
-// Where a name character beginning with the byte at `p` (0x80 or above) ends
-// in an encoding held byte for byte other than ISO-8859-1: after a second
-// byte in 0x40-0x7E of a double-byte encoding, or after the byte itself.
+// Where the name character at `p` (a byte from 0x80 up) ends, in an encoding
+// held byte for byte other than ISO-8859-1.
 inline const char* heldNameCharacterEnd(const char* p, Encoding encoding) {
+    // A double-byte encoding's lead byte takes a second byte in 0x40-0x7E with it.
     const auto lead = static_cast<unsigned char>(p[0]);
     const auto trail = static_cast<unsigned char>(p[1]);
     const bool pair =
@@ -75,23 +124,22 @@ constexpr uint8_t asciiClassOf(unsigned char c) {
                                 (inner ? NameByte : 0));
 }
 
-constexpr std::array<uint8_t, 256> makeAsciiClasses() {
-    std::array<uint8_t, 256> classes{};
+constexpr std::array<uint8_t, ByteValues> makeAsciiClasses() {
+    std::array<uint8_t, ByteValues> classes{};
     for (std::size_t c = 0; c < 0x80; ++c)
         classes[c] = asciiClassOf(static_cast<unsigned char>(c));
     return classes;
 }
 
-inline constexpr std::array<uint8_t, 256> AsciiClasses = makeAsciiClasses();
+inline constexpr std::array<uint8_t, ByteValues> AsciiClasses = makeAsciiClasses();
 
+// White space: TAB, LF, CR and space, in XML (S) and in brace notation alike.
 inline bool isSpace(char c) {
     return (AsciiClasses[static_cast<unsigned char>(c)] & SpaceByte) != 0;
 }
 
-// The UTF-8 sequence at `p`: its length (1 to 4), with its code point in
-// `code`, or 0 when the bytes are no well-formed UTF-8 (a stray continuation
-// byte, an overlong form, a surrogate, past U+10FFFF, cut short). Reads only
-// as far as the bytes stay well-formed, so a NUL after the text stops it.
+// The length (1 to 4) of the well-formed UTF-8 sequence at `text`, its code point
+// in `code`; 0 for anything else. Reads no further than the bytes stay well-formed.
 inline int decodeUtf8(const char* text, uint32_t& code) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     const uint32_t lead = p[0];
@@ -183,19 +231,12 @@ struct FaultAt {
     Fault fault;
 };
 
-// The first byte of `text` that is no XML character in `encoding`: for
-// UTF-8 each sequence is decoded and its code point checked; in every other
-// encoding only the ASCII control bytes (all of 0x00-0x1F but TAB, LF and CR)
-// are refused, and in US-ASCII every byte from 0x80 up. `text` must be
-// followed by a readable NUL (a std::string's, say); a zero byte inside it is
-// a fault. Clean ASCII goes 16 bytes a step where the processor allows.
+// The first byte of `text` that is no XML character in `encoding`; `text` must
+// be followed by a readable NUL, and a zero byte inside it is a fault.
 FaultAt firstFault(const char* text, std::size_t length, Encoding encoding);
 
-// True when `name` is an XML Name: a name-start character, then name
-// characters. In UTF-8 and ISO-8859-1 the code points are checked; in any
-// other encoding a byte from 0x80 up passes, as the reader takes it (and
-// US-ASCII refuses it through firstFault). `name` must be followed by a
-// readable NUL.
+// True when `name` (followed by a readable NUL) is an XML Name: in UTF-8 and
+// ISO-8859-1 by code point, otherwise any byte from 0x80 up passes.
 bool isXmlName(std::string_view name, Encoding encoding);
 
 // The values an xml declaration may give (XML 1.0 section 2.8, 4.3.3):

@@ -26,19 +26,20 @@ namespace tarvik::xml {
 namespace {
 
 using xmlchars::AsciiClasses;
+using xmlchars::assignExactly;
+using xmlchars::ByteValues;
+using xmlchars::DecimalDigits;
 using xmlchars::Encoding;
+using xmlchars::HexadecimalDigits;
 using xmlchars::isSpace;
+using xmlchars::lengthOf;
+using xmlchars::NotADigit;
 
 // ------------------------------------------------------------ the text
 
 // The UTF-8 byte-order mark, skipped before the first markup.
 constexpr char Utf8Mark[] = "\xEF\xBB\xBF";
 constexpr std::size_t Utf8MarkLength = sizeof Utf8Mark - 1;
-
-template <std::size_t Size>
-constexpr std::size_t lengthOf(const char (&)[Size]) {
-    return Size - 1;
-}
 
 // True when `text` begins with `prefix`; stops at the first difference, so
 // it never reads past a NUL.
@@ -197,8 +198,8 @@ constexpr uint8_t CDataStop = 16;
 // (UTF-8, US-ASCII), every byte from 0x80 up.
 constexpr uint8_t Unchecked = 32;
 
-constexpr std::array<uint8_t, 256> makeByteClasses(bool highBytesChecked) {
-    std::array<uint8_t, 256> classes{};
+constexpr std::array<uint8_t, ByteValues> makeByteClasses(bool highBytesChecked) {
+    std::array<uint8_t, ByteValues> classes{};
     for (const char c : {'<', '&', ']', '\0'})
         classes[static_cast<unsigned char>(c)] |= TextStop;
     for (const char c : {'<', '&', '"', '\'', '\t', '\n', '\r', '\0'})
@@ -220,11 +221,11 @@ constexpr std::array<uint8_t, 256> makeByteClasses(bool highBytesChecked) {
 
 // The classes in an encoding whose bytes from 0x80 up are checked, and in
 // one that holds them byte for byte.
-constexpr std::array<uint8_t, 256> CheckedClasses = makeByteClasses(true);
-constexpr std::array<uint8_t, 256> HeldClasses = makeByteClasses(false);
+constexpr std::array<uint8_t, ByteValues> CheckedClasses = makeByteClasses(true);
+constexpr std::array<uint8_t, ByteValues> HeldClasses = makeByteClasses(false);
 
 // The first byte at or after `p` of a class in `mask`; four bytes a round.
-const char* skipTo(const std::array<uint8_t, 256>& classes, uint8_t mask, const char* p) {
+const char* skipTo(const std::array<uint8_t, ByteValues>& classes, uint8_t mask, const char* p) {
     auto in = [&](char c) { return (classes[static_cast<unsigned char>(c)] & mask) != 0; };
     for (;;) {
         if (in(p[0]))
@@ -345,18 +346,6 @@ bool isWhiteSpace(std::string_view run) {
     return true;
 }
 
-// Sets `target` to `length` bytes at `begin` in storage of exactly that size
-// (assigning to a growing string would round its capacity up); bytes that fit
-// are appended to the emptied string, the cheapest way in.
-void assignExactly(std::string& target, const char* begin, std::size_t length) {
-    if (length <= target.capacity()) {
-        target.clear();
-        target.append(begin, length);
-    } else {
-        target = std::string(begin, length);
-    }
-}
-
 // The character a predefined entity stands for, or 0.
 char predefinedEntity(std::string_view name) {
     if (name == "lt")
@@ -395,26 +384,6 @@ char predefinedReference(const char* p, const char*& after) {
     return 0;
 }
 
-// The value of each byte as a digit of base 10 and of base 16, NotADigit
-// for a byte that is none.
-constexpr uint8_t NotADigit = 0xFF;
-
-constexpr std::array<uint8_t, 256> makeDigitValues(bool hexadecimal) {
-    std::array<uint8_t, 256> values{};
-    for (std::size_t c = 0; c < values.size(); ++c) {
-        values[c] = NotADigit;
-        if (c >= '0' && c <= '9')
-            values[c] = static_cast<uint8_t>(c - '0');
-        else if (hexadecimal && c >= 'a' && c <= 'f')
-            values[c] = static_cast<uint8_t>(c - 'a' + 10);
-        else if (hexadecimal && c >= 'A' && c <= 'F')
-            values[c] = static_cast<uint8_t>(c - 'A' + 10);
-    }
-    return values;
-}
-
-constexpr std::array<uint8_t, 256> DecimalDigits = makeDigitValues(false);
-constexpr std::array<uint8_t, 256> HexadecimalDigits = makeDigitValues(true);
 // Significant digits of LastCodePoint (U+10FFFF, 1114111) in each base:
 // a value with more lies past it (and may have wrapped around).
 constexpr std::size_t MostHexadecimalDigits = 6;
@@ -921,7 +890,7 @@ private:
     std::size_t budget_;
     Encoding encoding_ = Encoding::Utf8;
     // The byte classes of the encoding, and whether its bytes from 0x80 up are checked.
-    const std::array<uint8_t, 256>* classes_ = &CheckedClasses;
+    const std::array<uint8_t, ByteValues>* classes_ = &CheckedClasses;
     bool highChecked_ = true;
     bool standalone_ = false;
     const char* encodingAt_ = nullptr;  // the declaration's encoding value
@@ -1667,7 +1636,7 @@ const char* XmlReader::readCharacterReference(const char* p, uint32_t& code) {
     } else {
         for (uint8_t digit; (digit = DecimalDigits[static_cast<unsigned char>(*q)]) != NotADigit;
              ++q)
-            value = value * 10 + digit;
+            value = value * xmlchars::DecimalBase + digit;
     }
     if (q == digits || *q != ';')
         fail(messages::XmlBadReference, p);

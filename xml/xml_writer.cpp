@@ -31,7 +31,7 @@ using xmlchars::Encoding;
 constexpr std::size_t FlushBytes = std::size_t{1} << 16;
 
 // The escape of each byte that needs one, in text and in attribute values.
-using Escapes = std::array<std::string_view, 256>;
+using Escapes = std::array<std::string_view, xmlchars::ByteValues>;
 
 constexpr Escapes makeEscapes(bool value) {
     Escapes escapes{};
@@ -58,7 +58,7 @@ enum ByteAction : uint8_t {
     Look,    // a control byte, or one from 0x80 up that the encoding must be asked about
 };
 
-using Actions = std::array<uint8_t, 256>;
+using Actions = std::array<uint8_t, xmlchars::ByteValues>;
 
 Actions actionsFor(const Escapes& escapes, Encoding encoding) {
     Actions actions{};

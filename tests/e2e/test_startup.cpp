@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/code_page_string.h"
-#include "host/messages.h"
+#include "host/launcher_texts.h"
 #include "host/window_messages.h"
 #include "launcher_run.h"
 #include "log_lines.h"

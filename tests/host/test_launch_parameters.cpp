@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host/launch_parameters.h"
-#include "host/messages.h"
+#include "host/launcher_texts.h"
 #include "support/debug_capture.h"
 #include "xml/document.h"
 

@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "commands.h"
-#include "host/messages.h"
+#include "tool.h"
+#include "host/launcher_texts.h"
 #include "run_program.h"
 #include "xml/document.h"
 #include "xml/file.h"

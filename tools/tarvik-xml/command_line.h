@@ -24,9 +24,8 @@ struct Invocation {
     std::string unknownOption;          // the first option the tool does not know, if any
 };
 
-// Sorts the arguments (without the program name) into an Invocation. "--"
-// ends the options, so a brace text that starts with "-" can follow it; "-"
-// alone is an operand (standard input).
+// Sorts the arguments (without the program name) into an Invocation; "--" ends
+// the options, and "-" alone is an operand (standard input).
 Invocation parseCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace tarvik::tool

@@ -1,3 +1,4 @@
+// The tool's commands: brace, print, to-binary, from-binary and check.
 #include "commands.h"
 
 #include <algorithm>
@@ -9,19 +10,18 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string_view>
 #include <vector>
 
-#include "command_line.h"
+#include "help_text.h"
 #include "host/code_page_string.h"
 #include "host/launch_parameters.h"
-#include "host/messages.h"
+#include "host/launcher_texts.h"
 #include "platform.h"
-#include "terminal.h"
+#include "tool.h"
 #include "xml/brace.h"
 #include "xml/document.h"
 #include "xml/file.h"
@@ -37,12 +37,9 @@ using tarvik::xml::XMLAttribute;
 using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
 
-constexpr char ProgramName[] = "tarvik-xml";
 // The operand that stands for standard input, or for standard output as OUT.
 constexpr char StandardInputOperand[] = "-";
 constexpr const char* StandardOutputOperand = StandardInputOperand;
-// For a command that takes any number of operands.
-constexpr size_t AnyNumber = std::numeric_limits<size_t>::max();
 // The brace parser counts the root group as depth 0.
 constexpr int32_t RootGroupDepth = 0;
 
@@ -119,24 +116,6 @@ std::string launchText(const LaunchParameters& parameters) {
     return out.str();
 }
 
-// An input that cannot be opened or read, with the reason.
-class InputError : public std::exception {
-public:
-    // `reason` is an errno value, or 0 when unknown.
-    InputError(std::string name, int reason)
-        : InputError(std::move(name), reason != 0 ? std::strerror(reason) : "") {}
-    // `reason` says why for people, or is empty when unknown.
-    InputError(std::string name, std::string reason)
-        : name_(std::move(name)), reason_(std::move(reason)) {}
-    const char* what() const noexcept override { return "cannot open"; }
-    const std::string& name() const { return name_; }
-    const std::string& reason() const { return reason_; }
-
-private:
-    std::string name_;
-    std::string reason_;
-};
-
 // The text a brace operand stands for: the argument itself, or for "-"
 // standard input read whole, refused at a zero byte as a file would be
 // (the launcher's command line can hold none, and the text would end there).
@@ -152,37 +131,6 @@ std::string braceTextOf(const std::string& operand, Terminal& terminal) {
         throw;
     }
 }
-
-int runMake(const Invocation& invocation, Terminal& terminal);
-int runFormat(const Invocation& invocation, Terminal& terminal);
-
-int runBrace(const Invocation& invocation, Terminal& terminal) {
-    if (invocation.make)
-        return runMake(invocation, terminal);
-    if (invocation.format)
-        return runFormat(invocation, terminal);
-    std::string text = braceTextOf(invocation.operands.front(), terminal);
-    if (invocation.launch)
-        text = asTheLauncherHoldsIt(text);
-
-    XMLDocument document;
-    const std::optional<std::string> refusal = parseBraceText(text, document);
-    printNode(document.root(), terminal.libraryOutput());
-    bool accepted = !refusal;
-    if (invocation.launch) {
-        const LaunchParameters parameters = launchParametersOf(document);
-        terminal.libraryOutput() << launchText(parameters);
-        accepted = accepted && !parameters.url.empty();
-    }
-    if (refusal) {
-        terminal.report(std::string(ProgramName) +
-                        ": the brace text is refused: " + terminal.messageFromLibrary(*refusal) +
-                        " (the tree holds what came before the error)");
-    }
-    return accepted ? ExitSuccess : ExitInputError;
-}
-
-int usageError(Terminal& terminal, const char* command, const std::string& problem);
 
 // A tree brace notation cannot write back: "tarvik-xml: NODE: message".
 int reportUnwritable(const tarvik::xml::XMLException& error, Terminal& terminal) {
@@ -278,7 +226,37 @@ int runFormat(const Invocation& invocation, Terminal& terminal) {
     return ExitSuccess;
 }
 
+}  // namespace
+
+int runBrace(const Invocation& invocation, Terminal& terminal) {
+    if (invocation.make)
+        return runMake(invocation, terminal);
+    if (invocation.format)
+        return runFormat(invocation, terminal);
+    std::string text = braceTextOf(invocation.operands.front(), terminal);
+    if (invocation.launch)
+        text = asTheLauncherHoldsIt(text);
+
+    XMLDocument document;
+    const std::optional<std::string> refusal = parseBraceText(text, document);
+    printNode(document.root(), terminal.libraryOutput());
+    bool accepted = !refusal;
+    if (invocation.launch) {
+        const LaunchParameters parameters = launchParametersOf(document);
+        terminal.libraryOutput() << launchText(parameters);
+        accepted = accepted && !parameters.url.empty();
+    }
+    if (refusal) {
+        terminal.report(std::string(ProgramName) +
+                        ": the brace text is refused: " + terminal.messageFromLibrary(*refusal) +
+                        " (the tree holds what came before the error)");
+    }
+    return accepted ? ExitSuccess : ExitInputError;
+}
+
 // ------------------------------------------------------------ files
+
+namespace {
 
 // An input operand opened once: a file, or standard input for "-". Commands
 // read it through stream() exactly once, so pipes and FIFOs work.
@@ -376,37 +354,6 @@ void loadDocument(const Invocation& invocation, Input& input, XMLDocument& docum
     input.checkRead();
 }
 
-int runPrint(const Invocation& invocation, Terminal& terminal) {
-    Input input(invocation.operands[0], terminal);
-    XMLDocument document;
-    loadDocument(invocation, input, document);
-    if (invocation.xml) {
-        tarvik::xml::writeXml(document, terminal.byteOutput());  // in the document's own encoding
-        return ExitSuccess;
-    }
-    // What print writes must read back as this tree, as a saved file must.
-    try {
-        tarvik::xml::checkMarkupFile(document);
-    } catch (tarvik::xml::XMLException& error) {
-        error.setSource(input.name());
-        throw;
-    }
-    printContent(document.root(), documentOutput(document, terminal));
-    return ExitSuccess;
-}
-
-int runToBinary(const Invocation& invocation, Terminal& terminal) {
-    Input input(invocation.operands[0], terminal);
-    XMLDocument document;
-    loadDocument(invocation, input, document);
-    const std::string& out = invocation.operands[1];
-    if (out == StandardOutputOperand)
-        document.root().writeBinary(terminal.byteOutput());
-    else
-        tarvik::xml::saveBinary(document.root(), out);
-    return ExitSuccess;
-}
-
 // Prints a record as print prints a document: a document root as to-binary
 // writes it is left out.
 void printRecord(const XMLElement& tree, std::ostream& out) {
@@ -431,18 +378,6 @@ void writeRecordAsXml(const XMLElement& tree, std::ostream& out) {
             out << '\n';
         }
     }
-}
-
-int runFromBinary(const Invocation& invocation, Terminal& terminal) {
-    Input input(invocation.operands[0], terminal);
-    const std::unique_ptr<XMLElement> tree =
-        tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
-    input.checkRead();
-    if (invocation.xml)
-        writeRecordAsXml(*tree, terminal.byteOutput());
-    else
-        printRecord(*tree, terminal.libraryOutput());
-    return ExitSuccess;
 }
 
 // A binary node record opens with its type tag, 1 or 2, as four little-endian
@@ -508,7 +443,50 @@ std::string checkOne(const Invocation& invocation, Input& input) {
     return describeFound("markup text", elementCount(document.root()) - 1, input.name());
 }
 
-int reportInputError(const InputError& error, Terminal& terminal);
+}  // namespace
+
+int runPrint(const Invocation& invocation, Terminal& terminal) {
+    Input input(invocation.operands[0], terminal);
+    XMLDocument document;
+    loadDocument(invocation, input, document);
+    if (invocation.xml) {
+        tarvik::xml::writeXml(document, terminal.byteOutput());  // in the document's own encoding
+        return ExitSuccess;
+    }
+    // What print writes must read back as this tree, as a saved file must.
+    try {
+        tarvik::xml::checkMarkupFile(document);
+    } catch (tarvik::xml::XMLException& error) {
+        error.setSource(input.name());
+        throw;
+    }
+    printContent(document.root(), documentOutput(document, terminal));
+    return ExitSuccess;
+}
+
+int runToBinary(const Invocation& invocation, Terminal& terminal) {
+    Input input(invocation.operands[0], terminal);
+    XMLDocument document;
+    loadDocument(invocation, input, document);
+    const std::string& out = invocation.operands[1];
+    if (out == StandardOutputOperand)
+        document.root().writeBinary(terminal.byteOutput());
+    else
+        tarvik::xml::saveBinary(document.root(), out);
+    return ExitSuccess;
+}
+
+int runFromBinary(const Invocation& invocation, Terminal& terminal) {
+    Input input(invocation.operands[0], terminal);
+    const std::unique_ptr<XMLElement> tree =
+        tarvik::xml::loadBinaryStream(input.stream(), input.name(), input.options());
+    input.checkRead();
+    if (invocation.xml)
+        writeRecordAsXml(*tree, terminal.byteOutput());
+    else
+        printRecord(*tree, terminal.libraryOutput());
+    return ExitSuccess;
+}
 
 int runCheck(const Invocation& invocation, Terminal& terminal) {
     int code = ExitSuccess;
@@ -535,284 +513,6 @@ int reportInputError(const InputError& error, Terminal& terminal) {
         line += " (" + error.reason() + ")";
     terminal.report(line);
     return ExitInputError;
-}
-
-// ------------------------------------------------------------ the command table
-
-struct Command {
-    const char* name;
-    const char* operands;  // as the usage line shows them
-    size_t fewestOperands;
-    size_t mostOperands;
-    bool takesLaunch;        // whether --launch applies
-    bool takesXml;           // whether --xml applies
-    const char* summary;     // one line for the overview
-    const char* help;        // what --help says after the usage line
-    const char* options;     // the command's own options, for --help
-    const char* exitStatus;  // for --help; null for the usual meaning
-    const char* moreUsage;   // further usage lines for --help, or ""
-    int (*run)(const Invocation&, Terminal&);
-};
-
-constexpr char BraceHelp[] =
-    "Parses TEXT, or standard input read whole and as is for \"-\" (refused at a\n"
-    "zero byte, which no command line holds, as print refuses one), as brace\n"
-    "notation (name = value, name = (group), -- comment) and prints the tree as\n"
-    "indented text, starting with the root element AbsoluteRoot so that the\n"
-    "attributes it received show. Put \"--\" before a TEXT that begins with \"-\".\n"
-    "A refused text (a group left open) still prints what came before the error,\n"
-    "which is what the launcher keeps; the error goes to standard error.\n"
-    "\n"
-    "--make writes one brace-notation line holding the attributes NAME=VALUE in\n"
-    "the order given (each split at its first \"=\"; values as given, or from UTF-8\n"
-    "with --utf8), quoted and doubled where the notation needs it, to standard\n"
-    "output, ready to paste into a launch link. It first reads the line back as\n"
-    "the launcher would hold it and refuses a line that would read differently;\n"
-    "when url, connstate or waitClose is among the names, what the launcher\n"
-    "would take from it (as --launch shows) goes to standard error.\n"
-    "--format prints TEXT's tree in the canonical brace form: every attribute as\n"
-    "name=value, then the groups, then the text.\n";
-
-constexpr char BraceOptions[] =
-    "  --launch  also show the url, connstate and waitClose that the launcher\n"
-    "            takes from the text (from the root, or from its one group), and\n"
-    "            whether its start-up would go on.\n"
-    "  --make    write a brace line from the operands NAME=VALUE...\n"
-    "  --format  print TEXT in the canonical brace form\n";
-
-constexpr char BraceExitStatus[] =
-    "Exit status: 0 the text was accepted (with --launch: and start-up would go\n"
-    "on), 1 it was refused (with --launch: or start-up would stop; with --make: a\n"
-    "value brace notation cannot hold, or the launcher would read it otherwise),\n"
-    "2 the command line was wrong.\n";
-
-constexpr char BraceMoreUsage[] =
-    "       tarvik-xml brace --make [--utf8] NAME=VALUE...\n"
-    "       tarvik-xml brace --format [--utf8] TEXT|-\n";
-
-constexpr char PrintHelp[] =
-    "Reads FILE (\"-\": standard input) as markup text and prints it as indented\n"
-    "text: each top-level node as the library prints it (one tab per level,\n"
-    "nothing escaped), followed by a line break, written as it goes. An xml\n"
-    "declaration is read but not printed. Reports the first error as\n"
-    "FILE:LINE:COLUMN: message, and refuses, naming the node, a tree whose\n"
-    "printed text would read back different, as saving it would. With --utf8 a\n"
-    "GB2312 document is converted; one that declares another encoding (UTF-8,\n"
-    "say) is printed as it is.\n"
-
-    "With --xml, FILE is read as standard XML 1.0 (references decoded, every\n"
-    "well-formedness error reported with the rule it breaks) and written back as\n"
-    "standard XML: its declaration, then its root element, indented, escaped\n"
-    "where XML needs it, in the document's own encoding; --utf8 does not convert\n"
-    "it.\n";
-
-constexpr char ToBinaryHelp[] =
-    "Reads FILE (\"-\": standard input) as markup text and writes its document to\n"
-    "OUT as one binary node record: the root element AbsoluteRoot with every\n"
-    "top-level node as its child. OUT is replaced only once the whole record is\n"
-    "on the disk, so a failed write leaves it as it was; \"-\" as OUT writes the\n"
-    "record to standard output. from-binary prints it back as print prints FILE.\n"
-    "With --xml, FILE is read as standard XML 1.0, and from-binary --xml writes it\n"
-    "back as such.\n";
-
-constexpr char FromBinaryHelp[] =
-    "Reads FILE (\"-\": standard input), which must hold exactly one binary node\n"
-    "record, and prints the tree as indented text, written as it goes. A\n"
-    "document root as to-binary writes it (AbsoluteRoot with nothing but\n"
-    "children) is left out, so the text reads as print's; any other top node is\n"
-    "printed itself. Reports the first error as FILE: byte N: message.\n"
-    "With --xml, each node is written as standard XML 1.0 instead (no declaration,\n"
-    "the bytes as the record holds them; --utf8 does not convert them). A tree XML\n"
-    "cannot hold (a name XML does not allow, a data bracket, a control character)\n"
-    "is refused before anything is written, naming the node by its path.\n";
-
-constexpr char CheckHelp[] =
-    "Reads each FILE (\"-\": standard input) once and prints \"FILE: ok (markup\n"
-    "text, N elements)\" or \"FILE: ok (binary node stream, N elements)\" when it\n"
-    "holds no error and at least one element. Otherwise reports its first\n"
-    "error (or that it holds no element) on standard error:\n"
-    "FILE:LINE:COLUMN: message for markup text, FILE: byte N: message for a\n"
-    "binary node stream, and goes on with the next FILE.\n"
-    "FILE is a binary node stream when its first byte is 0x01 or 0x02 (a record\n"
-    "opens with its type tag, 1 or 2, as four little-endian bytes), and markup\n"
-    "text otherwise, so markup text opening with such a byte is read as binary\n"
-    "(print reads it as markup). Markup text holding a zero byte or opening with\n"
-    "a UTF-16 or UTF-32 byte-order mark is refused.\n"
-    "With --xml, each FILE is read as standard XML 1.0 and reported as \"FILE: ok\n"
-    "(XML, N elements)\"; the first well-formedness error is reported as\n"
-    "FILE:LINE:COLUMN: message, the message naming the broken rule and its section\n"
-    "of XML 1.0. An empty file, or one of plain text, holds no root element and is\n"
-    "refused.\n";
-
-constexpr char XmlOption[] =
-    "  --xml     read standard XML 1.0 instead of the library's markup text\n";
-constexpr char XmlWritingOption[] =
-    "  --xml     read and write standard XML 1.0 instead of the library's markup\n"
-    "            text\n";
-constexpr char XmlRecordOption[] =
-    "  --xml     write the tree as standard XML 1.0 instead of indented text\n";
-
-constexpr char CheckExitStatus[] =
-    "Exit status: 0 every FILE was accepted, 1 one or more were refused or could\n"
-    "not be read, 2 the command line was wrong.\n";
-
-constexpr Command Commands[] = {
-    {"brace", "TEXT|-", 1, 1, true, false, "parse, make or format brace notation", BraceHelp,
-     BraceOptions, BraceExitStatus, BraceMoreUsage, runBrace},
-    {"print", "FILE", 1, 1, false, true, "print a markup or XML file as indented text", PrintHelp,
-     XmlWritingOption, nullptr, "", runPrint},
-    {"to-binary", "FILE OUT", 2, 2, false, true,
-     "convert a markup or XML file to a binary node stream", ToBinaryHelp, XmlOption, nullptr, "",
-     runToBinary},
-    {"from-binary", "FILE", 1, 1, false, true, "print a binary node stream as indented text or XML",
-     FromBinaryHelp, XmlRecordOption, nullptr, "", runFromBinary},
-    {"check", "FILE...", 1, AnyNumber, false, true,
-     "report the first error in markup, XML or binary files", CheckHelp, XmlOption, CheckExitStatus,
-     "", runCheck},
-};
-
-const Command* findCommand(const std::string& name) {
-    for (const Command& command : Commands) {
-        if (name == command.name)
-            return &command;
-    }
-    return nullptr;
-}
-
-// ------------------------------------------------------------ help and usage
-
-// The overview lists each command's synopsis in a column this wide.
-constexpr size_t SynopsisWidth = 20;
-
-constexpr char OptionsHelp[] =
-    "  --utf8    the terminal speaks UTF-8: TEXT, given or read from standard\n"
-    "            input, is read as UTF-8, and everything written is UTF-8.\n"
-    "            Without it all text is GB2312 bytes, as the library holds them,\n"
-    "            but for messages on standard error, which follow the locale\n"
-    "            (UTF-8 in a UTF-8 one). Files are GB2312 always, standard input\n"
-    "            read as a FILE (\"-\") too.\n"
-    "  --help    show this help, or after a command that command's help\n"
-    "  --        end the options: what follows is an argument even if it begins\n"
-    "            with \"-\"\n";
-
-constexpr char ExitStatusHelp[] =
-    "Exit status: 0 success, 1 the input was refused or a file (standard input\n"
-    "too: closed, a directory, or named twice) could not be read or written, 2 the\n"
-    "command line was wrong.\n";
-
-std::string overviewHelp() {
-    std::ostringstream out;
-    out << "Usage: " << ProgramName << " [--utf8] COMMAND ARGUMENTS...\n\n"
-        << "Shows and converts what the tarvik::xml markup library reads.\n\nCommands:\n";
-    for (const Command& command : Commands) {
-        const std::string synopsis = std::string(command.name) + " " + command.operands;
-        const size_t padding =
-            synopsis.size() < SynopsisWidth ? SynopsisWidth - synopsis.size() : 1;
-        out << "  " << synopsis << std::string(padding, ' ') << command.summary << '\n';
-    }
-    out << "\nOptions:\n" << OptionsHelp << '\n' << ExitStatusHelp;
-    return out.str();
-}
-
-std::string commandHelp(const Command& command) {
-    std::ostringstream out;
-    out << "Usage: " << ProgramName << ' ' << command.name
-        << (command.takesLaunch ? " [--launch]" : "") << (command.takesXml ? " [--xml]" : "")
-        << " [--utf8] " << command.operands << "\n"
-        << command.moreUsage << "\n"
-        << command.help << "\nOptions:\n"
-        << command.options << OptionsHelp << '\n'
-        << (command.exitStatus ? command.exitStatus : ExitStatusHelp);
-    return out.str();
-}
-
-// Reports a wrong command line with a pointer to the help, and gives the exit code.
-int usageError(Terminal& terminal, const char* command, const std::string& problem) {
-    const std::string program =
-        command ? std::string(ProgramName) + " " + command : std::string(ProgramName);
-    terminal.report(program + ": " + terminal.messageFromArgument(problem));
-    terminal.report("Try '" + program + " --help'.");
-    return ExitUsage;
-}
-
-int usageError(Terminal& terminal, const Command* command, const std::string& problem) {
-    return usageError(terminal, command ? command->name : nullptr, problem);
-}
-
-// How many operands the command takes with these options, and how its usage names them.
-struct OperandRule {
-    size_t fewest;
-    size_t most;
-    const char* shown;
-};
-
-OperandRule operandRule(const Command& command, const Invocation& invocation) {
-    if (invocation.make)
-        return {1, AnyNumber, "NAME=VALUE..."};
-    return {command.fewestOperands, command.mostOperands, command.operands};
-}
-
-// The brace command's options choose what it does, at most one of them;
-// --xml goes with the commands that read or write files.
-const char* wrongOption(const Command& command, const Invocation& invocation) {
-    const int chosen = int{invocation.launch} + int{invocation.make} + int{invocation.format};
-    if (chosen > 0 && !command.takesLaunch)
-        return invocation.launch ? "--launch belongs to the brace command"
-                                 : "--make and --format belong to the brace command";
-    if (chosen > 1)
-        return "--launch, --make and --format do not go together";
-    if (invocation.xml && !command.takesXml)
-        return "--xml belongs to print, to-binary, from-binary and check";
-    return nullptr;
-}
-
-int runInvocation(const Invocation& invocation, Terminal& terminal) {
-    const Command* command = findCommand(invocation.command);
-    if (!invocation.unknownOption.empty())
-        return usageError(terminal, command, "unknown option '" + invocation.unknownOption + "'");
-    if (invocation.command.empty() && invocation.help) {
-        terminal.write(overviewHelp());
-        return ExitSuccess;
-    }
-    if (invocation.command.empty())
-        return usageError(terminal, static_cast<const char*>(nullptr), "no command given");
-    if (!command)
-        return usageError(terminal, static_cast<const char*>(nullptr),
-                          "unknown command '" + invocation.command + "'");
-    if (invocation.help) {
-        terminal.write(commandHelp(*command));
-        return ExitSuccess;
-    }
-    if (const char* problem = wrongOption(*command, invocation))
-        return usageError(terminal, command, problem);
-    const OperandRule rule = operandRule(*command, invocation);
-    if (invocation.operands.size() < rule.fewest || invocation.operands.size() > rule.most)
-        return usageError(terminal, command, std::string("expects ") + rule.shown);
-    return command->run(invocation, terminal);
-}
-
-}  // namespace
-
-int runTool(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
-            std::ostream& err) {
-    const Invocation invocation = parseCommandLine(arguments);
-    Terminal terminal(in, out, err, invocation.utf8);
-    int code = ExitInputError;
-    try {
-        code = runInvocation(invocation, terminal);
-    } catch (const InputError& error) {
-        code = reportInputError(error, terminal);
-    } catch (const tarvik::xml::XMLException& error) {
-        terminal.reportError(error);
-    } catch (const std::exception& error) {
-        terminal.report(std::string(ProgramName) + ": " +
-                        terminal.messageFromLibrary(error.what()));
-    }
-    if (!terminal.outputSucceeded()) {
-        terminal.report(std::string(ProgramName) + ": cannot write standard output");
-        return ExitInputError;
-    }
-    return code;
 }
 
 }  // namespace tarvik::tool

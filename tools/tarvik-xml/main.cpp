@@ -5,11 +5,12 @@
 //     tarvik-xml to-binary game.xml game.bin && tarvik-xml from-binary game.bin
 //     tarvik-xml check game.bin
 //
-// `tarvik-xml --help` lists the commands; commands.cpp does the work.
+// `tarvik-xml --help` lists the commands. tool.cpp runs a command line,
+// command_table.cpp checks it, commands.cpp does the work.
 #include <iostream>
 
-#include "commands.h"
 #include "platform.h"
+#include "tool.h"
 
 int main(int argc, char** argv) {
     tarvik::tool::useBinaryStandardStreams();

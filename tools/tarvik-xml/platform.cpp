@@ -38,16 +38,6 @@ std::string toGb2312(const wchar_t* argument) {
     return text.narrow;
 }
 
-std::string toUtf8(const wchar_t* argument) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, argument, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return std::string();
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, argument, -1, &utf8[0], size, nullptr, nullptr);
-    utf8.resize(static_cast<std::size_t>(size - 1));
-    return utf8;
-}
-
 }  // namespace
 
 std::vector<std::string> programArguments(int, char**) {
@@ -62,6 +52,8 @@ std::vector<std::string> programArguments(int, char**) {
     return arguments;
 }
 
+// The console's output code page is UTF-8 (65001); a Chinese console's 936
+// and no console at all give false.
 bool terminalTakesUtf8() {
     return GetConsoleOutputCP() == CP_UTF8;
 }
@@ -76,7 +68,7 @@ std::optional<std::string> lostArgumentAsUtf8(const std::string& argument) {
         BOOL usedDefault = FALSE;
         WideCharToMultiByte(NarrowCodePage, 0, wide[i], -1, nullptr, 0, nullptr, &usedDefault);
         if (usedDefault && toGb2312(wide[i]) == argument)
-            typed = toUtf8(wide[i]);
+            typed = wideToUtf8(wide[i]);
     }
     LocalFree(wide);
     return typed;
@@ -120,6 +112,9 @@ bool localeIsUtf8() {
 
 }  // namespace
 
+// The character set of the user's locale (LC_ALL, LC_CTYPE, LANG) is UTF-8;
+// false for GB2312, GBK and any other set, and when the locale cannot be set.
+// Sets the C library's locale from the environment to ask, then back to "C".
 bool terminalTakesUtf8() {
     // A locale whose other categories are not installed may still name its
     // character set, so LC_CTYPE alone is tried when the whole one fails.
@@ -131,6 +126,7 @@ bool terminalTakesUtf8() {
     return utf8;
 }
 
+// Arguments are not converted here, so none has lost a character.
 std::optional<std::string> lostArgumentAsUtf8(const std::string&) {
     return std::nullopt;
 }

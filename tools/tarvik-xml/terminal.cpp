@@ -48,6 +48,12 @@ std::size_t completeLength(const char* begin, const char* end) {
 
 // ------------------------------------------------------------ HeldOutput
 
+// A stream buffer that holds what is written and passes it on to another
+// stream in large pieces: when its buffer is full and at release(), not at
+// each flush (print flushes at every line break), so a long output reaches
+// the system in a few large writes. With `toUtf8` it takes GB2312 bytes and
+// writes them as UTF-8; a piece never ends inside a two-byte character: a
+// lead byte left over waits for the next piece.
 HeldOutput::HeldOutput(std::ostream& out, bool toUtf8)
     : out_(out), toUtf8_(toUtf8), buffer_(OutputPieceSize) {
     setp(buffer_.data(), buffer_.data() + buffer_.size());
@@ -125,6 +131,11 @@ void Terminal::checkInputRead() const {
         throw InputUnavailable(ReadFailed);
 }
 
+// Standard input, taken as takeInput takes it, read whole as text and
+// converted to GB2312. Throws InputUnavailable as takeInput and
+// checkInputRead do; XMLException messages::ZeroByteInFile, offset() the
+// byte, at a zero byte, where a text would end and lose the rest; and
+// std::runtime_error past tarvik::xml::DefaultStreamLimit bytes.
 std::string Terminal::readInput() {
     std::istream& in = takeInput();
     std::string bytes;

@@ -27,12 +27,8 @@
 
 namespace tarvik::tool {
 
-// A stream buffer that holds what is written and passes it on to another
-// stream in large pieces: when its buffer is full and at release(), not at
-// each flush (print flushes at every line break), so a long output reaches
-// the system in a few large writes. With `toUtf8` it takes GB2312 bytes and
-// writes them as UTF-8; a piece never ends inside a two-byte character: a
-// lead byte left over waits for the next piece.
+// A stream buffer that passes what is written on to another stream in large
+// pieces (with `toUtf8`, converted from GB2312 to UTF-8).
 class HeldOutput : public std::streambuf {
 public:
     // Writes to `out`, which must outlive this buffer.
@@ -59,9 +55,8 @@ private:
     std::vector<char> buffer_;
 };
 
-// Standard input cannot be read: it is closed or a directory, a read of it
-// failed, or an earlier "-" of the command line has taken it. what() says
-// which, for people.
+// Standard input cannot be read (closed, a directory, a failed read, or taken by
+// an earlier "-"); what() says which, for people.
 class InputUnavailable : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -71,25 +66,20 @@ public:
 class Terminal {
 public:
     // Uses the given streams, which the caller keeps alive; `utf8` is --utf8.
-    // `in` reads the process's standard input, whose state is looked at
-    // here, before any file is opened.
+    // Looks at the state of standard input (`in`) at once, before any file is opened.
     Terminal(std::istream& in, std::ostream& out, std::ostream& err, bool utf8);
     ~Terminal();
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
 
-    // Standard input as bytes, for a command that reads it as a file. It is
-    // taken at most once: throws InputUnavailable when it is closed or a
-    // directory, or an earlier "-" has taken it.
+    // Standard input as bytes, taken at most once; throws InputUnavailable when
+    // it is closed, a directory, or an earlier "-" has taken it.
     std::istream& takeInput();
     // Throws InputUnavailable when a read of standard input failed, which
     // otherwise looks like its end; for a command that has read it.
     void checkInputRead() const;
-    // Standard input, taken as takeInput takes it, read whole as text and
-    // converted to GB2312. Throws InputUnavailable as takeInput and
-    // checkInputRead do; XMLException messages::ZeroByteInFile, offset() the
-    // byte, at a zero byte, where a text would end and lose the rest; and
-    // std::runtime_error past tarvik::xml::DefaultStreamLimit bytes.
+    // Standard input read whole and converted to GB2312. Throws InputUnavailable,
+    // XMLException ZeroByteInFile at a zero byte, runtime_error past the stream limit.
     std::string readInput();
     // A text argument (not a file name) converted to GB2312.
     std::string argumentText(const std::string& argument) const;

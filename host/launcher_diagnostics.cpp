@@ -1,4 +1,4 @@
-#include "host/debug_output.h"
+#include "host/launcher_diagnostics.h"
 
 #include "host/code_page_string.h"
 
@@ -8,7 +8,7 @@
 #include <cstdio>
 #endif
 
-void debugOutput(const wchar_t* text) {
+void debugOutputWide(const wchar_t* text) {
     if (!text)
         text = L"";
 #ifdef _WIN32
