@@ -24,20 +24,8 @@
 // writing trees does not recurse on the call stack for the library's own node
 // classes, so a tree of any depth is safe to handle.
 //
-// Memory: the parsers (parseMarkup, parseBrace, readTree, clone) do not ask
-// the heap for every element, attribute and child link. They carve them from
-// the pages of a NodeStore (xml/node_store.h): the document's own, or, for
-// readTree and clone, one that lives as long as the tree it built. Pages are
-// heap blocks of up to 16 KiB, and for a large tree on Linux 2 MiB huge pages
-// mapped from the system. Each page counts the blocks it has handed out and
-// goes back when the last of them is freed, so nothing about ownership
-// changes: a child moved out of `children` outlives its document, and nodes
-// made with std::make_unique mix freely with parsed ones. Once its document
-// is gone, such a child keeps the parts of its pages that its own blocks lie
-// in, at most 44 KiB beyond its own bytes; to keep only its own bytes, keep a
-// clone() of it and let the child go: a clone's pages hold the clone alone.
-// Names, values and texts are std::string, held in the node itself up to the
-// string's small size and on the heap beyond it.
+// Memory: parsed nodes live in the pages of an arena (xml/detail/node_store.h)
+// that each node keeps alive, so a child moved out of `children` outlives its document.
 //
 // Errors are reported by exceptions: XMLException from the markup parser
 // (xml/markup.h), a standard exception from the brace-notation parser (caught
@@ -65,11 +53,11 @@
 #include <type_traits>
 #include <utility>
 
+#include "xml/detail/node_allocation.h"
 #include "xml/error_code.h"
 #include "xml/export.h"
 #include "xml/load_options.h"
 #include "xml/node_list.h"
-#include "xml/node_store.h"
 
 namespace tarvik::xml {
 
@@ -125,7 +113,7 @@ struct TARVIK_XML_API XMLAttribute {
 
 // An element node. XMLCData derives from it; node kinds are told apart by their
 // class through the virtual operations, never by a field.
-class TARVIK_XML_API XMLElement {
+class TARVIK_XML_API XMLElement : public detail::NodeAllocation {
 public:
     // The attribute records, in insertion order (std::list-like, see xml/node_list.h).
     using AttributeList = NodeList<XMLAttribute>;
@@ -178,37 +166,6 @@ public:
     // Clears the element (see clear()).
     virtual ~XMLElement();
 
-    // A node's memory carries a one-word prefix that says where it came from,
-    // so `delete` (and so std::unique_ptr) frees a node made by plain `new`
-    // and one carved from a NodeStore alike.
-    // Heap memory for a node, as plain `new XMLElement` uses.
-    static void* operator new(std::size_t size) { return allocateBlock(nullptr, size); }
-    // Memory from `store`: `new (store) XMLElement(...)`, as the parsers make nodes.
-    static void* operator new(std::size_t size, NodeStore& store) {
-        return allocateBlock(&store, size);
-    }
-    // Placement new into memory the caller manages (and destroys by hand).
-    static void* operator new(std::size_t, void* place) noexcept { return place; }
-    // Frees a node's memory, wherever it came from.
-    static void operator delete(void* block) noexcept { releaseBlock(block); }
-    // Frees the memory of a node whose constructor threw.
-    static void operator delete(void* block, NodeStore&) noexcept { releaseBlock(block); }
-    static void operator delete(void*, void*) noexcept {}
-    // A derived class aligned beyond what plain `new` gives lives on the heap
-    // as such classes do, with no prefix, wherever it was asked for.
-    static void* operator new(std::size_t size, std::align_val_t alignment) {
-        return ::operator new(size, alignment);
-    }
-    static void* operator new(std::size_t size, std::align_val_t alignment, NodeStore&) {
-        return ::operator new(size, alignment);
-    }
-    static void operator delete(void* block, std::align_val_t alignment) noexcept {
-        ::operator delete(block, alignment);
-    }
-    static void operator delete(void* block, std::align_val_t alignment, NodeStore&) noexcept {
-        ::operator delete(block, alignment);
-    }
-
     // Appends a copy of the attribute after the existing ones.
     void appendAttribute(const XMLAttribute& attribute);
     // Appends the child after the existing ones, makes this element its parent,
@@ -230,8 +187,8 @@ protected:
     // Deep-copies the children of this node under `copy`.
     void cloneChildrenTo(XMLElement& copy) const { cloneChildrenTo(copy, nullptr); }
     // The same, with the copies' nodes and links from `store` (null: the heap).
-    void copyFieldsTo(XMLElement& copy, NodeStore* store) const;
-    void cloneChildrenTo(XMLElement& copy, NodeStore* store) const;
+    void copyFieldsTo(XMLElement& copy, detail::NodeStore* store) const;
+    void cloneChildrenTo(XMLElement& copy, detail::NodeStore* store) const;
     // clone() of the library's classes (Node is XMLElement or XMLCData): a
     // new Node with this node's fields and subtree, carved from a store of
     // its own when there is a subtree to copy.
@@ -522,7 +479,7 @@ public:
     // Moves the cursor. The document never owns what it points to.
     void setCursor(XMLElement* element) { cursor_ = element; }
     // The pages this document's parsers carve nodes from.
-    NodeStore& nodeStore() { return store_; }
+    detail::NodeStore& nodeStore() { return store_; }
 
     // Parses a NUL-terminated brace-notation text into a cleared root (see
     // xml/brace.h for the grammar). Returns false if the text was refused (an
@@ -653,7 +610,7 @@ private:
     XMLElement root_;
     XMLElement head_;
     XMLElement* cursor_;
-    NodeStore store_;
+    detail::NodeStore store_;
     std::string lastBraceError_;                      // see lastBraceError()
     ErrorCode lastBraceErrorCode_ = ErrorCode::None;  // see lastBraceErrorCode()
 };

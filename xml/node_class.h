@@ -40,10 +40,11 @@ inline NodeClass nodeClassOf(const XMLElement& node) {
 
 // A new, empty node of a library class, owned by the caller, its memory from
 // `store` (null: the heap); null for Foreign.
-std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass, NodeStore* store = nullptr);
+std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass, detail::NodeStore* store = nullptr);
 
 // appendChild with the child's link from `store` (null: the heap).
-XMLElement* appendChildIn(NodeStore* store, XMLElement& parent, std::unique_ptr<XMLElement> child);
+XMLElement* appendChildIn(detail::NodeStore* store, XMLElement& parent,
+                          std::unique_ptr<XMLElement> child);
 
 }  // namespace tarvik::xml
 

@@ -30,11 +30,11 @@
 #include <type_traits>
 #include <utility>
 
-#include "xml/node_store.h"
+#include "xml/detail/node_store.h"
 
 namespace tarvik::xml {
 
-namespace node_list_detail {
+namespace detail {
 
 // The owner a list of nodes keeps; nothing for a list of plain values.
 template <typename Owner>
@@ -44,10 +44,10 @@ struct OwnerSlot {
 template <>
 struct OwnerSlot<void> {};
 
-}  // namespace node_list_detail
+}  // namespace detail
 
 template <typename T, typename Owner = void>
-class NodeList : private node_list_detail::OwnerSlot<Owner> {
+class NodeList : private detail::OwnerSlot<Owner> {
     static constexpr bool HasOwner = !std::is_void_v<Owner>;
 
     // Links form a ring through the list's own sentinel, so no end needs a test.
@@ -61,7 +61,7 @@ class NodeList : private node_list_detail::OwnerSlot<Owner> {
         explicit Link(Args&&... args)
             : LinkBase{nullptr, nullptr}, value(std::forward<Args>(args)...) {}
     };
-    static_assert(alignof(Link) <= BlockAlignment,
+    static_assert(alignof(Link) <= detail::BlockAlignment,
                   "a NodeList entry may not need more alignment than plain new gives");
 
     template <bool Const>
@@ -188,13 +188,13 @@ public:
     // Builds an entry from `args` before `position`, its link from `store`
     // (null: the heap). Returns the new entry's position.
     template <typename... Args>
-    iterator emplaceIn(NodeStore* store, const_iterator position, Args&&... args) {
-        void* memory = allocateBlock(store, sizeof(Link));
+    iterator emplaceIn(detail::NodeStore* store, const_iterator position, Args&&... args) {
+        void* memory = detail::allocateBlock(store, sizeof(Link));
         Link* link;
         try {
             link = new (memory) Link(std::forward<Args>(args)...);
         } catch (...) {
-            releaseBlock(memory);
+            detail::releaseBlock(memory);
             throw;
         }
         linkBefore(position.link_, link);
@@ -203,7 +203,7 @@ public:
     }
     // The same at the end; returns the new entry.
     template <typename... Args>
-    T& emplaceBackIn(NodeStore* store, Args&&... args) {
+    T& emplaceBackIn(detail::NodeStore* store, Args&&... args) {
         return *emplaceIn(store, end(), std::forward<Args>(args)...);
     }
 
@@ -231,11 +231,11 @@ public:
 
     // Destroys the entry at `position`; returns the position after it.
     iterator erase(const_iterator position) {
-        BlockRelease released;
+        detail::BlockRelease released;
         return erase(position, released);
     }
     // The same, its link freed through `released`.
-    iterator erase(const_iterator position, BlockRelease& released) {
+    iterator erase(const_iterator position, detail::BlockRelease& released) {
         LinkBase* link = position.link_;
         LinkBase* next = link->next;
         unlink(link);
@@ -255,11 +255,11 @@ public:
     void clear() noexcept {
         if (empty())  // a copy clears its new node's empty list: no release to set up
             return;
-        BlockRelease released;
+        detail::BlockRelease released;
         clear(released);
     }
     // The same, the links freed through `released`.
-    void clear(BlockRelease& released) noexcept {
+    void clear(detail::BlockRelease& released) noexcept {
         LinkBase* link = sentinel_.next;
         reset();
         while (link != &sentinel_) {
@@ -311,7 +311,7 @@ public:
         Drain& operator=(const Drain&) = delete;
         // Destroys whatever is left.
         ~Drain() {
-            BlockRelease released;
+            detail::BlockRelease released;
             while (!empty())
                 popFront(released);
         }
@@ -320,7 +320,7 @@ public:
         // The first entry left; the drain must not be empty.
         T& front() noexcept { return static_cast<Link*>(at_)->value; }
         // Destroys the first entry left, its link freed through `released`.
-        void popFront(BlockRelease& released) noexcept {
+        void popFront(detail::BlockRelease& released) noexcept {
             Link* link = static_cast<Link*>(at_);
             at_ = link->next;
             destroy(link, released);
@@ -403,7 +403,7 @@ private:
         (void)link;
 #endif
     }
-    static void destroy(Link* link, BlockRelease& released) noexcept {
+    static void destroy(Link* link, detail::BlockRelease& released) noexcept {
         link->~Link();
         released.release(link);
     }

@@ -134,7 +134,7 @@ private:
 // stops at the first short read: a name or text keeps the bytes that arrived,
 // an attribute cut short is left out. The attributes' links come from `store`
 // (null: the heap).
-void readBody(RecordReader& reader, XMLElement& node, NodeStore* store = nullptr);
+void readBody(RecordReader& reader, XMLElement& node, detail::NodeStore* store = nullptr);
 
 }  // namespace tarvik::xml
 

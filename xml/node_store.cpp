@@ -1,4 +1,4 @@
-#include "xml/node_store.h"
+#include "xml/detail/node_store.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,7 +12,7 @@
 #include <sys/mman.h>
 #endif
 
-namespace tarvik::xml {
+namespace tarvik::xml::detail {
 
 namespace {
 
@@ -80,7 +80,7 @@ constexpr std::size_t roundUp(std::size_t bytes) {
 // What a block's prefix names: a heap page's head, or the count of one chunk
 // of a mapped page, kept in that page's head. `live` is how many of its
 // blocks are still out, plus StoreShare while a store carves from it.
-struct detail::BlockGroup {
+struct BlockGroup {
     std::atomic<int32_t> live{StoreShare};
     uint32_t chunk = HeapPage;  // index in its mapped page, HeapPage for a heap page
 };
@@ -89,7 +89,7 @@ struct detail::BlockGroup {
 // before it, so that all of the page's memory can go back in one step: one
 // group per chunk, which chunks have emptied, and which of those have gone
 // back to the system.
-struct detail::MappedPage {
+struct MappedPage {
     BlockGroup chunks[ChunksPerPage];
     // Chunks not yet emptied (those never carved from included), plus
     // StoreShare while a store holds the page (from when it starts carving
@@ -126,12 +126,9 @@ struct detail::MappedPage {
 
 namespace {
 
-using detail::BlockGroup;
-using detail::MappedPage;
-
 static_assert(std::is_standard_layout_v<MappedPage>, "a chunk's group leads back to its page");
 static_assert(sizeof(MappedPage) <= SystemPageBytes, "a head fits the system page before its page");
-static_assert(sizeof(detail::PageHold::emptied) * 8 == ChunksPerPage, "a hold has a bit per chunk");
+static_assert(sizeof(PageHold::emptied) * 8 == ChunksPerPage, "a hold has a bit per chunk");
 
 constexpr std::size_t PrefixBytes = BlockPrefixBytes;
 // A heap block is preceded by a whole alignment's worth, the prefix at its end.
@@ -627,7 +624,7 @@ void BlockRelease::hold(MappedPage* page, uint32_t chunk) noexcept {
         slot = HeldPages - 1;
         held_[slot].page = nullptr;
     }
-    detail::PageHold& held = held_[slot];
+    PageHold& held = held_[slot];
     if (!held.page) {
         held.page = page;
         held.chunks = 0;
@@ -639,10 +636,10 @@ void BlockRelease::hold(MappedPage* page, uint32_t chunk) noexcept {
 
 void BlockRelease::letGoOfPages() noexcept {
     for (int slot = 0; slot < HeldPages && held_[slot].page; ++slot) {
-        detail::PageHold& held = held_[slot];
+        PageHold& held = held_[slot];
         reportEmptied(held.page, held.emptied, held.chunks);
         held.page = nullptr;
     }
 }
 
-}  // namespace tarvik::xml
+}  // namespace tarvik::xml::detail
