@@ -52,7 +52,7 @@ std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass, detail::NodeStore* st
             return newNodeIn<XMLElement>(store);
         case NodeClass::CData:
             return newNodeIn<XMLCData>(store);
-        case NodeClass::Foreign:
+        case NodeClass::UserDefined:
             break;
     }
     return nullptr;
@@ -134,7 +134,7 @@ namespace {
 // now (a tree is freed from the top), so its destructor meets `parent` null
 // rather than pointing at freed memory.
 void destroyEmptied(XMLElement* node, detail::BlockRelease& released) {
-    if (nodeClassOf(*node) == NodeClass::Foreign) {
+    if (nodeClassOf(*node) == NodeClass::UserDefined) {
         node->parent = nullptr;
         delete node;
         return;

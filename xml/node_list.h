@@ -264,7 +264,7 @@ public:
         reset();
         while (link != &sentinel_) {
             LinkBase* next = link->next;
-            loadAhead(link);
+            prefetch(link);
             destroy(static_cast<Link*>(link), released);
             link = next;
         }
@@ -392,10 +392,10 @@ private:
         link->next->prev = link->prev;
         --size_;
     }
-    // Asks the processor to start loading the link a few entries on: the
-    // links of a parsed list lie one after another in a page, and a walk
-    // that frees them otherwise waits on each next pointer in turn.
-    static void loadAhead(const LinkBase* link) noexcept {
+    // Prefetches the link a few entries on: a parsed list's links lie one
+    // after another in an arena page, and a walk that frees them would
+    // otherwise wait on each next pointer in turn.
+    static void prefetch(const LinkBase* link) noexcept {
 #if defined(__GNUC__)
         constexpr std::size_t LinksAhead = 4;
         __builtin_prefetch(reinterpret_cast<const char*>(link) + LinksAhead * sizeof(Link));

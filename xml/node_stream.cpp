@@ -23,7 +23,7 @@ struct OpenNode {
     int32_t childrenLeft;
 };
 
-// The class a type tag names; Foreign for any other tag, since a stream can
+// The class a type tag names; UserDefined for any other tag, since a stream can
 // only name the library's own classes.
 NodeClass nodeClassOfTag(int32_t tag) {
     switch (tag) {
@@ -32,7 +32,7 @@ NodeClass nodeClassOfTag(int32_t tag) {
         case CDataTypeTag:
             return NodeClass::CData;
         default:
-            return NodeClass::Foreign;
+            return NodeClass::UserDefined;
     }
 }
 

@@ -23,7 +23,7 @@
 // back once its count is zero and no store allocates from it; a mapped page
 // once all its chunks have emptied and its store has let go of it
 // (beginTree(), or the store's end). So a node outlives the arena it came
-// from and frees its share of the page when its owner frees it. While its
+// from and drops its reference to the page when its owner frees it. While its
 // store holds a mapped page, an emptied chunk keeps its memory (a tree taken
 // apart node by node would otherwise cost a system call per chunk); after
 // that, a page gives back its emptied chunks once they exceed a quarter chunk
