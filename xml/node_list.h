@@ -1,24 +1,18 @@
 // NodeList<T>: the doubly linked list behind XMLElement::attributes and
-// XMLElement::children. It reads and behaves like std::list for what a tree
-// needs (iteration both ways, size, front and back, insert, erase, splice),
-// and each entry's link can come from a NodeStore, which is how the parsers
-// build a tree without a heap call per entry:
+// XMLElement::children, with std::list's interface for what a tree needs
+// (iteration both ways, size, front, back, insert, erase, splice). A link may
+// come from a node arena, so the parsers build a tree without a heap call per
+// entry; every link is freed alike, so entries splice freely between lists
+// and documents:
 //
 //     tarvik::xml::NodeList<std::string> names;
 //     names.push_back("a");                        // a link on the heap
-//     names.emplaceBackIn(&store, "b");            // a link from `store`
-//     for (const std::string& name : names) ...    // "a", "b"
+//     names.emplaceBackIn(&store, "b");            // a link from the arena `store`
 //
-// Every link is freed the same way wherever it came from, so entries move
-// freely between lists (splice) and lists of different documents.
-//
-// NodeList<T, Owner>: a list that belongs to an Owner, as XMLElement::children
-// belongs to its element. T is then a pointer-like handle (std::unique_ptr)
-// to a node with a member `Owner* parent`, and every node that enters the
-// list, whichever way (emplace, insert, push, splice, move, swap), gets
-// `parent` set to the list's owner: null for a list that belongs to nothing.
-// A node never keeps pointing at an element of a list it has left, or of a
-// document that is gone. A drain (see Drain) frees what it takes, so it sets nothing.
+// NodeList<T, Owner>: a list that belongs to an Owner, as children belong to
+// their element. T is a std::unique_ptr to a node with `Owner* parent`; each
+// node that enters the list, whichever way, gets the list's owner (or null)
+// as `parent`. A Drain frees what it takes, so it sets nothing.
 #ifndef TARVIK_XML_NODE_LIST_H
 #define TARVIK_XML_NODE_LIST_H
 
@@ -50,7 +44,7 @@ template <typename T, typename Owner = void>
 class NodeList : private detail::OwnerSlot<Owner> {
     static constexpr bool HasOwner = !std::is_void_v<Owner>;
 
-    // Links form a ring through the list's own sentinel, so no end needs a test.
+    // A ring through the list's own sentinel, so no end needs a test.
     struct LinkBase {
         LinkBase* prev;
         LinkBase* next;
@@ -123,7 +117,7 @@ public:
 
     // An empty list.
     NodeList() noexcept { reset(); }
-    // An empty list that belongs to `owner` for good, its entries' parent (see above).
+    // An empty list that belongs to `listOwner` for good, its entries' parent.
     template <typename O = Owner, typename = std::enable_if_t<!std::is_void_v<O>>>
     explicit NodeList(O* listOwner) noexcept : NodeList() {
         this->owner = listOwner;
@@ -185,8 +179,8 @@ public:
     T& back() { return *std::prev(end()); }
     const T& back() const { return *std::prev(end()); }
 
-    // Builds an entry from `args` before `position`, its link from `store`
-    // (null: the heap). Returns the new entry's position.
+    // Builds an entry from `args` before `position`, its link from the arena
+    // `store` (null: the heap). Returns its position; throws std::bad_alloc.
     template <typename... Args>
     iterator emplaceIn(detail::NodeStore* store, const_iterator position, Args&&... args) {
         void* memory = detail::allocateBlock(store, sizeof(Link));
@@ -298,10 +292,9 @@ public:
         adopt(link);
     }
 
-    // Takes a list apart front to back, for freeing a tree. The list is empty
-    // from the start; the entries stay chained through their links' next
-    // pointers only, so moving a whole list in front of them writes one link
-    // instead of relinking both ways.
+    // Takes a list apart front to back, for freeing a tree; the list is empty
+    // at once. Entries stay chained by next pointers only, so moving a whole
+    // list in front of them writes one link instead of relinking both ways.
     class Drain {
     public:
         explicit Drain(NodeList& list) noexcept : at_(list.sentinel_.next), end_(&list.sentinel_) {
