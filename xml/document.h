@@ -410,20 +410,27 @@ public:
     XMLElement* cursor() const { return cursor_; }
     // Moves the cursor. The document never owns what it points to.
     void setCursor(XMLElement* element) { cursor_ = element; }
-    // The arena this document's parsers allocate nodes from (internal).
-    detail::NodeStore& nodeStore() { return store_; }
 
     // Parses a NUL-terminated brace-notation text (xml/brace.h) into a cleared
     // root. False if refused (unclosed group, too deep, out of memory): the
     // reason goes to the debugger output and lastBraceError(), and the root
     // keeps what was complete. The text may lie in this document's own tree.
     bool parseBrace(const char* text);
+    // Why the last parseBrace refused its text ("byte N: " and the GB2312
+    // message, as describe() puts it); empty after a success and before the first.
+    const std::string& lastBraceError() const { return lastBraceError_; }
+    // The code of that refusal (ErrorCode::None after a success and before the first).
+    ErrorCode lastBraceErrorCode() const { return lastBraceErrorCode_; }
 
     // Parses a NUL-terminated markup text (xml/markup.h; null counts as empty)
     // into a cleared root and a new head, which its "<?xml" declarations
     // extend. Throws XMLException with offset, line and column; the tree keeps
     // what was read. The text may lie in this document's own tree.
     void parseMarkup(const char* text);
+    // Parses exactly `length` bytes (no NUL needed; null counts as empty) as
+    // parseMarkup(text) does. A zero byte among them is refused before anything
+    // is read: XMLException messages::ZeroByteInFile, offset() the byte.
+    void parseMarkup(const char* text, std::size_t length);
     // Reads the file at `path` (bounded by `options`, a UTF-8 byte-order mark
     // skipped) and parses it with parseMarkup. Throws XMLException with the
     // path as source(): messages::CannotOpenFile (also a directory),
@@ -435,6 +442,28 @@ public:
     // back the same root. Throws as saveText, and messages::RootNotPlain for a
     // root with attributes, a text or a data bracket. The head is not written.
     void saveMarkupFile(const std::string& path) const;
+
+    // ------------------------------------------------------- standard XML
+
+    // Parses `length` bytes (no NUL needed; copied first, so they may lie in
+    // the tree) as standard XML 1.0 (xml/xml_reader.h): the root element becomes
+    // the root's one child, the declaration replaces the head's attributes.
+    // Throws XMLException (messages::Xml..., UnicodeFile) with offset, line and
+    // column, or std::bad_alloc; the document then holds what it held before.
+    void parseXml(const char* text, std::size_t length);
+    // Reads the file at `path` (bounded by `options`) and parses it with parseXml.
+    // Throws XMLException with the path as source(): CannotOpenFile, InputTooLarge,
+    // OutOfMemory, then parseXml's errors; the document is left as it was.
+    void loadXmlFile(const std::string& path, const LoadOptions& options = LoadOptions());
+    // Writes the document as indented standard XML (writeXml, xml/xml_writer.h),
+    // replacing `path` atomically. Throws XMLException naming the node XML cannot
+    // hold, or messages::CannotWriteFile; the file is then as it was.
+    void saveXmlFile(const std::string& path) const;
+
+    // ------------------------------------------------ the markup parser's parts
+
+    // The arena this document's parsers allocate nodes from (internal).
+    detail::NodeStore& nodeStore() { return store_; }
 
     // The markup parser's handlers, one per entry of markupTokens (xml/markup.h):
     // each reads the markup at its token (trusted, skipped unchecked) into the
@@ -460,36 +489,6 @@ public:
     // to the cursor. Returns the first non-white byte after "]]>". Throws
     // messages::ElementMismatch when no element is open.
     const char* parseCData(const char* position);
-
-    // ------------------------------------------- buffers and refusal reasons
-
-    // Parses exactly `length` bytes (no NUL needed; null counts as empty) as
-    // parseMarkup(text) does. A zero byte among them is refused before anything
-    // is read: XMLException messages::ZeroByteInFile, offset() the byte.
-    void parseMarkup(const char* text, std::size_t length);
-
-    // ------------------------------------------------------- standard XML
-
-    // Parses `length` bytes (no NUL needed; copied first, so they may lie in
-    // the tree) as standard XML 1.0 (xml/xml_reader.h): the root element becomes
-    // the root's one child, the declaration replaces the head's attributes.
-    // Throws XMLException (messages::Xml..., UnicodeFile) with offset, line and
-    // column, or std::bad_alloc; the document then holds what it held before.
-    void parseXml(const char* text, std::size_t length);
-    // Reads the file at `path` (bounded by `options`) and parses it with parseXml.
-    // Throws XMLException with the path as source(): CannotOpenFile, InputTooLarge,
-    // OutOfMemory, then parseXml's errors; the document is left as it was.
-    void loadXmlFile(const std::string& path, const LoadOptions& options = LoadOptions());
-    // Writes the document as indented standard XML (writeXml, xml/xml_writer.h),
-    // replacing `path` atomically. Throws XMLException naming the node XML cannot
-    // hold, or messages::CannotWriteFile; the file is then as it was.
-    void saveXmlFile(const std::string& path) const;
-
-    // Why the last parseBrace refused its text ("byte N: " and the GB2312
-    // message, as describe() puts it); empty after a success and before the first.
-    const std::string& lastBraceError() const { return lastBraceError_; }
-    // The code of that refusal (ErrorCode::None after a success and before the first).
-    ErrorCode lastBraceErrorCode() const { return lastBraceErrorCode_; }
 
 private:
     // Empties the root, names it "AbsoluteRoot" again and puts the cursor on it.

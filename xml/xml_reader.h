@@ -25,8 +25,7 @@
 //                  b  text "bold"
 //                  XMLCData " tail"
 //
-//   - The head gets the declaration's version, encoding and standalone as
-//     written (none without a declaration).
+//   - The head gets the declaration's attributes as written (none without one).
 //   - An element without child elements keeps its character data in `text`;
 //     one with child elements keeps each run between them as an XMLCData
 //     child, dropped where every run is white space (indentation). CDATA
@@ -36,14 +35,12 @@
 //     the internal subset's general entities (parsed as content). Attribute
 //     values are normalised (XML 1.0 section 3.3.3), including declared
 //     non-CDATA types; declared defaults are appended. CR LF and CR become LF.
-//   - Encoding: UTF-8 (byte-order mark optional, every sequence checked) by
-//     default; any other ASCII-compatible encoding the declaration names is
-//     held byte for byte, bytes from 0x80 up counting as name characters (a
-//     lead byte and its 0x40-0x7E trail are one in Shift_JIS, Big5, GBK,
-//     GB18030 and GB2312). A character reference is encoded in UTF-8,
-//     US-ASCII (to U+007F) or ISO-8859-1 (to U+00FF); elsewhere one above
-//     U+007F throws messages::XmlCharRefNotEncodable. UTF-16 and UTF-32 throw
-//     messages::UnicodeFile.
+//   - Encoding: UTF-8 (every sequence checked) by default; another ASCII-based
+//     encoding the declaration names is held byte for byte, bytes from 0x80 up
+//     being name characters (in Shift_JIS, Big5, GBK, GB18030 and GB2312 with
+//     their 0x40-0x7E trail bytes). Character references above U+007F need
+//     UTF-8 or ISO-8859-1 (to U+00FF), else messages::XmlCharRefNotEncodable.
+//     UTF-16 and UTF-32 throw messages::UnicodeFile.
 //   - External subsets and entities are never fetched: a reference to one in
 //     text throws messages::XmlExternalEntityNotRead; after an external
 //     parameter entity reference, later declarations are checked but unused

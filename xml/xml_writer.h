@@ -7,16 +7,14 @@
 //     document.saveXmlFile("config.xml");                          // atomic, indented
 //
 // What is written:
-//   - the declaration from the head: version (1.0 by default), then encoding
-//     and standalone where held; none for a head without attributes.
+//   - the head's declaration (version 1.0 by default); none for an empty head.
 //   - <name attributes>text children</name>, or <name attributes/> when empty;
 //     an XMLCData child as escaped character data (never a CDATA section,
 //     which reads back the same).
 //   - text with "&", "<", ">" escaped and CR as "&#13;"; attribute values in
 //     double quotes with "&", "<", '"' escaped and TAB, LF, CR as references.
-//   - bytes as held, checked against the head's encoding (UTF-8 when none;
-//     US-ASCII to 0x7F; others byte for byte). The element form checks only
-//     what no ASCII-compatible encoding allows.
+//   - bytes as held, checked against the head's encoding (UTF-8 by default);
+//     the element form checks only what no ASCII-based encoding allows.
 // XmlLayout::Indented puts each element of element-only content on its own
 // line, a tab further in per level (to XmlMaxIndentLevels), and ends with a
 // line break; an element with text or XMLCData children is written whole, so

@@ -7,35 +7,26 @@
 //     void* block = store.allocate(64);            // from the arena's current page
 //     tarvik::xml::detail::releaseBlock(block);    // drops the page's reference count
 //
-// Pages. A page is a heap block of 1 KiB, doubling up to 16 KiB; once a tree
-// has taken 2 MiB of those, pages are 2 MiB mapped from the system where it
-// can back them with one huge page (Linux), one page fault per 2 MiB instead
-// of one per 4 KiB. Each block sits behind a one-word prefix that names its
-// block group: a heap page, or one 16 KiB chunk of a mapped page (a block
-// belongs to the chunk it starts in; the chunks' counts live in a head in the
-// system page mapped just before the page). Every group keeps an atomic
-// reference count of its blocks still out, so a tree built on one thread may
-// be freed on another; a store itself is used by one thread at a time. Blocks
-// allocated without a store come from the heap behind the same prefix, so one
-// release fits both.
+// Pages are heap blocks of 1 KiB doubling to 16 KiB; once a tree has taken
+// 2 MiB of those, 2 MiB mapped from the system, which Linux backs with one
+// huge page (one fault per 2 MiB, not per 4 KiB). Each block sits behind a
+// one-word prefix naming its block group, a heap page or a 16 KiB chunk of a
+// mapped page (whose counts live in a head in the system page just before
+// it), whose atomic reference count of blocks still out lets a tree built on
+// one thread be freed on another; a store itself serves one thread at a time.
 //
-// Lifetime. Freeing a block only drops its group's count. A heap page goes
-// back once its count is zero and no store allocates from it; a mapped page
-// once all its chunks have emptied and its store has let go of it
-// (beginTree(), or the store's end). So a node outlives the arena it came
-// from and drops its reference to the page when its owner frees it. While its
-// store holds a mapped page, an emptied chunk keeps its memory (a tree taken
-// apart node by node would otherwise cost a system call per chunk); after
-// that, a page gives back its emptied chunks once they exceed a quarter chunk
-// for each chunk still in use. A node kept after its tree and its store are
-// gone thus holds at most 44 KiB beyond its own bytes: the one or two heap
-// pages its blocks begin and end in (16 KiB each at most), or its chunks of a
-// mapped page, the 4 KiB after them and the page's head (4 KiB).
+// Freeing a block only drops its group's count. A heap page goes back at zero
+// once no store allocates from it; a mapped page once all its chunks have
+// emptied and its store has let go (beginTree() or the store's end). So a node
+// outlives its arena. While its store holds a mapped page, emptied chunks keep
+// their memory (a tree freed node by node would otherwise cost a system call
+// per chunk); after, a page gives them back once they exceed a quarter chunk
+// per chunk in use. A node kept after its tree and store holds at most 44 KiB
+// beyond its own bytes: the heap pages its blocks begin and end in, or its
+// chunks of a mapped page, the 4 KiB after them and the page's head.
 //
-// The arena never reuses a block freed in the middle of a page: a parsed tree
-// is mostly freed whole. A page whose blocks have all come back is started
-// over (a document parsed again); trim() gives the system the unused end of
-// a mapped page.
+// A block freed in the middle of a page is not reused (a parsed tree is mostly
+// freed whole); a page whose blocks have all come back is started over.
 #ifndef TARVIK_XML_DETAIL_NODE_STORE_H
 #define TARVIK_XML_DETAIL_NODE_STORE_H
 
