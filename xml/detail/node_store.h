@@ -23,7 +23,8 @@
 // per chunk); after, a page gives them back once they exceed a quarter chunk
 // per chunk in use. A node kept after its tree and store holds at most 44 KiB
 // beyond its own bytes: the heap pages its blocks begin and end in, or its
-// chunks of a mapped page, the 4 KiB after them and the page's head.
+// chunks of a mapped page, the 4 KiB after them and the page's head. To keep
+// only its own bytes, keep a clone() instead: a clone's pages hold it alone.
 //
 // A block freed in the middle of a page is not reused (a parsed tree is mostly
 // freed whole); a page whose blocks have all come back is started over.
