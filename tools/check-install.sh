@@ -3,7 +3,8 @@
 # against it: through find_package(TarvikXml) (a program, and a shared library
 # of the consumer's own with the library inside, which needs the static
 # library to be position-independent), and through pkg-config as C++17 and as
-# C++20 (the pkg-config file must not pull the standard back).
+# C++20 (the pkg-config file must not pull the standard back). Every installed
+# header must compile from the prefix alone.
 # With --tool, also runs the installed tarvik-xml tool. With --archive, the
 # prefix is the library's .tar.gz package made by cpack and unpacked into a
 # scratch folder, as a user would, and the .deb's file list (dpkg-deb -c)
@@ -104,6 +105,15 @@ else
     prefix=$work/prefix
     cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 fi
+# Every installed header compiles on its own with the prefix as the only
+# include path: the public header list holds everything those headers include.
+include_dir=$prefix/include/tarvik
+for header in $(cd "$include_dir" && find xml -name '*.h' | sort); do
+    echo "#include \"$header\"" | quietly c++ -std=c++17 -fsyntax-only -I"$include_dir" -x c++ - || {
+        echo "the installed $header does not compile from the prefix alone" >&2
+        exit 1
+    }
+done
 consumer=$source_dir/tests/install/consumer
 
 quietly cmake -S "$consumer" -B "$work/cmake-build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix"

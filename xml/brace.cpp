@@ -114,13 +114,14 @@ const char* skipToLineEnd(const char* position) {
     return position;
 }
 
-const char* readGroup(const char* position, XMLElement& element, int32_t depth, NodeStore* store);
+const char* readGroup(const char* position, XMLElement& element, int32_t depth,
+                      detail::NodeStore* store);
 
 // The state of one group while its text is read.
 class GroupReader {
 public:
     // Fills `element`, with every node and link from `store` (null: the heap).
-    GroupReader(XMLElement& element, int32_t depth, NodeStore* store)
+    GroupReader(XMLElement& element, int32_t depth, detail::NodeStore* store)
         : element_(element), depth_(depth), store_(store) {}
 
     // Grammar of a group, one token at a time:
@@ -217,7 +218,7 @@ private:
 
     XMLElement& element_;
     const int32_t depth_;
-    NodeStore* const store_;
+    detail::NodeStore* const store_;
     int64_t counter_ = 0;   // indexed attributes made so far in this group
     bool pending_ = false;  // a "name =" waits for its value
     std::string_view pendingName_;
@@ -227,7 +228,8 @@ private:
 };
 
 // parseBraceGroup with the nodes and links from `store` (null: the heap).
-const char* readGroup(const char* position, XMLElement& element, int32_t depth, NodeStore* store) {
+const char* readGroup(const char* position, XMLElement& element, int32_t depth,
+                      detail::NodeStore* store) {
     if (depth > MaxBraceDepth)
         throw std::runtime_error(messages::BracketsTooDeep);
     return GroupReader(element, depth, store).read(position);

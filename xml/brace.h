@@ -14,28 +14,20 @@
 //                    attribute was made yet
 //   -- ...           a token starting with "--" (even quoted) comments out the
 //                    rest of its line
-// Tokens are bare (up to white space or one of ( ) { } , ; =) or quoted in
-// single quotes, where '' stands for one quote and every other byte is kept.
+// Tokens are bare (up to white space or one of ( ) { } , ; =) or in single
+// quotes, where '' stands for one quote. ";" means exactly what "," means.
+// A group the text ends inside throws messages::BracketMismatch, nesting past
+// MaxBraceDepth messages::BracketsTooDeep (both std::runtime_error); a stray
+// closing bracket ends its group. Most callers want XMLDocument::parseBrace,
+// which catches the errors.
 //
-// ";" is a separator with exactly the meaning of ",", in every element: a value
-// without a name in front of it becomes the next indexed attribute.
-//
-// A group that the text ends inside fails with messages::BracketMismatch, and
-// groups nested deeper than MaxBraceDepth fail with messages::BracketsTooDeep;
-// both are std::runtime_error. A stray closing bracket simply ends its group.
-//
-// These functions are the parser's parts; most callers want
-// XMLDocument::parseBrace, which catches the errors.
-//
-// Writing: writeBrace turns a tree back into the notation, for a launch link
-// or a configuration file, in one canonical form:
+// writeBrace writes a tree back in one canonical form:
 //   group-content := { pair ", " } { group " " } [ text ]
 //   pair          := [ token ] "=" [ token ]   an empty value is followed by ","
 //   group         := [ token "=" ] "(" group-content ")"
-// A token stands bare when that reads back whole (no delimiter, no single
-// leading "'"), otherwise in quotes with each "'" doubled. Every attribute is
-// a pair, the indexed ones too ("[1]=a"), so no counter can turn a text into
-// an indexed attribute; the text comes last, where the reader takes it.
+// A token stands bare when it reads back whole, else quoted with each "'"
+// doubled. Indexed attributes are pairs too ("[1]=a"), so no counter can turn
+// a text into one; the text comes last, where the reader takes it.
 #ifndef TARVIK_XML_BRACE_H
 #define TARVIK_XML_BRACE_H
 
@@ -48,14 +40,12 @@
 
 namespace tarvik::xml {
 
-// Deepest group nesting accepted. A command line is at most 32,767 characters
-// and could nest 16,000 groups; the parser recurses once per group, so a bound
-// keeps it far inside a 1 MiB thread stack. Real launch texts nest one or two.
+// Deepest group nesting accepted: the parser recurses once per group, and a
+// 32,767-character command line could nest 16,000; this stays far inside a 1 MiB stack.
 constexpr int32_t MaxBraceDepth = 256;
 
-// First position at or after `position` that is not tab, LF, CR or space.
-// `position` must not be null. Inline: both parsers call it between almost
-// every two tokens, and most calls pass over nothing.
+// First position at or after `position` (not null) that is not TAB, LF, CR or
+// space. Inline: called between almost every two tokens, mostly passing nothing.
 inline const char* skipWhite(const char* position) {
     while (*position == ' ' || *position == '\t' || *position == '\n' || *position == '\r')
         ++position;
@@ -65,37 +55,26 @@ inline const char* skipWhite(const char* position) {
 // Like skipWhite, but also passes "," and ";". Null gives null.
 TARVIK_XML_API const char* skipSeparators(const char* position);
 
-// Reads one token at `position` (after white space) into `token`: quoted,
-// bare, or empty when a delimiter comes first. Returns the position after a
-// quoted token's closing quote, or the delimiter that ended a bare token.
-// Null gives null and leaves `token` alone.
+// token := "'" { byte but "'" | "''" } "'" | bare, after white space, into `token`
+// (empty at a delimiter). Returns the byte after the closing quote, or the
+// delimiter that ended a bare token; null gives null, `token` untouched.
 TARVIK_XML_API const char* readBraceToken(const char* position, std::string& token);
 
-// Fills `element` from the group's text at `position` (just after its opening
-// bracket, or the start of the text for the root group at depth 0). Returns
-// the position of the NUL or of the closing bracket that ended the group.
-// Throws std::runtime_error for an unclosed child group or nesting past
-// MaxBraceDepth; complete child groups are attached, unfinished ones freed.
+// Fills `element` from a group's text at `position` (after its opening bracket;
+// the text's start for the root at depth 0). Returns the NUL or closing bracket
+// that ended it. Throws std::runtime_error (above); complete child groups stay.
 TARVIK_XML_API const char* parseBraceGroup(const char* position, XMLElement& element,
                                            int32_t depth);
 
-// Writes `element`'s attributes, child groups and text, without a line break,
-// so that parseBrace on the output gives a root equal to `element` (names,
-// values, texts, indexed attributes, groups, order; the root's own name
-// excepted: the output is read as the root's content, named or not). Writes
-// nothing and throws XMLException, node() naming the node (and "@attribute")
-// at fault, for a tree the notation cannot carry back: messages::
-// BraceCannotHoldCData (a CDATA node, the top one included),
-// BraceCannotHoldDataBracket (a non-zero data bracket), NullChild (a null
-// child entry; the parent is named), BracketsTooDeep (groups nested deeper
-// than MaxBraceDepth below `element`), BraceTextWithoutName (a text on a
-// group without a name, where every value becomes an indexed attribute),
-// ZeroByteInTree (a name, value or text holding a zero byte, where the text
-// would end), BraceCommentMarker (one that begins with "--": a comment marker,
-// quoted or not) and BraceLeadingQuote (one that begins with "'" and cannot
-// stand bare: quoted it would open with "''", which reads as a bare token).
-// Every tree parseBrace builds is accepted. Does not recurse. `out`'s state is
-// never tested.
+// Writes `element`'s attributes, groups and text (no line break) so that
+// parseBrace gives back a root equal to it but for the root's own name. Writes
+// nothing and throws XMLException naming the node (node()) for a tree the
+// notation cannot carry: messages::BraceCannotHoldCData,
+// BraceCannotHoldDataBracket, NullChild (the parent named), BracketsTooDeep,
+// BraceTextWithoutName (text on an unnamed group), ZeroByteInTree,
+// BraceCommentMarker (a token starting "--") or BraceLeadingQuote (one
+// starting "'" that cannot stand bare). Accepts every tree parseBrace builds;
+// does not recurse; `out`'s state is untested.
 TARVIK_XML_API void writeBrace(const XMLElement& element, std::ostream& out);
 
 }  // namespace tarvik::xml

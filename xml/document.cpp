@@ -1,6 +1,8 @@
 #include "xml/document.h"
 
+#include <cstddef>
 #include <iterator>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -17,30 +19,44 @@ const struct {
     const char* value;
 } NewHeadRecord = {"encoding", "gb2312"};
 
+// The allocation base holds nothing, and costs a polymorphic node no byte.
+static_assert(std::is_empty_v<detail::NodeAllocation>, "the allocation base holds no data");
+struct BaseSizeProbe : detail::NodeAllocation {
+    virtual ~BaseSizeProbe() = default;
+    void* field;
+};
+static_assert(sizeof(BaseSizeProbe) == 2 * sizeof(void*), "the allocation base adds no byte");
+#if defined(__x86_64__) && defined(__GLIBCXX__)
+// XMLElement's size on x86_64 with libstdc++, where it is known: nodes must not grow.
+constexpr std::size_t ElementBytesX64 = 144;
+static_assert(sizeof(XMLElement) == ElementBytesX64, "XMLElement keeps its size");
+#endif
+
 }  // namespace
 
 namespace {
 
 template <typename Node>
-std::unique_ptr<XMLElement> newNodeIn(NodeStore* store) {
+std::unique_ptr<XMLElement> newNodeIn(detail::NodeStore* store) {
     return std::unique_ptr<XMLElement>(store ? new (*store) Node() : new Node());
 }
 
 }  // namespace
 
-std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass, NodeStore* store) {
+std::unique_ptr<XMLElement> newNodeOf(NodeClass nodeClass, detail::NodeStore* store) {
     switch (nodeClass) {
         case NodeClass::Element:
             return newNodeIn<XMLElement>(store);
         case NodeClass::CData:
             return newNodeIn<XMLCData>(store);
-        case NodeClass::Foreign:
+        case NodeClass::UserDefined:
             break;
     }
     return nullptr;
 }
 
-XMLElement* appendChildIn(NodeStore* store, XMLElement& parent, std::unique_ptr<XMLElement> child) {
+XMLElement* appendChildIn(detail::NodeStore* store, XMLElement& parent,
+                          std::unique_ptr<XMLElement> child) {
     if (!child)
         return nullptr;
     return parent.children.emplaceBackIn(store, std::move(child)).get();
@@ -114,8 +130,8 @@ namespace {
 // operator delete, so it is deleted as it asks. Its parent may be gone by
 // now (a tree is freed from the top), so its destructor meets `parent` null
 // rather than pointing at freed memory.
-void destroyEmptied(XMLElement* node, BlockRelease& released) {
-    if (nodeClassOf(*node) == NodeClass::Foreign) {
+void destroyEmptied(XMLElement* node, detail::BlockRelease& released) {
+    if (nodeClassOf(*node) == NodeClass::UserDefined) {
         node->parent = nullptr;
         delete node;
         return;
@@ -131,7 +147,7 @@ void XMLElement::clear() {
     name.clear();
     text.clear();
     parent = nullptr;
-    BlockRelease released;
+    detail::BlockRelease released;
     attributes.clear(released);
     // Each child's own children are spliced in where it stood before it dies,
     // so every destructor meets empty lists: deleting a tree of any depth
@@ -156,7 +172,7 @@ void XMLElement::clear() {
     }
 }
 
-void XMLElement::copyFieldsTo(XMLElement& copy, NodeStore* store) const {
+void XMLElement::copyFieldsTo(XMLElement& copy, detail::NodeStore* store) const {
     if (&copy == this)
         return;
     copy.name = name;
@@ -180,7 +196,7 @@ struct CopyFrame {
 
 }  // namespace
 
-void XMLElement::cloneChildrenTo(XMLElement& copy, NodeStore* store) const {
+void XMLElement::cloneChildrenTo(XMLElement& copy, detail::NodeStore* store) const {
     // Pre-order from a stack of open elements instead of recursing keeps deep
     // trees off the call stack. Each child's link is read just before the
     // child itself: a parser put the two side by side, so both trees are
@@ -211,8 +227,8 @@ void XMLElement::cloneChildrenTo(XMLElement& copy, NodeStore* store) const {
 template <typename Node>
 std::unique_ptr<XMLElement> XMLElement::cloneAs() const {
     // A lone node goes to the heap: a page of its own would hold just it.
-    NodeStore store;
-    NodeStore* pages = children.empty() ? nullptr : &store;
+    detail::NodeStore store;
+    detail::NodeStore* pages = children.empty() ? nullptr : &store;
     std::unique_ptr<XMLElement> copy = newNodeIn<Node>(pages);
     copyFieldsTo(*copy, pages);
     cloneChildrenTo(*copy, pages);

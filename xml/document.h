@@ -1,54 +1,27 @@
-// tarvik::xml — a small in-memory markup document: an element tree with
-// attributes, read from standard XML (xml/xml_reader.h), brace notation or
-// the library's markup text, and written as standard XML (xml/xml_writer.h),
-// indented text or a binary node stream.
+// tarvik::xml: a small in-memory markup document, an element tree with
+// attributes. Reads standard XML (xml/xml_reader.h), brace notation
+// (xml/brace.h) and markup text (xml/markup.h); writes standard XML
+// (xml/xml_writer.h), indented text or a binary node stream (xml/node_stream.h).
 //
 //     #include "xml/document.h"
 //
 //     tarvik::xml::XMLDocument doc;
-//     if (doc.parseBrace("url='http://example/', connstate=2, extra=(a, b)")) {
-//         const char* url = doc.root().findAttribute("url");   // "http://example/"
-//         for (const auto& child : doc.root().children)        // the group "extra"
-//             child->print(std::cout, 0);                      // <extra [1]="a" [2]="b"></extra>
+//     if (doc.parseBrace("url='http://example/', connstate=2, window=(w=800)")) {
+//         const char* url = doc.root().findAttribute("url");       // "http://example/"
+//         XMLElement* window = doc.root().firstChild("window");    // or null
+//         int32_t width = window->intAttribute("w", 640);          // 800; 640 if absent
+//         window->setAttribute("title", "\xD6\xD0\xCE\xC4");        // replaces or appends
+//         window->print(std::cout, 0);  // <window w="800" title="..."></window>
 //     }
 //
-// Text encoding: every string the library holds is a byte string exactly as
-// it was read: GB2312 (code page 936) from brace notation and markup text,
-// the document's own encoding from standard XML. The library never converts
-// code pages; it compares single bytes with ASCII delimiters and passes every
-// other byte, including 0x80-0xFF, through untouched.
-//
-// Ownership: an element owns its attributes and children (children through
-// std::unique_ptr) and deletes them when cleared or destroyed. `parent` and the
-// document's cursor never own. Destroying, clearing, cloning, printing and
-// writing trees does not recurse on the call stack for the library's own node
-// classes, so a tree of any depth is safe to handle.
-//
-// Memory: the parsers (parseMarkup, parseBrace, readTree, clone) do not ask
-// the heap for every element, attribute and child link. They carve them from
-// the pages of a NodeStore (xml/node_store.h): the document's own, or, for
-// readTree and clone, one that lives as long as the tree it built. Pages are
-// heap blocks of up to 16 KiB, and for a large tree on Linux 2 MiB huge pages
-// mapped from the system. Each page counts the blocks it has handed out and
-// goes back when the last of them is freed, so nothing about ownership
-// changes: a child moved out of `children` outlives its document, and nodes
-// made with std::make_unique mix freely with parsed ones. Once its document
-// is gone, such a child keeps the parts of its pages that its own blocks lie
-// in, at most 44 KiB beyond its own bytes; to keep only its own bytes, keep a
-// clone() of it and let the child go: a clone's pages hold the clone alone.
-// Names, values and texts are std::string, held in the node itself up to the
-// string's small size and on the heap beyond it.
-//
-// Errors are reported by exceptions: XMLException from the markup parser
-// (xml/markup.h), a standard exception from the brace-notation parser (caught
-// by parseBrace, which keeps its reason in lastBraceError()).
-//
-// Everyday access, for finding, reading and changing a tree in one call:
-//
-//     XMLElement* window = doc.root().firstChild("window");       // or null
-//     int32_t width = window->intAttribute("w", 800);             // 800 if absent or no number
-//     window->setAttribute("title", "\xD6\xD0\xCE\xC4");           // replaces or appends
-//     window->removeAttribute("h");
+// Encoding: every string is a byte string exactly as read (GB2312 from brace
+// notation and markup text, the document's own encoding from standard XML);
+// the library never converts, and passes bytes 0x80-0xFF through untouched.
+// Ownership: an element owns its attributes and children (std::unique_ptr);
+// `parent` and the cursor never own. Nothing recurses over a tree's depth.
+// Memory: parsed nodes live in the pages of an arena (xml/detail/node_store.h)
+// that each node keeps alive, so a child moved out of `children` outlives its document.
+// Errors: XMLException (below); parseBrace returns false and keeps the reason.
 #ifndef TARVIK_XML_DOCUMENT_H
 #define TARVIK_XML_DOCUMENT_H
 
@@ -65,11 +38,11 @@
 #include <type_traits>
 #include <utility>
 
+#include "xml/detail/node_allocation.h"
 #include "xml/error_code.h"
 #include "xml/export.h"
 #include "xml/load_options.h"
 #include "xml/node_list.h"
-#include "xml/node_store.h"
 
 namespace tarvik::xml {
 
@@ -80,14 +53,14 @@ class ChildElementRange;
 inline constexpr char RootElementName[] = "AbsoluteRoot";
 inline constexpr char HeadElementName[] = "head";
 
-// Hash of a NUL-terminated name: h = h * 31 + c over its bytes, each taken as a
-// signed char, wrapping in 32 bits. Null and "" hash to 0.
+// h = h * 31 + c over the bytes of a NUL-terminated name, each a signed char,
+// wrapping in 32 bits. Null and "" hash to 0.
 TARVIK_XML_API int32_t nameHash(const char* name);
-// The same over the bytes of `name` up to its first NUL, as a stored name hashes.
+// The same over `name` up to its first NUL, as a stored name hashes.
 TARVIK_XML_API int32_t nameHash(std::string_view name);
 
-// True for the number types setAttribute writes as text: integers, floating
-// point and bool, but not the character types, whose values read as letters.
+// The number types setAttribute writes as text: integers, floating point and
+// bool, not the character types (their values read as letters).
 template <typename Number>
 inline constexpr bool IsAttributeNumber =
     std::is_arithmetic_v<Number> && !std::is_same_v<Number, char> &&
@@ -95,18 +68,8 @@ inline constexpr bool IsAttributeNumber =
     !std::is_same_v<Number, wchar_t> && !std::is_same_v<Number, char16_t> &&
     !std::is_same_v<Number, char32_t>;
 
-// A named value on an element. `hash` is always nameHash(name): set the name
-// through a constructor or setName so the two never disagree.
-//
-// Renaming: the hash is the gate of every lookup. findAttribute and
-// XMLElement::attribute compare it first and take a record whose hash
-// disagrees for another name, so a lookup costs one integer compare per record
-// that does not match. Comparing names whenever the hashes differ would spend
-// a byte comparison on every such record, the work the hash is there to save,
-// and would change what findAttribute has always answered. So a rename goes
-// through setName or XMLElement::renameAttribute, which recompute the hash;
-// constructors, parsers, readBinary, clone and setAttribute keep the two in
-// step too, and assigning `name` itself is the one way to set them apart.
+// A named value on an element. Lookups compare `hash` (always nameHash(name)) before the
+// bytes: rename through setName or XMLElement::renameAttribute, never by assigning `name`.
 struct TARVIK_XML_API XMLAttribute {
     std::string name;
     std::string value;
@@ -114,7 +77,7 @@ struct TARVIK_XML_API XMLAttribute {
 
     // Copies both texts (null counts as empty) and hashes the name.
     XMLAttribute(const char* name, const char* value);
-    // Takes both strings by value (move them in) and hashes the name up to its first NUL.
+    // Takes both strings (move them in) and hashes the name up to its first NUL.
     XMLAttribute(std::string name, std::string value);
     // Copies both byte ranges, NULs included, and hashes the name up to its first NUL.
     XMLAttribute(std::string_view name, std::string_view value);
@@ -123,15 +86,13 @@ struct TARVIK_XML_API XMLAttribute {
     void setName(const char* newName);
 };
 
-// An element node. XMLCData derives from it; node kinds are told apart by their
-// class through the virtual operations, never by a field.
-class TARVIK_XML_API XMLElement {
+// An element node. XMLCData derives from it: node kinds differ by class, never by a field.
+class TARVIK_XML_API XMLElement : public detail::NodeAllocation {
 public:
-    // The attribute records, in insertion order (std::list-like, see xml/node_list.h).
+    // The attribute records, in insertion order (std::list-like, xml/node_list.h).
     using AttributeList = NodeList<XMLAttribute>;
-    // The owned children, in document order; an entry may be null only if put
-    // there by hand. A child that enters the list, whichever way, gets the
-    // list's element as its parent (see xml/node_list.h).
+    // The owned children, in document order; null only if put there by hand. A
+    // child entering the list, whichever way, gets the list's element as parent.
     using ChildList = NodeList<std::unique_ptr<XMLElement>, XMLElement>;
 
     std::string name;                      // empty for an unnamed element
@@ -145,177 +106,102 @@ public:
     // An element with the given name and nothing else.
     explicit XMLElement(std::string elementName);
 
-    // Elements are linked by address (parent pointers), so they are neither
-    // copied nor moved: use clone() for a deep copy.
+    // Linked by address (parent pointers): neither copied nor moved; clone() copies.
     XMLElement(const XMLElement&) = delete;
     XMLElement& operator=(const XMLElement&) = delete;
 
-    // Writes this node and its subtree as indented markup text, with children
-    // at depth + 1 and one tab per level (none at depth <= 0). Nothing is
-    // escaped; strings end at their first zero byte; each line break flushes.
-    // Writes no indentation before its own opening tag. Returns `out`, whose
-    // state is never tested.
+    // Writes the subtree as markup text, children at depth + 1, a tab per level
+    // (none before its own tag or at depth <= 0). Escapes nothing; strings end
+    // at their first zero byte; each line break flushes. Returns `out`, untested.
     virtual std::ostream& print(std::ostream& out, int32_t depth) const;
-    // Writes this node and its subtree as one binary node record (type tag,
-    // body, child count, child records; see xml/node_stream.h). `out` must be
-    // in binary mode; its state is never tested. A name, text or value of
-    // 2^31 bytes or more (or as many attributes or children) has no length
-    // field to hold it: `out` is marked bad there and the record is not finished.
+    // Writes the subtree as one binary node record (xml/node_stream.h) to a
+    // binary-mode `out`, untested. A string or list of 2^31 or more has no
+    // length field to hold it: `out` is marked bad there, the record unfinished.
     virtual void writeBinary(std::ostream& out) const;
-    // Reads one record body (name, data bracket, text, attributes) into this
-    // node: replaces name, text and dataBracket, appends the attributes. Reads
-    // neither the type tag nor the child count; readTree reads whole records.
-    // Bad data never throws: a short stream shows only in the stream's state
-    // (what arrived stays, an attribute cut short is left out), a negative
-    // length fails the stream, a negative attribute count reads none, and a
-    // length is believed only as far as bytes really arrive.
+    // Reads one record body (not the type tag or child count; readTree reads
+    // whole records): replaces name, text and dataBracket, appends attributes.
+    // Never throws: a short stream or a negative length fails the stream (what
+    // arrived stays, a cut attribute is left out); a negative count reads none.
     virtual void readBinary(std::istream& in);
-    // Returns a deep copy of the same class. The copy's parent is this node's
-    // parent, but the copy is not in that parent's child list; the caller owns it.
+    // A deep copy of the same class, owned by the caller; its parent is this
+    // node's parent, though it is not in that parent's child list.
     virtual std::unique_ptr<XMLElement> clone() const;
-    // Writes the 32-bit type tag that opens this node's record (1 for an element).
+    // Writes the 32-bit type tag that opens this node's record (1). Returns `out`.
     virtual std::ostream& writeTypeTag(std::ostream& out) const;
-    // Clears the element (see clear()).
+    // Clears the element (clear()).
     virtual ~XMLElement();
-
-    // A node's memory carries a one-word prefix that says where it came from,
-    // so `delete` (and so std::unique_ptr) frees a node made by plain `new`
-    // and one carved from a NodeStore alike.
-    // Heap memory for a node, as plain `new XMLElement` uses.
-    static void* operator new(std::size_t size) { return allocateBlock(nullptr, size); }
-    // Memory from `store`: `new (store) XMLElement(...)`, as the parsers make nodes.
-    static void* operator new(std::size_t size, NodeStore& store) {
-        return allocateBlock(&store, size);
-    }
-    // Placement new into memory the caller manages (and destroys by hand).
-    static void* operator new(std::size_t, void* place) noexcept { return place; }
-    // Frees a node's memory, wherever it came from.
-    static void operator delete(void* block) noexcept { releaseBlock(block); }
-    // Frees the memory of a node whose constructor threw.
-    static void operator delete(void* block, NodeStore&) noexcept { releaseBlock(block); }
-    static void operator delete(void*, void*) noexcept {}
-    // A derived class aligned beyond what plain `new` gives lives on the heap
-    // as such classes do, with no prefix, wherever it was asked for.
-    static void* operator new(std::size_t size, std::align_val_t alignment) {
-        return ::operator new(size, alignment);
-    }
-    static void* operator new(std::size_t size, std::align_val_t alignment, NodeStore&) {
-        return ::operator new(size, alignment);
-    }
-    static void operator delete(void* block, std::align_val_t alignment) noexcept {
-        ::operator delete(block, alignment);
-    }
-    static void operator delete(void* block, std::align_val_t alignment, NodeStore&) noexcept {
-        ::operator delete(block, alignment);
-    }
 
     // Appends a copy of the attribute after the existing ones.
     void appendAttribute(const XMLAttribute& attribute);
-    // Appends the child after the existing ones, makes this element its parent,
-    // and returns it. A null child is ignored and null is returned.
+    // Appends the child, makes this element its parent and returns it; null
+    // for a null child, which is ignored.
     XMLElement* appendChild(std::unique_ptr<XMLElement> child);
-    // Value of the first attribute with this name, or null. The hash is compared
-    // before the bytes, so lookups stay cheap on long attribute lists.
+    // Value of the first attribute with this name, or null; valid until it changes.
     const char* findAttribute(const char* attributeName) const;
     // Empties name and text, resets dataBracket and parent, and deletes every
-    // attribute and the whole subtree. The subtree is taken apart from the top
-    // without recursion: the destructor of a class derived from XMLElement
-    // meets its node's attributes and children already taken away and its
-    // `parent` null.
+    // attribute and the subtree, top down without recursion: a derived class's
+    // destructor finds its attributes and children gone and `parent` null.
     void clear();
 
-protected:
-    // Copies this node's own fields (not its children) into `copy`.
-    void copyFieldsTo(XMLElement& copy) const { copyFieldsTo(copy, nullptr); }
-    // Deep-copies the children of this node under `copy`.
-    void cloneChildrenTo(XMLElement& copy) const { cloneChildrenTo(copy, nullptr); }
-    // The same, with the copies' nodes and links from `store` (null: the heap).
-    void copyFieldsTo(XMLElement& copy, NodeStore* store) const;
-    void cloneChildrenTo(XMLElement& copy, NodeStore* store) const;
-    // clone() of the library's classes (Node is XMLElement or XMLCData): a
-    // new Node with this node's fields and subtree, carved from a store of
-    // its own when there is a subtree to copy.
-    template <typename Node>
-    std::unique_ptr<XMLElement> cloneAs() const;
-
-public:
     // ---------------------------------------------------------- everyday access
-    // Find, read and change a tree in one call (xml/element_access.cpp). Names
-    // are NUL-terminated GB2312 texts compared byte for byte; a null name of
-    // an attribute counts as empty, as for findAttribute.
+    // Names are NUL-terminated texts compared byte for byte (a null attribute
+    // name counts as empty); each also takes a std::string_view, compared whole.
 
-    // True for a CDATA section: XMLCData overrides it, so kinds stay told apart by class.
+    // True for a CDATA section (XMLCData overrides it).
     virtual bool isCData() const;
 
-    // Every call below that takes a name as `const char*` also takes a
-    // std::string_view (a std::string, say), whose bytes are compared whole.
-
-    // The first child that is an element (not CDATA) named `childName`, or
-    // null; a null name matches any element. Null entries are passed over.
+    // The first child element (not CDATA, not null) named `childName` (any for null), or null.
     XMLElement* firstChild(const char* childName);
     const XMLElement* firstChild(const char* childName) const;
     XMLElement* firstChild(std::string_view childName);
     const XMLElement* firstChild(std::string_view childName) const;
 
-    // The child elements named `childName` (every child element for a null
-    // name), in order, without CDATA sections or null entries:
-    //     for (XMLElement& item : list.childElements("item")) ...
-    // The range keeps its own copy of the name; its iterators belong to it.
+    // The child elements named `childName` (all for null), in order, skipping CDATA
+    // and null; the range copies the name: `for (XMLElement& e : x.childElements("item"))`.
     ChildElementRange<XMLElement> childElements(const char* childName = nullptr);
     ChildElementRange<const XMLElement> childElements(const char* childName = nullptr) const;
     ChildElementRange<XMLElement> childElements(std::string_view childName);
     ChildElementRange<const XMLElement> childElements(std::string_view childName) const;
 
-    // The next element after this one among its parent's children named
-    // `siblingName` (any element for a null name), or null; null without a
-    // parent. Finding this element in the parent's list costs a step per
-    // earlier sibling: to visit many, loop over childElements instead.
+    // The next sibling element named `siblingName` (any for null), or null.
+    // Costs a step per earlier sibling: to visit many, loop over childElements.
     XMLElement* nextSiblingElement(const char* siblingName = nullptr);
     const XMLElement* nextSiblingElement(const char* siblingName = nullptr) const;
     XMLElement* nextSiblingElement(std::string_view siblingName);
     const XMLElement* nextSiblingElement(std::string_view siblingName) const;
 
-    // The first attribute record named `attributeName`, or null, for reading
-    // its value or changing it in place; found as findAttribute finds it.
+    // The first attribute record named `attributeName`, or null, to read or change in place.
     XMLAttribute* attribute(const char* attributeName);
     const XMLAttribute* attribute(const char* attributeName) const;
     XMLAttribute* attribute(std::string_view attributeName);
     const XMLAttribute* attribute(std::string_view attributeName) const;
 
-    // The first attribute named `attributeName` read as a number: decimal
-    // with an optional sign, or "0x"/"0X" and hexadecimal digits after the
-    // sign, white space (TAB, LF, CR, space) around it allowed. `fallback`
-    // when the attribute is absent, is not wholly such a number, or is out of
-    // the type's range (hexadecimal is a value, not a bit pattern:
-    // "0xFFFFFFFF" is out of an int32_t's range).
+    // The attribute read as a signed decimal or "0x" hexadecimal number, white
+    // space around it allowed; `fallback` when absent, not wholly a number, or
+    // out of range (hexadecimal is a value: "0xFFFFFFFF" is no int32_t).
     int32_t intAttribute(const char* attributeName, int32_t fallback) const;
     int64_t int64Attribute(const char* attributeName, int64_t fallback) const;
     // The same for a decimal floating-point number ("-1.5", ".5", "2e3");
-    // `fallback` for hexadecimal, "inf", "nan", or beyond a double's range.
+    // `fallback` for hexadecimal, "inf", "nan" or beyond a double's range.
     double doubleAttribute(const char* attributeName, double fallback) const;
-    // The same for "true", "yes", "1" and "false", "no", "0" in any case;
-    // `fallback` for anything else.
+    // The same for "true", "yes", "1", "false", "no", "0" in any case.
     bool boolAttribute(const char* attributeName, bool fallback) const;
     int32_t intAttribute(std::string_view attributeName, int32_t fallback) const;
     int64_t int64Attribute(std::string_view attributeName, int64_t fallback) const;
     double doubleAttribute(std::string_view attributeName, double fallback) const;
     bool boolAttribute(std::string_view attributeName, bool fallback) const;
 
-    // `text` read as a number or truth value, by the rules of the attribute
-    // readers above; `fallback` when it is not one.
+    // `text` read by the rules of the attribute readers above.
     int32_t intText(int32_t fallback) const;
     int64_t int64Text(int64_t fallback) const;
     double doubleText(double fallback) const;
     bool boolText(bool fallback) const;
 
-    // Replaces the value of the first attribute named `attributeName`, or
-    // appends the attribute when there is none. A null value counts as empty.
+    // Replaces the first such attribute's value, or appends one; null counts as empty.
     void setAttribute(const char* attributeName, const char* value);
     void setAttribute(std::string_view attributeName, std::string_view value);
-    // The same with a number's text, which the readers above read back as
-    // the same value: decimal digits for an integer, "true" or "false" for a
-    // bool, and the shortest text that reads back as the same value for
-    // floating point ("inf" and "nan" too, which doubleAttribute refuses).
+    // The same with a number's text: decimal, "true"/"false", or the shortest text that
+    // reads back as the same double ("inf" and "nan" too, which doubleAttribute refuses).
     template <typename Number, typename = std::enable_if_t<IsAttributeNumber<Number>>>
     void setAttribute(const char* attributeName, Number value) {
         setAttribute(attributeName, numberText(value).c_str());
@@ -327,10 +213,22 @@ public:
     // Removes the first attribute named `attributeName`; false when there was none.
     bool removeAttribute(const char* attributeName);
     bool removeAttribute(std::string_view attributeName);
-    // Renames the first attribute named `attributeName` to `newName` in its
-    // place, hash recomputed (see XMLAttribute); false when there was none.
+    // Renames the first such attribute in place, hash recomputed; false when there was none.
     bool renameAttribute(const char* attributeName, const char* newName);
     bool renameAttribute(std::string_view attributeName, std::string_view newName);
+
+protected:
+    // Copies this node's own fields (not its children) into `copy`.
+    void copyFieldsTo(XMLElement& copy) const { copyFieldsTo(copy, nullptr); }
+    // Deep-copies the children of this node under `copy`.
+    void cloneChildrenTo(XMLElement& copy) const { cloneChildrenTo(copy, nullptr); }
+    // The same, the copies allocated from the arena `store` (null: the heap).
+    void copyFieldsTo(XMLElement& copy, detail::NodeStore* store) const;
+    void cloneChildrenTo(XMLElement& copy, detail::NodeStore* store) const;
+    // clone() of a library class Node (XMLElement or XMLCData), the copy in
+    // an arena of its own when there is a subtree to copy.
+    template <typename Node>
+    std::unique_ptr<XMLElement> cloneAs() const;
 
 private:
     // The text setAttribute writes for a number (see there).
@@ -351,24 +249,22 @@ private:
     static std::string unsignedText(unsigned long long value);
 };
 
-// A CDATA section: its content is `text`; it prints as <![CDATA[...]]> and
-// writes type tag 2. The markup parser gives it no name, attributes or children.
+// A CDATA section: its content is `text`. The parsers give it no name,
+// attributes or children.
 class TARVIK_XML_API XMLCData : public XMLElement {
 public:
     XMLCData() = default;
     // A CDATA node holding the given content.
     explicit XMLCData(std::string content);
 
-    // Writes `depth` tabs (none at depth <= 0), "<![CDATA[", the text up to
-    // its first zero byte, "]]>" and a line break. Name, attributes, data
-    // bracket and children are not printed, and "]]>" in the text is not
-    // escaped. Returns `out`.
+    // Writes `depth` tabs, "<![CDATA[", the text up to its first zero byte,
+    // "]]>" (not escaped in the text) and a line break; nothing else. Returns `out`.
     std::ostream& print(std::ostream& out, int32_t depth) const override;
-    // Returns a deep copy that is again an XMLCData; the caller owns it.
+    // A deep copy that is again an XMLCData, owned by the caller.
     std::unique_ptr<XMLElement> clone() const override;
     // Writes type tag 2. Returns `out`.
     std::ostream& writeTypeTag(std::ostream& out) const override;
-    // True: this node is a CDATA section.
+    // True.
     bool isCData() const override;
 };
 
@@ -437,9 +333,8 @@ private:
     bool anyName_;
 };
 
-// The library's exception: one fixed GB2312 message text, plus where the
-// failure was found when that is known. what() is always the bare message;
-// describe() adds the place for people to read.
+// The library's exception: a fixed GB2312 message (what()) and, when known,
+// where the failure was found; describe() puts both together for people.
 class TARVIK_XML_API XMLException : public std::exception {
 public:
     // Keeps a copy of the NUL-terminated message (null counts as empty).
@@ -449,8 +344,7 @@ public:
 
     // The message, as given.
     const char* what() const noexcept override;
-    // What went wrong, for a program to act on: the code of the message
-    // (ErrorCode::Other for a message the library does not list).
+    // The message's code (ErrorCode::Other for one the library does not list).
     ErrorCode code() const { return code_; }
 
     // Byte offset of the failure in its input, or -1 when unknown.
@@ -460,15 +354,13 @@ public:
     int32_t column() const { return column_; }
     // The file the input came from, or empty.
     const std::string& source() const { return source_; }
-    // The node at fault in a tree that cannot be saved, as a path of names
-    // with 1-based positions among all siblings ("/game[1]/motd[2]", CDATA
-    // sections as "#cdata[3]", an attribute after "@"), or empty.
+    // The node at fault in a tree that cannot be saved, or empty: a path with
+    // 1-based positions among all siblings ("/game[1]/motd[2]", "#cdata[3]", "@attr").
     const std::string& node() const { return node_; }
     // Names the node at fault (see node()).
     void setNode(std::string node) { node_ = std::move(node); }
 
-    // The operating system's reason for a file that could not be opened,
-    // read or written ("No such file or directory"), or empty.
+    // The system's reason a file failed ("No such file or directory"), or empty.
     const std::string& systemReason() const { return systemReason_; }
     void setSystemReason(std::string reason) { systemReason_ = std::move(reason); }
 
@@ -477,10 +369,8 @@ public:
     void setLineColumn(int32_t line, int32_t column);
     void setSource(std::string source) { source_ = std::move(source); }
 
-    // "source:line:column: message", "source: byte N: message", or the parts
-    // of that which are known, with ": node" after the place when a node is
-    // named, and " (system reason)" after the message when there is one. The
-    // message stays in GB2312.
+    // "source:line:column: message" or "source: byte N: message" (the known
+    // parts), ": node" after the place, " (reason)" after the message; in GB2312.
     std::string describe() const;
 
 private:
@@ -495,148 +385,110 @@ private:
 };
 
 // A document: the root element "AbsoluteRoot" that parsers fill, the head
-// element "head" (encoding="gb2312", never part of the root's tree) and the
-// cursor, the element a parser is currently filling.
+// element "head" (encoding="gb2312", outside the root's tree) and the cursor,
+// the element a parser is filling.
 class TARVIK_XML_API XMLDocument {
 public:
     // Builds the root, then the head; the cursor starts on the root.
     XMLDocument();
-    // Clears the tree first, so no element outlives the document.
+    // Clears the tree, so no element of it outlives the document.
     virtual ~XMLDocument();
 
     XMLDocument(const XMLDocument&) = delete;
     XMLDocument& operator=(const XMLDocument&) = delete;
 
-    // The root element; parsed top-level items are its children and attributes.
+    // The root element; parsed top-level items become its children and attributes.
     XMLElement& root() { return root_; }
     const XMLElement& root() const { return root_; }
-    // The head element, which collects the attributes of an xml declaration.
+    // The head element, which holds the attributes of an xml declaration.
     XMLElement& head() { return head_; }
     const XMLElement& head() const { return head_; }
-    // The encoding the text declared: the value of the head's last "encoding"
-    // record ("gb2312" in a new document; the last declaration's after a
-    // parse), or "gb2312" when the head holds none. Valid until the head changes.
+    // The value of the head's last "encoding" record, or "gb2312" when there
+    // is none. Valid until the head changes.
     const char* encoding() const;
     // The element a parser is filling; null when no element is open.
     XMLElement* cursor() const { return cursor_; }
     // Moves the cursor. The document never owns what it points to.
     void setCursor(XMLElement* element) { cursor_ = element; }
-    // The pages this document's parsers carve nodes from.
-    NodeStore& nodeStore() { return store_; }
 
-    // Parses a NUL-terminated brace-notation text into a cleared root (see
-    // xml/brace.h for the grammar). Returns false if the text was refused (an
-    // unclosed group, nesting too deep, out of memory): the reason goes to the
-    // debugger output and to lastBraceError(), and the root keeps what was
-    // complete before the error. The text may lie in this document's own
-    // tree (a value read back as a text) or be lastBraceError() itself: it
-    // is then copied before the root and the error are cleared.
+    // Parses a NUL-terminated brace-notation text (xml/brace.h) into a cleared
+    // root. False if refused (unclosed group, too deep, out of memory): the
+    // reason goes to the debugger output and lastBraceError(), and the root
+    // keeps what was complete. The text may lie in this document's own tree.
     bool parseBrace(const char* text);
-
-    // Parses a NUL-terminated markup text (grammar in xml/markup.h) into a
-    // cleared root, with the cursor starting on the root; a null text counts as
-    // empty. Throws XMLException carrying the failure's offset, line and
-    // column; the tree then keeps what was read before the error.
-    // The head starts each call as a new document has it, the encoding =
-    // "gb2312" record alone, and each "<?xml" declaration of this text appends
-    // to it: what a parse leaves in the root and the head depends only on its
-    // own text, however often the document is parsed. As with parseBrace,
-    // a text that lies in this document's own tree is copied first.
-    void parseMarkup(const char* text);
-    // Reads the file at `path` in binary mode, as bounded by `options` (see
-    // xml/load_options.h), and parses it with parseMarkup. A UTF-8 byte-order
-    // mark at its start is skipped. Throws XMLException, every one naming the
-    // path as its source(): messages::CannotOpenFile when the file cannot be
-    // opened or is a directory, InputTooLarge past the options' limit,
-    // OutOfMemory when memory runs out, ZeroByteInFile at the first zero byte
-    // (the text would end there and the rest be lost) and UnicodeFile for a
-    // UTF-16 or UTF-32 byte-order mark, with offset() the byte; then the
-    // parser's errors. As with parseMarkup, a path that lies in this
-    // document's own tree (a value naming the next file) is copied first.
-    void loadMarkupFile(const std::string& path, const LoadOptions& options = LoadOptions());
-    // Writes the root's children, each printed at depth 0 and followed by a
-    // line break, to the file at `path`, replacing it only once every byte is
-    // on the disk (see saveText in xml/file.h). loadMarkupFile reads back the
-    // same root; the head is not written. Throws as saveText does, and
-    // messages::RootNotPlain for a root with attributes, a text or a data bracket.
-    void saveMarkupFile(const std::string& path) const;
-
-    // The markup parser's building blocks, one per entry of markupTokens
-    // (xml/markup.h). Each takes the position of its token in a NUL-terminated
-    // text, reads that piece of markup into the tree, the cursor or the head,
-    // and returns the position at which reading goes on. Each trusts that its
-    // token stands at the position and skips it unchecked. They throw
-    // XMLException without a position; parseMarkup adds it.
-
-    // At the "<" of an opening tag: appends a new element to the cursor's
-    // children, makes it the cursor, and reads its attributes and text.
-    // Returns the next "<" after the text, the byte after a "[[data" escape's
-    // terminator, or the byte after "/>" (the cursor then back on the parent).
-    // Throws messages::ElementMismatch when no element is open.
-    const char* parseElement(const char* position);
-    // At the "<" of "<?": appends the attributes of an "<?xml" declaration to
-    // the head; skips any other instruction. Returns the byte after "?>".
-    const char* parseDeclaration(const char* position);
-    // At the "<" of "<!--": skips the comment. Returns the byte after "-->".
-    const char* parseComment(const char* position);
-    // At the "<" of "</": closes the open element of that name, moving the
-    // cursor to its parent (null after the root). Returns the byte after ">".
-    const char* parseEndTag(const char* position);
-    // At the "/" of "/>": closes the open element, moving the cursor to its
-    // parent. Returns the byte after "/>".
-    const char* closeEmptyElement(const char* position);
-    // At (or before) "<![CDATA[": appends an XMLCData child holding the
-    // section's bytes to the cursor, which stays. Returns the first byte after
-    // "]]>" that is not white space. Throws messages::ElementMismatch when no
-    // element is open.
-    const char* parseCData(const char* position);
-
-    // ------------------------------------------- buffers and refusal reasons
-
-    // Parses exactly `length` bytes at `text` as parseMarkup(text) parses a
-    // NUL-terminated text (xml/markup_buffer.cpp); the bytes need no NUL
-    // after them, and a null text counts as empty. A zero byte among them
-    // would end the text there and lose the rest, so it is refused before
-    // anything is read, as loadMarkupFile refuses one: XMLException
-    // messages::ZeroByteInFile with offset() the zero byte's, and the
-    // document keeps what it held.
-    void parseMarkup(const char* text, std::size_t length);
-
-    // ------------------------------------------------------- standard XML
-
-    // Parses `length` bytes at `text` as a standard XML 1.0 document
-    // (xml/xml_reader.h says how the tree holds it) and puts its tree in
-    // place of the root's children: the root element becomes the root's one
-    // child, and the declaration's version, encoding and standalone replace
-    // the head's attributes. The bytes need no NUL after them, are copied
-    // first (so they may lie in this document's own tree), and a null text
-    // counts as empty. Throws XMLException with the broken rule's message
-    // (messages::Xml...), offset(), line() and column() for a document that is
-    // not well-formed, and messages::UnicodeFile for UTF-16 or UTF-32; the
-    // document then holds exactly what it held before. Running out of memory
-    // throws std::bad_alloc, with the same guarantee.
-    void parseXml(const char* text, std::size_t length);
-    // Reads the file at `path` in binary mode, as bounded by `options`, and
-    // parses it with parseXml. Throws XMLException naming the path as its
-    // source(): messages::CannotOpenFile, InputTooLarge and OutOfMemory as
-    // loadMarkupFile does, then parseXml's errors. The document is left as it
-    // was on any error.
-    void loadXmlFile(const std::string& path, const LoadOptions& options = LoadOptions());
-    // Writes the document as standard XML, indented (see writeXml in
-    // xml/xml_writer.h), to the file at `path`, replacing the file only once
-    // every byte is on the disk; loadXmlFile reads back the same tree and
-    // head. Throws XMLException naming the node at fault for a tree XML
-    // cannot hold, and messages::CannotWriteFile as saveText does; the file
-    // at `path` is then as it was.
-    void saveXmlFile(const std::string& path) const;
-
-    // Why the last parseBrace refused its text: the GB2312 message, after
-    // "byte N: " when the place is known (the end of the text for an open
-    // group), as XMLException::describe() puts it. Empty after a parseBrace
-    // that succeeded, and before the first.
+    // Why the last parseBrace refused its text ("byte N: " and the GB2312
+    // message, as describe() puts it); empty after a success and before the first.
     const std::string& lastBraceError() const { return lastBraceError_; }
     // The code of that refusal (ErrorCode::None after a success and before the first).
     ErrorCode lastBraceErrorCode() const { return lastBraceErrorCode_; }
+
+    // Parses a NUL-terminated markup text (xml/markup.h; null counts as empty)
+    // into a cleared root and a new head, which its "<?xml" declarations
+    // extend. Throws XMLException with offset, line and column; the tree keeps
+    // what was read. The text may lie in this document's own tree.
+    void parseMarkup(const char* text);
+    // Parses exactly `length` bytes (no NUL needed; null counts as empty) as
+    // parseMarkup(text) does. A zero byte among them is refused before anything
+    // is read: XMLException messages::ZeroByteInFile, offset() the byte.
+    void parseMarkup(const char* text, std::size_t length);
+    // Reads the file at `path` (bounded by `options`, a UTF-8 byte-order mark
+    // skipped) and parses it with parseMarkup. Throws XMLException with the
+    // path as source(): messages::CannotOpenFile (also a directory),
+    // InputTooLarge, OutOfMemory, ZeroByteInFile and UnicodeFile (UTF-16/32,
+    // offset() the byte), then the parser's. `path` may lie in the tree.
+    void loadMarkupFile(const std::string& path, const LoadOptions& options = LoadOptions());
+    // Writes the root's children, each printed at depth 0 and followed by a line
+    // break, replacing `path` atomically (saveText, xml/file.h); loadMarkupFile reads
+    // back the same root. Throws as saveText, and messages::RootNotPlain for a
+    // root with attributes, a text or a data bracket. The head is not written.
+    void saveMarkupFile(const std::string& path) const;
+
+    // ------------------------------------------------------- standard XML
+
+    // Parses `length` bytes (no NUL needed; copied first, so they may lie in
+    // the tree) as standard XML 1.0 (xml/xml_reader.h): the root element becomes
+    // the root's one child, the declaration replaces the head's attributes.
+    // Throws XMLException (messages::Xml..., UnicodeFile) with offset, line and
+    // column, or std::bad_alloc; the document then holds what it held before.
+    void parseXml(const char* text, std::size_t length);
+    // Reads the file at `path` (bounded by `options`) and parses it with parseXml.
+    // Throws XMLException with the path as source(): CannotOpenFile, InputTooLarge,
+    // OutOfMemory, then parseXml's errors; the document is left as it was.
+    void loadXmlFile(const std::string& path, const LoadOptions& options = LoadOptions());
+    // Writes the document as indented standard XML (writeXml, xml/xml_writer.h),
+    // replacing `path` atomically. Throws XMLException naming the node XML cannot
+    // hold, or messages::CannotWriteFile; the file is then as it was.
+    void saveXmlFile(const std::string& path) const;
+
+    // ------------------------------------------------ the markup parser's parts
+
+    // The arena this document's parsers allocate nodes from (internal).
+    detail::NodeStore& nodeStore() { return store_; }
+
+    // The markup parser's handlers, one per entry of markupTokens (xml/markup.h):
+    // each reads the markup at its token (trusted, skipped unchecked) into the
+    // tree, cursor or head, and returns where reading goes on. They throw
+    // XMLException without a position; parseMarkup adds it.
+
+    // element := "<" name attributes ( "/>" | ">" text ): appends it to the
+    // cursor and makes it the cursor (not for "/>"). Returns the "<" after the
+    // text, or the byte after "/>" or a "[[data" escape. Throws
+    // messages::ElementMismatch when no element is open.
+    const char* parseElement(const char* position);
+    // instruction := "<?" name ... "?>": an "<?xml" declaration's attributes go
+    // to the head; others are skipped. Returns the byte after "?>".
+    const char* parseDeclaration(const char* position);
+    // comment := "<!--" ... "-->", skipped. Returns the byte after "-->".
+    const char* parseComment(const char* position);
+    // end-tag := "</" name ">": closes that open element, the cursor to its
+    // parent (null after the root). Returns the byte after ">".
+    const char* parseEndTag(const char* position);
+    // "/>": closes the open element, the cursor to its parent. Returns the byte after.
+    const char* closeEmptyElement(const char* position);
+    // cdata := "<![CDATA[" ... "]]>" (at or before it): appends an XMLCData child
+    // to the cursor. Returns the first non-white byte after "]]>". Throws
+    // messages::ElementMismatch when no element is open.
+    const char* parseCData(const char* position);
 
 private:
     // Empties the root, names it "AbsoluteRoot" again and puts the cursor on it.
@@ -646,14 +498,13 @@ private:
     // True while the head holds just what a new document's head holds.
     bool headIsNew() const;
 
-    // parseXml and loadXmlFile: reads `length` bytes at `text`, or the bytes
-    // of `owned`, taken over, when it is not null (xml/xml_reader.cpp).
+    // parseXml and loadXmlFile: reads `length` bytes at `text`, or takes over `owned`.
     void readXml(const char* text, std::size_t length, std::string* owned);
 
     XMLElement root_;
     XMLElement head_;
     XMLElement* cursor_;
-    NodeStore store_;
+    detail::NodeStore store_;
     std::string lastBraceError_;                      // see lastBraceError()
     ErrorCode lastBraceErrorCode_ = ErrorCode::None;  // see lastBraceErrorCode()
 };

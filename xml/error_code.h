@@ -1,6 +1,5 @@
 // ErrorCode: what went wrong, for a program to act on without comparing
-// message bytes. Every failure the library reports has one code, and each
-// fixed message of xml/messages.h belongs to exactly one:
+// message bytes; each message of xml/messages.h has exactly one:
 //
 //     try {
 //         doc.loadMarkupFile("game.xml");
@@ -10,8 +9,7 @@
 //         log(tarvik::xml::errorName(error.code()), error.describe());
 //     }
 //
-// The numbers are stable from this version on: a new code is added at the
-// end, and none is renumbered or reused.
+// The numbers are stable: new codes go at the end, none is renumbered or reused.
 #ifndef TARVIK_XML_ERROR_CODE_H
 #define TARVIK_XML_ERROR_CODE_H
 
@@ -117,13 +115,11 @@ enum class ErrorCode : int32_t {
     XmlDataBracketNotWritable = 88,
 };
 
-// The code's name in English, for logs ("CannotOpenFile"); "Unknown" for a
-// number that is no code.
+// The code's name for logs ("CannotOpenFile"); "Unknown" for a number that is no code.
 TARVIK_XML_API const char* errorName(ErrorCode code);
 // The fixed GB2312 message of a code, or null for None, Other and a number that is no code.
 TARVIK_XML_API const char* errorMessage(ErrorCode code);
-// The code of a message text, compared by content: ErrorCode::Other for a text
-// that is none of the library's messages, and for null.
+// The code of a message text, compared by content; ErrorCode::Other for any other text or null.
 TARVIK_XML_API ErrorCode errorCodeOf(const char* message);
 
 }  // namespace tarvik::xml

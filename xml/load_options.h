@@ -1,15 +1,11 @@
-// How far the file loaders read.
+// How far the file loaders read. A regular file is read up to its size when
+// opened; any other source (pipe, device, standard input, a size-0 file of
+// /proc) is read up to `streamLimit` bytes and refused past it with
+// messages::InputTooLarge, rather than growing memory without bound.
 //
 //     tarvik::xml::LoadOptions options;
 //     options.streamLimit = 512u << 20;          // a pipe may bring up to 512 MiB
 //     doc.loadMarkupFile("/dev/stdin", options);
-//
-// A regular file is read up to the size it has when it is opened, whatever
-// that is. Anything else (a pipe, a FIFO, a device, standard input, a regular
-// file of size 0 such as those of /proc, which report no size) has no size
-// to believe, so it is read only up to `streamLimit` bytes: a source that
-// goes on past that is refused with messages::InputTooLarge instead of growing
-// memory until it runs out.
 #ifndef TARVIK_XML_LOAD_OPTIONS_H
 #define TARVIK_XML_LOAD_OPTIONS_H
 
@@ -17,13 +13,12 @@
 
 namespace tarvik::xml {
 
-// Default bound on a source that is not a regular file: 64 MiB. Far above any
-// document the library is used for, and low enough that the tree built from
-// it (up to about 15 times the text, for the deepest shapes) still fits the
-// address space of the 32-bit build.
+// Default bound on a source that is not a regular file: 64 MiB, far above any
+// document in use, and low enough that its tree (up to about 15 times the
+// text) fits the 32-bit address space.
 inline constexpr std::uint64_t DefaultStreamLimit = std::uint64_t{64} << 20;
 
-// Choices for loadMarkupFile and loadBinary.
+// Choices for the file and stream loaders (loadMarkupFile, loadXmlFile, loadBinary).
 struct LoadOptions {
     // Most bytes read from a source that is not a regular file.
     std::uint64_t streamLimit = DefaultStreamLimit;

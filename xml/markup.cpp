@@ -310,7 +310,7 @@ NameSpan findName(const char* position) {
 // The list ends at the first byte that cannot begin a name; no white space
 // is needed between one attribute and the next. The records' links come from
 // `store` (null: the heap).
-const char* readAttributes(const char* position, XMLElement& element, NodeStore* store) {
+const char* readAttributes(const char* position, XMLElement& element, detail::NodeStore* store) {
     for (;;) {
         const NameSpan name = findName(position);
         if (name.empty())

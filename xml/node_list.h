@@ -1,24 +1,18 @@
 // NodeList<T>: the doubly linked list behind XMLElement::attributes and
-// XMLElement::children. It reads and behaves like std::list for what a tree
-// needs (iteration both ways, size, front and back, insert, erase, splice),
-// and each entry's link can come from a NodeStore, which is how the parsers
-// build a tree without a heap call per entry:
+// XMLElement::children, with std::list's interface for what a tree needs
+// (iteration both ways, size, front, back, insert, erase, splice). A link may
+// come from a node arena, so the parsers build a tree without a heap call per
+// entry; every link is freed alike, so entries splice freely between lists
+// and documents:
 //
 //     tarvik::xml::NodeList<std::string> names;
 //     names.push_back("a");                        // a link on the heap
-//     names.emplaceBackIn(&store, "b");            // a link from `store`
-//     for (const std::string& name : names) ...    // "a", "b"
+//     names.emplaceBackIn(&store, "b");            // a link from the arena `store`
 //
-// Every link is freed the same way wherever it came from, so entries move
-// freely between lists (splice) and lists of different documents.
-//
-// NodeList<T, Owner>: a list that belongs to an Owner, as XMLElement::children
-// belongs to its element. T is then a pointer-like handle (std::unique_ptr)
-// to a node with a member `Owner* parent`, and every node that enters the
-// list, whichever way (emplace, insert, push, splice, move, swap), gets
-// `parent` set to the list's owner: null for a list that belongs to nothing.
-// A node never keeps pointing at an element of a list it has left, or of a
-// document that is gone. A drain (see Drain) frees what it takes, so it sets nothing.
+// NodeList<T, Owner>: a list that belongs to an Owner, as children belong to
+// their element. T is a std::unique_ptr to a node with `Owner* parent`; each
+// node that enters the list, whichever way, gets the list's owner (or null)
+// as `parent`. A Drain frees what it takes, so it sets nothing.
 #ifndef TARVIK_XML_NODE_LIST_H
 #define TARVIK_XML_NODE_LIST_H
 
@@ -30,11 +24,11 @@
 #include <type_traits>
 #include <utility>
 
-#include "xml/node_store.h"
+#include "xml/detail/node_store.h"
 
 namespace tarvik::xml {
 
-namespace node_list_detail {
+namespace detail {
 
 // The owner a list of nodes keeps; nothing for a list of plain values.
 template <typename Owner>
@@ -44,13 +38,13 @@ struct OwnerSlot {
 template <>
 struct OwnerSlot<void> {};
 
-}  // namespace node_list_detail
+}  // namespace detail
 
 template <typename T, typename Owner = void>
-class NodeList : private node_list_detail::OwnerSlot<Owner> {
+class NodeList : private detail::OwnerSlot<Owner> {
     static constexpr bool HasOwner = !std::is_void_v<Owner>;
 
-    // Links form a ring through the list's own sentinel, so no end needs a test.
+    // A ring through the list's own sentinel, so no end needs a test.
     struct LinkBase {
         LinkBase* prev;
         LinkBase* next;
@@ -61,7 +55,7 @@ class NodeList : private node_list_detail::OwnerSlot<Owner> {
         explicit Link(Args&&... args)
             : LinkBase{nullptr, nullptr}, value(std::forward<Args>(args)...) {}
     };
-    static_assert(alignof(Link) <= BlockAlignment,
+    static_assert(alignof(Link) <= detail::BlockAlignment,
                   "a NodeList entry may not need more alignment than plain new gives");
 
     template <bool Const>
@@ -123,7 +117,7 @@ public:
 
     // An empty list.
     NodeList() noexcept { reset(); }
-    // An empty list that belongs to `owner` for good, its entries' parent (see above).
+    // An empty list that belongs to `listOwner` for good, its entries' parent.
     template <typename O = Owner, typename = std::enable_if_t<!std::is_void_v<O>>>
     explicit NodeList(O* listOwner) noexcept : NodeList() {
         this->owner = listOwner;
@@ -185,16 +179,16 @@ public:
     T& back() { return *std::prev(end()); }
     const T& back() const { return *std::prev(end()); }
 
-    // Builds an entry from `args` before `position`, its link from `store`
-    // (null: the heap). Returns the new entry's position.
+    // Builds an entry from `args` before `position`, its link from the arena
+    // `store` (null: the heap). Returns its position; throws std::bad_alloc.
     template <typename... Args>
-    iterator emplaceIn(NodeStore* store, const_iterator position, Args&&... args) {
-        void* memory = allocateBlock(store, sizeof(Link));
+    iterator emplaceIn(detail::NodeStore* store, const_iterator position, Args&&... args) {
+        void* memory = detail::allocateBlock(store, sizeof(Link));
         Link* link;
         try {
             link = new (memory) Link(std::forward<Args>(args)...);
         } catch (...) {
-            releaseBlock(memory);
+            detail::releaseBlock(memory);
             throw;
         }
         linkBefore(position.link_, link);
@@ -203,7 +197,7 @@ public:
     }
     // The same at the end; returns the new entry.
     template <typename... Args>
-    T& emplaceBackIn(NodeStore* store, Args&&... args) {
+    T& emplaceBackIn(detail::NodeStore* store, Args&&... args) {
         return *emplaceIn(store, end(), std::forward<Args>(args)...);
     }
 
@@ -231,11 +225,11 @@ public:
 
     // Destroys the entry at `position`; returns the position after it.
     iterator erase(const_iterator position) {
-        BlockRelease released;
+        detail::BlockRelease released;
         return erase(position, released);
     }
     // The same, its link freed through `released`.
-    iterator erase(const_iterator position, BlockRelease& released) {
+    iterator erase(const_iterator position, detail::BlockRelease& released) {
         LinkBase* link = position.link_;
         LinkBase* next = link->next;
         unlink(link);
@@ -255,16 +249,16 @@ public:
     void clear() noexcept {
         if (empty())  // a copy clears its new node's empty list: no release to set up
             return;
-        BlockRelease released;
+        detail::BlockRelease released;
         clear(released);
     }
     // The same, the links freed through `released`.
-    void clear(BlockRelease& released) noexcept {
+    void clear(detail::BlockRelease& released) noexcept {
         LinkBase* link = sentinel_.next;
         reset();
         while (link != &sentinel_) {
             LinkBase* next = link->next;
-            loadAhead(link);
+            prefetch(link);
             destroy(static_cast<Link*>(link), released);
             link = next;
         }
@@ -298,10 +292,9 @@ public:
         adopt(link);
     }
 
-    // Takes a list apart front to back, for freeing a tree. The list is empty
-    // from the start; the entries stay chained through their links' next
-    // pointers only, so moving a whole list in front of them writes one link
-    // instead of relinking both ways.
+    // Takes a list apart front to back, for freeing a tree; the list is empty
+    // at once. Entries stay chained by next pointers only, so moving a whole
+    // list in front of them writes one link instead of relinking both ways.
     class Drain {
     public:
         explicit Drain(NodeList& list) noexcept : at_(list.sentinel_.next), end_(&list.sentinel_) {
@@ -311,7 +304,7 @@ public:
         Drain& operator=(const Drain&) = delete;
         // Destroys whatever is left.
         ~Drain() {
-            BlockRelease released;
+            detail::BlockRelease released;
             while (!empty())
                 popFront(released);
         }
@@ -320,7 +313,7 @@ public:
         // The first entry left; the drain must not be empty.
         T& front() noexcept { return static_cast<Link*>(at_)->value; }
         // Destroys the first entry left, its link freed through `released`.
-        void popFront(BlockRelease& released) noexcept {
+        void popFront(detail::BlockRelease& released) noexcept {
             Link* link = static_cast<Link*>(at_);
             at_ = link->next;
             destroy(link, released);
@@ -392,10 +385,10 @@ private:
         link->next->prev = link->prev;
         --size_;
     }
-    // Asks the processor to start loading the link a few entries on: the
-    // links of a parsed list lie one after another in a page, and a walk
-    // that frees them otherwise waits on each next pointer in turn.
-    static void loadAhead(const LinkBase* link) noexcept {
+    // Prefetches the link a few entries on: a parsed list's links lie one
+    // after another in an arena page, and a walk that frees them would
+    // otherwise wait on each next pointer in turn.
+    static void prefetch(const LinkBase* link) noexcept {
 #if defined(__GNUC__)
         constexpr std::size_t LinksAhead = 4;
         __builtin_prefetch(reinterpret_cast<const char*>(link) + LinksAhead * sizeof(Link));
@@ -403,7 +396,7 @@ private:
         (void)link;
 #endif
     }
-    static void destroy(Link* link, BlockRelease& released) noexcept {
+    static void destroy(Link* link, detail::BlockRelease& released) noexcept {
         link->~Link();
         released.release(link);
     }

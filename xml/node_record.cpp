@@ -280,7 +280,7 @@ void RecordReader::throwIfFaulted() const {
 // A count that reads as negative reads no attributes. An attribute joins the
 // node only when it was read whole, and reading stops at the first short read,
 // so a count the stream cannot back costs nothing.
-void readBody(RecordReader& reader, XMLElement& node, NodeStore* store) {
+void readBody(RecordReader& reader, XMLElement& node, detail::NodeStore* store) {
     reader.readString(node.name);
     node.dataBracket = reader.readInt32();
     reader.readString(node.text);

@@ -121,7 +121,7 @@ private:
 
 // Reads a record's body (name, data bracket, text, attributes) into `node`, up to
 // the first short read; attribute links come from `store` (null: the heap).
-void readBody(RecordReader& reader, XMLElement& node, NodeStore* store = nullptr);
+void readBody(RecordReader& reader, XMLElement& node, detail::NodeStore* store = nullptr);
 
 }  // namespace tarvik::xml
 

@@ -1,4 +1,4 @@
-#include "xml/node_store.h"
+#include "xml/detail/node_store.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,7 +12,7 @@
 #include <sys/mman.h>
 #endif
 
-namespace tarvik::xml {
+namespace tarvik::xml::detail {
 
 namespace {
 
@@ -39,7 +39,7 @@ constexpr std::size_t LargePagesAfter = std::size_t{2} << 20;
 // them lies in: a node kept from a large tree then holds a chunk or two
 // beyond its own bytes, not 2 MiB. A chunk is as large as the last heap
 // page, so kept nodes cost about the same in either kind of page. Blocks
-// are carved across chunk ends as if there were none (a block belongs to
+// are allocated across chunk ends as if there were none (a block belongs to
 // the chunk it starts in): a copy of a tree then lies in memory as its
 // source does, which a clone reading one while writing the other needs to
 // run at full speed.
@@ -55,18 +55,20 @@ constexpr std::size_t SystemPagesPerChunk = ChunkBytes / SystemPageBytes;
 static_assert(ChunkBytes % SystemPageBytes == 0, "chunks end where system pages do");
 static_assert(LargestStoredBlock < SystemPageBytes, "a block runs into one system page at most");
 
-// How much emptied memory a page that no store carves from any more may
+// How much emptied memory a page that no arena allocates from any more may
 // keep, per chunk that still has blocks out, before it gives it back: a
 // tree taken apart node by node then costs one call to the system per
 // several emptied chunks rather than one per chunk, while a node kept from
 // it, which has blocks out in two chunks at most, keeps no whole chunk more.
 constexpr std::size_t KeptPerLiveChunk = ChunkBytes / 4;
 
-// Added to a group's count while a store hands out from it, and to a mapped
-// page's count of chunks while a store carves from the page. No group holds
-// this many blocks, so a count reaches zero only after the store has let go.
-constexpr int32_t StoreShare = int32_t{1} << 30;
-static_assert(LastPageBytes / BlockAlignment < StoreShare, "a page never holds StoreShare blocks");
+// The reference an arena holds, added to a group's reference count while it
+// allocates from the group and to a mapped page's count of chunks while it
+// allocates from the page. No group holds this many blocks, so a count
+// reaches zero only after the arena has let go.
+constexpr int32_t ArenaReference = int32_t{1} << 30;
+static_assert(LastPageBytes / BlockAlignment < ArenaReference,
+              "a page never holds ArenaReference blocks");
 
 // BlockGroup::chunk of a heap page.
 constexpr uint32_t HeapPage = std::numeric_limits<uint32_t>::max();
@@ -79,9 +81,9 @@ constexpr std::size_t roundUp(std::size_t bytes) {
 
 // What a block's prefix names: a heap page's head, or the count of one chunk
 // of a mapped page, kept in that page's head. `live` is how many of its
-// blocks are still out, plus StoreShare while a store carves from it.
-struct detail::BlockGroup {
-    std::atomic<int32_t> live{StoreShare};
+// blocks are still out, plus ArenaReference while an arena allocates from it.
+struct BlockGroup {
+    std::atomic<int32_t> live{ArenaReference};
     uint32_t chunk = HeapPage;  // index in its mapped page, HeapPage for a heap page
 };
 
@@ -89,13 +91,13 @@ struct detail::BlockGroup {
 // before it, so that all of the page's memory can go back in one step: one
 // group per chunk, which chunks have emptied, and which of those have gone
 // back to the system.
-struct detail::MappedPage {
+struct MappedPage {
     BlockGroup chunks[ChunksPerPage];
-    // Chunks not yet emptied (those never carved from included), plus
-    // StoreShare while a store holds the page (from when it starts carving
+    // Chunks not yet emptied (those never allocated from included), plus
+    // ArenaReference while a store holds the page (from when it starts allocating
     // from it until the tree it filled is let go); the page is unmapped when
     // it reaches zero.
-    std::atomic<int32_t> liveChunks{StoreShare + static_cast<int32_t>(ChunksPerPage)};
+    std::atomic<int32_t> liveChunks{ArenaReference + static_cast<int32_t>(ChunksPerPage)};
     std::atomic<uint64_t> emptied[ChunkWords];
     // Emptied chunks whose memory has gone back: all but the first system
     // page of each, and, apart, that first page, which the last block of
@@ -105,7 +107,7 @@ struct detail::MappedPage {
     std::atomic<bool> splitUp{false};  // no longer to be backed by one huge page
     std::atomic<bool> filled{false};   // its store has moved on to another page
     char* const memory;                // LargePageBytes, aligned to their size
-    // What is still mapped: the store shrinks it (trim()) while it carves
+    // What is still mapped: the store shrinks it (trim()) while it allocates
     // from the page, and nobody else reads it before the store moves on.
     uint32_t mappedBytes = static_cast<uint32_t>(LargePageBytes);
     MappedPage* nextFilled = nullptr;  // the store's list of the pages it has filled
@@ -126,12 +128,9 @@ struct detail::MappedPage {
 
 namespace {
 
-using detail::BlockGroup;
-using detail::MappedPage;
-
 static_assert(std::is_standard_layout_v<MappedPage>, "a chunk's group leads back to its page");
 static_assert(sizeof(MappedPage) <= SystemPageBytes, "a head fits the system page before its page");
-static_assert(sizeof(detail::PageHold::emptied) * 8 == ChunksPerPage, "a hold has a bit per chunk");
+static_assert(sizeof(PageHold::emptied) * 8 == ChunksPerPage, "a hold has a bit per chunk");
 
 constexpr std::size_t PrefixBytes = BlockPrefixBytes;
 // A heap block is preceded by a whole alignment's worth, the prefix at its end.
@@ -284,7 +283,7 @@ bool worthGivingBack(MappedPage* page, int32_t liveChunks) {
 }
 
 // Gives the system back the memory of every emptied chunk of a page no store
-// carves from any more that has not gone back yet, in runs of neighbouring
+// allocates from any more that has not gone back yet, in runs of neighbouring
 // system pages: all of a chunk but its first system page, and that page once
 // the chunk before has emptied too (the last block of that chunk may run
 // into it). Sequentially consistent: of two threads emptying neighbouring chunks at
@@ -330,37 +329,37 @@ void giveBackEmptiedChunks(MappedPage* page) noexcept {
     }
 }
 
-// Lets go of a hold on `page`: `shares` of its count of chunks, kept by
+// Lets go of a hold on `page`: `references` of its count of chunks, kept by
 // whoever emptied chunks (or let go of the page) while it looks at the page.
 // A page that only its store still holds, which has moved on from it, gives
 // back all its memory; a page others still hold and no store holds gives
 // back the memory of its emptied chunks, when it keeps more of it than its
 // live chunks may; the last holder unmaps it.
-void releaseHold(MappedPage* page, int32_t shares) noexcept {
-    const int32_t others = page->liveChunks.load(std::memory_order_seq_cst) - shares;
-    if (others == StoreShare) {
+void releaseHold(MappedPage* page, int32_t references) noexcept {
+    const int32_t others = page->liveChunks.load(std::memory_order_seq_cst) - references;
+    if (others == ArenaReference) {
         if (page->filled.load(std::memory_order_acquire))
             giveBackAll(page);
-    } else if (others > 0 && others < StoreShare && worthGivingBack(page, others)) {
+    } else if (others > 0 && others < ArenaReference && worthGivingBack(page, others)) {
         giveBackEmptiedChunks(page);
     }
-    if (page->liveChunks.fetch_sub(shares, std::memory_order_acq_rel) == shares)
+    if (page->liveChunks.fetch_sub(references, std::memory_order_acq_rel) == references)
         unmapPage(page);
 }
 
 // A chunk of a mapped page whose last block has just come back: whoever
-// took it holds the chunk's share of the page.
+// took it holds the chunk's reference to the page.
 struct EmptiedChunk {
     MappedPage* page;  // null when no chunk emptied
     uint32_t chunk;
 };
 
 // Takes `count` blocks off the group's count. The one who takes the last
-// frees a heap page, or gets the chunk back and must let go of its share of
+// frees a heap page, or gets the chunk back and must let go of its reference to
 // the page (releaseChunk, or a BlockRelease's hold). acq_rel: whatever a
 // freeing thread wrote to its block happens before the memory is freed or
 // started over.
-EmptiedChunk dropShare(BlockGroup* group, int32_t count) noexcept {
+EmptiedChunk releaseReference(BlockGroup* group, int32_t count) noexcept {
     if (group->live.fetch_sub(count, std::memory_order_acq_rel) != count)
         return {nullptr, 0};
     if (group->chunk == HeapPage) {
@@ -370,13 +369,13 @@ EmptiedChunk dropShare(BlockGroup* group, int32_t count) noexcept {
     return {pageOf(group), group->chunk};
 }
 
-// Marks the chunks set in `chunks` emptied and lets go of `shares` of the page.
-void reportEmptied(MappedPage* page, const uint64_t (&chunks)[ChunkWords], int32_t shares) {
+// Marks the chunks set in `chunks` emptied and lets go of `references` to the page.
+void reportEmptied(MappedPage* page, const uint64_t (&chunks)[ChunkWords], int32_t references) {
     for (std::size_t word = 0; word < ChunkWords; ++word) {
         if (chunks[word])
             page->emptied[word].fetch_or(chunks[word], std::memory_order_seq_cst);
     }
-    releaseHold(page, shares);
+    releaseHold(page, references);
 }
 
 void releaseChunk(EmptiedChunk emptied) noexcept {
@@ -420,11 +419,11 @@ void* NodeStore::allocateSlowly(std::size_t size) {
     char* block = next_;
     next_ += blockBytes;
     ++handedOut_;
-    void* carved = stampBlock(block, group_);
+    void* allocated = stampBlock(block, group_);
     // The block ran past the end of its chunk: the next one starts in the next.
     if (next_ > end_)
         startNextChunk();
-    return carved;
+    return allocated;
 }
 
 bool NodeStore::fitsInMappedPage(std::size_t blockBytes) {
@@ -441,44 +440,45 @@ bool NodeStore::fitsInMappedPage(std::size_t blockBytes) {
 
 void NodeStore::startNextChunk() noexcept {
     MappedPage* page = pageOf(group_);
-    if (const EmptiedChunk emptied = dropShare(group_, StoreShare - handedOut_); emptied.page)
-        releaseChunk(emptied);  // the store still carves from the page: this only counts
+    if (const EmptiedChunk emptied = releaseReference(group_, ArenaReference - handedOut_);
+        emptied.page)
+        releaseChunk(emptied);  // the store still allocates from the page: this only counts
     const std::size_t index = group_->chunk + 1;
     group_ = &page->chunks[index];
-    group_->live.store(StoreShare, std::memory_order_relaxed);  // no block of it is out yet
+    group_->live.store(ArenaReference, std::memory_order_relaxed);  // no block of it is out yet
     end_ = std::min(startOf(page) + (index + 1) * ChunkBytes, startOf(page) + page->mappedBytes);
     handedOut_ = 0;
 }
 
 bool NodeStore::restartPage(std::size_t blockBytes) noexcept {
-    if (!group_ || group_->live.load(std::memory_order_acquire) != StoreShare - handedOut_)
+    if (!group_ || group_->live.load(std::memory_order_acquire) != ArenaReference - handedOut_)
         return false;
     // No block is out, so nobody else touches the counts now.
     if (group_->chunk == HeapPage) {
         char* first = firstSlotFrom(reinterpret_cast<char*>(group_ + 1));
         if (blockBytes > static_cast<std::size_t>(end_ - first))
             return false;
-        group_->live.store(StoreShare, std::memory_order_relaxed);
+        group_->live.store(ArenaReference, std::memory_order_relaxed);
         next_ = first;
         handedOut_ = 0;
         return true;
     }
     // Every chunk before the current one has emptied, and no BlockRelease
-    // still holds a share of the page.
+    // still holds a reference to the page.
     MappedPage* page = pageOf(group_);
     const auto emptiedBefore = static_cast<int32_t>(group_->chunk);
     if (page->liveChunks.load(std::memory_order_acquire) !=
-        StoreShare + static_cast<int32_t>(ChunksPerPage) - emptiedBefore)
+        ArenaReference + static_cast<int32_t>(ChunksPerPage) - emptiedBefore)
         return false;
     char* first = firstSlotFrom(startOf(page));
     char* end = std::min(startOf(page) + ChunkBytes, startOf(page) + page->mappedBytes);
     if (first >= end || blockBytes > static_cast<std::size_t>(end - first))
         return false;
-    page->liveChunks.store(StoreShare + static_cast<int32_t>(ChunksPerPage),
+    page->liveChunks.store(ArenaReference + static_cast<int32_t>(ChunksPerPage),
                            std::memory_order_relaxed);
     page->clearSets();
     group_ = &page->chunks[0];
-    group_->live.store(StoreShare, std::memory_order_relaxed);
+    group_->live.store(ArenaReference, std::memory_order_relaxed);
     next_ = first;
     end_ = end;
     handedOut_ = 0;
@@ -527,26 +527,26 @@ void NodeStore::leavePage() noexcept {
 void NodeStore::fillPage() noexcept {
     BlockGroup* group = group_;
     MappedPage* page = pageOf(group);
-    const int32_t storeShare = StoreShare - handedOut_;
+    const int32_t arenaReference = ArenaReference - handedOut_;
     shrinkMappedPage(page, next_);
     group_ = nullptr;
     next_ = end_ = nullptr;
     handedOut_ = 0;
-    // The chunks never carved from will not empty: they count no more.
+    // The chunks never allocated from will not empty: they count no more.
     if (const auto chunksLeft = static_cast<int32_t>(ChunksPerPage - 1 - group->chunk))
         page->liveChunks.fetch_sub(chunksLeft, std::memory_order_acq_rel);
     page->nextFilled = filled_;
     filled_ = page;
     page->filled.store(true, std::memory_order_release);
-    if (const EmptiedChunk emptied = dropShare(group, storeShare); emptied.page)
+    if (const EmptiedChunk emptied = releaseReference(group, arenaReference); emptied.page)
         releaseChunk(emptied);
 }
 
 void NodeStore::letGoFilledPages() noexcept {
     while (MappedPage* page = filled_) {
         filled_ = page->nextFilled;
-        // The store's share goes but for one hold, to give back what has emptied.
-        page->liveChunks.fetch_sub(StoreShare - 1, std::memory_order_acq_rel);
+        // The store's reference goes but for one hold, to give back what has emptied.
+        page->liveChunks.fetch_sub(ArenaReference - 1, std::memory_order_acq_rel);
         releaseHold(page, 1);
     }
 }
@@ -556,26 +556,26 @@ void NodeStore::retirePage() noexcept {
         return;
     BlockGroup* group = group_;
     char* used = next_;
-    const int32_t storeShare = StoreShare - handedOut_;
+    const int32_t arenaReference = ArenaReference - handedOut_;
     group_ = nullptr;
     next_ = end_ = nullptr;
     handedOut_ = 0;
     if (group->chunk == HeapPage) {
-        dropShare(group, storeShare);  // frees the page if none of its blocks is out
+        releaseReference(group, arenaReference);  // frees the page if none of its blocks is out
         return;
     }
     MappedPage* page = pageOf(group);
     const auto chunksLeft = static_cast<int32_t>(ChunksPerPage - 1 - group->chunk);
     const bool blocksOut =
-        group->live.load(std::memory_order_acquire) != storeShare ||
-        page->liveChunks.load(std::memory_order_acquire) != StoreShare + chunksLeft + 1;
-    // Its blocks keep the page alive, but nothing is carved from it any more.
+        group->live.load(std::memory_order_acquire) != arenaReference ||
+        page->liveChunks.load(std::memory_order_acquire) != ArenaReference + chunksLeft + 1;
+    // Its blocks keep the page alive, but nothing is allocated from it any more.
     if (blocksOut)
         shrinkMappedPage(page, used);
-    if (const EmptiedChunk emptied = dropShare(group, storeShare); emptied.page)
+    if (const EmptiedChunk emptied = releaseReference(group, arenaReference); emptied.page)
         releaseChunk(emptied);
-    // The store's share goes but for one hold, to give back what has emptied.
-    page->liveChunks.fetch_sub(StoreShare + chunksLeft - 1, std::memory_order_acq_rel);
+    // The store's reference goes but for one hold, to give back what has emptied.
+    page->liveChunks.fetch_sub(ArenaReference + chunksLeft - 1, std::memory_order_acq_rel);
     releaseHold(page, 1);
 }
 
@@ -594,13 +594,13 @@ void releaseBlock(void* block) noexcept {
     std::memcpy(&group, prefix, sizeof group);
     if (!group)
         ::operator delete(static_cast<char*>(block) - HeapLeadBytes, HeapAlignment);
-    else if (const EmptiedChunk emptied = dropShare(group, 1); emptied.page)
+    else if (const EmptiedChunk emptied = releaseReference(group, 1); emptied.page)
         releaseChunk(emptied);
 }
 
 void BlockRelease::flush() noexcept {
     if (group_ && count_ > 0) {
-        if (const EmptiedChunk emptied = dropShare(group_, count_); emptied.page)
+        if (const EmptiedChunk emptied = releaseReference(group_, count_); emptied.page)
             hold(emptied.page, emptied.chunk);
     }
     group_ = nullptr;
@@ -627,7 +627,7 @@ void BlockRelease::hold(MappedPage* page, uint32_t chunk) noexcept {
         slot = HeldPages - 1;
         held_[slot].page = nullptr;
     }
-    detail::PageHold& held = held_[slot];
+    PageHold& held = held_[slot];
     if (!held.page) {
         held.page = page;
         held.chunks = 0;
@@ -639,10 +639,10 @@ void BlockRelease::hold(MappedPage* page, uint32_t chunk) noexcept {
 
 void BlockRelease::letGoOfPages() noexcept {
     for (int slot = 0; slot < HeldPages && held_[slot].page; ++slot) {
-        detail::PageHold& held = held_[slot];
+        PageHold& held = held_[slot];
         reportEmptied(held.page, held.emptied, held.chunks);
         held.page = nullptr;
     }
 }
 
-}  // namespace tarvik::xml
+}  // namespace tarvik::xml::detail

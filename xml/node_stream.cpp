@@ -23,7 +23,7 @@ struct OpenNode {
     int32_t childrenLeft;
 };
 
-// The class a type tag names; Foreign for any other tag, since a stream can
+// The class a type tag names; UserDefined for any other tag, since a stream can
 // only name the library's own classes.
 NodeClass nodeClassOfTag(int32_t tag) {
     switch (tag) {
@@ -32,13 +32,13 @@ NodeClass nodeClassOfTag(int32_t tag) {
         case CDataTypeTag:
             return NodeClass::CData;
         default:
-            return NodeClass::Foreign;
+            return NodeClass::UserDefined;
     }
 }
 
 // tag:int32  body  childCount:int32 -- everything of a record but its children.
 // Throws at the first fault, so no half-read node is ever linked into a tree.
-RecordHead readRecordHead(RecordReader& reader, NodeStore& store) {
+RecordHead readRecordHead(RecordReader& reader, detail::NodeStore& store) {
     const int64_t tagOffset = reader.offset();
     const int32_t tag = reader.readInt32();
     reader.throwIfFaulted();
@@ -61,7 +61,7 @@ RecordHead readRecordHead(RecordReader& reader, NodeStore& store) {
 // construction is freed whole and nothing leaks. The nodes come from a store
 // of the tree's own, whose pages the tree keeps until its nodes are freed.
 std::unique_ptr<XMLElement> readTree(std::istream& in) {
-    NodeStore store;
+    detail::NodeStore store;
     RecordReader reader(in);
     RecordHead top = readRecordHead(reader, store);
     std::vector<OpenNode> open;

@@ -5,12 +5,10 @@
 //     std::istringstream in(out.str(), std::ios::binary);
 //     std::unique_ptr<XMLElement> copy = readTree(in);
 //
-// A record is the node's type tag, its body (name, data bracket, text,
-// attributes), its child count and then each child's complete record, in
-// document order. Every integer is 32-bit little-endian; every string is its
-// byte length followed by its bytes, zero bytes included. There is no header,
-// version or end marker, and the bytes are carried as held (GB2312 in
-// practice, never converted). Streams must be in binary mode.
+// record := type-tag name data-bracket text attribute-count { name value }
+//           child-count { record }
+// Integers are 32-bit little-endian; strings are a byte length and the bytes,
+// carried as held (zeros too). No header, version or end marker. Binary mode.
 #ifndef TARVIK_XML_NODE_STREAM_H
 #define TARVIK_XML_NODE_STREAM_H
 
@@ -28,19 +26,12 @@ inline constexpr int32_t ElementTypeTag = 1;
 // Type tag that opens the record of an XMLCData node.
 inline constexpr int32_t CDataTypeTag = 2;
 
-// Reads one complete record, the node and its whole subtree, and returns it;
-// the caller owns the tree, whose top node has a null parent. Each node is an
-// XMLElement or XMLCData, as its tag says, filled as readBinary fills it, with
-// its children appended in order. The stream is left just after the record.
-//
-// The stream is hostile input: a length or count is believed only as far as
-// bytes really arrive, and nesting of any depth takes no call stack. Throws
-// XMLException, and hands back nothing, for a stream that ends inside the
-// record (messages::StreamTruncated), a tag other than 1 or 2
-// (messages::UnknownNodeType) or a negative length or count
-// (messages::InvalidLength). offset() is the byte, counted from where the
-// stream stood at the call, at which the field at fault begins (for a string,
-// its length). A stream set to raise exceptions raises its own instead.
+// Reads one record and its subtree (an XMLElement or XMLCData per tag, filled as
+// readBinary fills it), owned by the caller, its top's parent null; the stream
+// is left after the record. Lengths are believed only as bytes arrive; any depth
+// takes no stack. Throws XMLException, keeping nothing: messages::StreamTruncated,
+// UnknownNodeType (not 1 or 2) or InvalidLength (negative), offset() the field's
+// first byte from where the stream stood. A stream that raises raises its own.
 TARVIK_XML_API std::unique_ptr<XMLElement> readTree(std::istream& in);
 
 }  // namespace tarvik::xml

@@ -22,7 +22,7 @@ namespace tarvik::xml {
 namespace {
 
 bool isLibraryNode(const XMLElement& node) {
-    return nodeClassOf(node) != NodeClass::Foreign;
+    return nodeClassOf(node) != NodeClass::UserDefined;
 }
 
 // Everything of `node`'s record but its children: the tag (a virtual call, so

@@ -185,7 +185,7 @@ void printElementTree(Output& out, const XMLElement& top, int32_t depth) {
                 printCData(out, *child, depthOfChild);  // a CDATA node is a leaf in the text form
                 out.lineBreak();
                 break;
-            case NodeClass::Foreign:
+            case NodeClass::UserDefined:
                 out.foreign(*child, depthOfChild);
                 out.lineBreak();
                 break;
@@ -206,7 +206,7 @@ void printNode(Output& out, const XMLElement& node, int32_t depth) {
             out.reach(node);
             printCData(out, node, depth);
             break;
-        case NodeClass::Foreign:
+        case NodeClass::UserDefined:
             out.foreign(node, depth);
             break;
     }

@@ -672,7 +672,7 @@ struct TagNames {
 
 class XmlReader {
 public:
-    XmlReader(const XmlText& text, NodeStore& store)
+    XmlReader(const XmlText& text, detail::NodeStore& store)
         : text_(text),
           doc_(text.begin()),
           end_(text.end()),
@@ -886,7 +886,7 @@ private:
     const XmlText& text_;
     const char* doc_;
     const char* end_;
-    NodeStore& store_;
+    detail::NodeStore& store_;
     std::size_t budget_;
     Encoding encoding_ = Encoding::Utf8;
     // The byte classes of the encoding, and whether its bytes from 0x80 up are checked.

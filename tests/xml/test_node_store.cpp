@@ -21,24 +21,24 @@
 #include "support/tree_text.h"
 #include "support/trees.h"
 #include "xml/brace.h"
+#include "xml/detail/node_store.h"
 #include "xml/document.h"
 #include "xml/node_list.h"
-#include "xml/node_store.h"
 #include "xml/node_stream.h"
 
-using tarvik::xml::BlockAlignment;
-using tarvik::xml::BlockPrefixBytes;
-using tarvik::xml::BlockRelease;
-using tarvik::xml::LargestStoredBlock;
 using tarvik::xml::NodeList;
-using tarvik::xml::NodeStore;
 using tarvik::xml::readTree;
-using tarvik::xml::releaseBlock;
 using tarvik::xml::writeBrace;
 using tarvik::xml::XMLDocument;
 using tarvik::xml::XMLElement;
-using testing_support::AllocationProbe;
 using tarvik::xml::XMLException;
+using tarvik::xml::detail::BlockAlignment;
+using tarvik::xml::detail::BlockPrefixBytes;
+using tarvik::xml::detail::BlockRelease;
+using tarvik::xml::detail::LargestStoredBlock;
+using tarvik::xml::detail::NodeStore;
+using tarvik::xml::detail::releaseBlock;
+using testing_support::AllocationProbe;
 using testing_support::NodePtr;
 using testing_support::sameTree;
 using testing_support::treeIsConsistent;
@@ -448,19 +448,19 @@ TEST(NodeStore, EveryTreeStartsWithSmallPages) {
 // bytes, of the pages its blocks came from.
 constexpr std::size_t KeptNodeBound = 64 * 1024;
 
-// Two blocks carved one after the other (a node and its first attribute, say)
+// Two blocks allocated one after the other (a node and its first attribute, say)
 // and kept while every other block and their store go hold little more than
 // themselves, wherever they lie: the pairs that straddle two heap pages, each
 // pinning its page, are the worst case, and every one of them is tried.
 TEST(NodeStore, KeptBlocksHoldLittleOfTheirHeapPages) {
     constexpr std::size_t Sizes[] = {8, 136, LargestStoredBlock};
-    constexpr std::size_t CarvedBytes = 320 * 1024;  // pages of every size, none of them mapped
+    constexpr std::size_t AllocatedBytes = 320 * 1024;  // pages of every size, none of them mapped
     for (const std::size_t size : Sizes) {
         SCOPED_TRACE("blocks of " + std::to_string(size) + " bytes");
         const std::size_t slotBytes =
             (size + BlockPrefixBytes + BlockAlignment - 1) / BlockAlignment * BlockAlignment;
-        const std::size_t count = CarvedBytes / slotBytes;
-        // A page is carved front to back, so a block that is not one slot on
+        const std::size_t count = AllocatedBytes / slotBytes;
+        // A page is allocated front to back, so a block that is not one slot on
         // from the one before is the first of a new page.
         std::vector<std::size_t> pageStarts;
         {
@@ -480,7 +480,7 @@ TEST(NodeStore, KeptBlocksHoldLittleOfTheirHeapPages) {
             const std::size_t before = AllocationProbe::heapInUse();
             void* kept[2];
             {
-                NodeStore store;  // carves the same blocks into pages of the same sizes
+                NodeStore store;  // allocates the same blocks from pages of the same sizes
                 std::vector<void*> blocks;
                 for (std::size_t index = 0; index <= pageStart; ++index)
                     blocks.push_back(store.allocate(size));
@@ -506,7 +506,7 @@ TEST(NodeStore, KeptBlocksHoldLittleOfTheirHeapPages) {
 // is gone), and each kept block must still hold what was written into it
 // when the memory around it has gone back.
 TEST(NodeStore, KeptBlocksKeepTheirBytesWhenTheRestGoesBack) {
-    constexpr std::size_t CarvedBytes = 5 << 20;  // past the heap pages on every system
+    constexpr std::size_t AllocatedBytes = 5 << 20;  // past the heap pages on every system
     constexpr std::uintptr_t Stretch = 32 * 1024;
     const struct {
         std::size_t size;
@@ -540,7 +540,7 @@ TEST(NodeStore, KeptBlocksKeepTheirBytesWhenTheRestGoesBack) {
         };
         {
             NodeStore store;
-            for (std::size_t index = 0; index * row.size < CarvedBytes; ++index) {
+            for (std::size_t index = 0; index * row.size < AllocatedBytes; ++index) {
                 char* block = static_cast<char*>(store.allocate(row.size));
                 fill(block, index);
                 const auto start = reinterpret_cast<std::uintptr_t>(block);
@@ -598,7 +598,7 @@ TEST(NodeStore, KeptNodesHoldLittleOfTheirMappedPages) {
         From from;
     } rows[] = {
         {"the middle of a parsed tree", From::Middle},
-        {"the end, in the page its store was carving", From::End},
+        {"the end, in the page its store was allocating from", From::End},
         {"the middle of a clone", From::Clone},
         {"the middle, the tree freed on two threads at once", From::TwoThreads},
         {"the middle, the rest erased one by one while the document lives", From::ErasedFirst},
