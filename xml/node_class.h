@@ -20,15 +20,9 @@ enum class NodeClass {
 };
 
 // The exact class of `node`; a subclass of XMLElement or XMLCData is UserDefined.
-// Compares the type_info addresses first: a failed std::type_info == goes on to
-// compare class names, which every walk would pay per CData node. Where the
-// addresses differ (type_info held twice across modules), == has the last word.
+// Inline: every walk asks this of every node.
 inline NodeClass nodeClassOf(const XMLElement& node) {
     const std::type_info& type = typeid(node);
-    if (&type == &typeid(XMLElement))
-        return NodeClass::Element;
-    if (&type == &typeid(XMLCData))
-        return NodeClass::CData;
     if (type == typeid(XMLElement))
         return NodeClass::Element;
     if (type == typeid(XMLCData))

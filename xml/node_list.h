@@ -258,7 +258,6 @@ public:
         reset();
         while (link != &sentinel_) {
             LinkBase* next = link->next;
-            prefetch(link);
             destroy(static_cast<Link*>(link), released);
             link = next;
         }
@@ -384,17 +383,6 @@ private:
         link->prev->next = link->next;
         link->next->prev = link->prev;
         --size_;
-    }
-    // Prefetches the link a few entries on: a parsed list's links lie one
-    // after another in an arena page, and a walk that frees them would
-    // otherwise wait on each next pointer in turn.
-    static void prefetch(const LinkBase* link) noexcept {
-#if defined(__GNUC__)
-        constexpr std::size_t LinksAhead = 4;
-        __builtin_prefetch(reinterpret_cast<const char*>(link) + LinksAhead * sizeof(Link));
-#else
-        (void)link;
-#endif
     }
     static void destroy(Link* link, detail::BlockRelease& released) noexcept {
         link->~Link();

@@ -130,16 +130,6 @@ void printCData(Output& out, const XMLElement& cdata, int32_t depth) {
     out.lineBreak();
 }
 
-// Asks the processor to bring `address` (the next sibling's entry) into its
-// cache while the current child is written, so it costs no wait on memory then.
-inline void prefetch(const void* address) {
-#if defined(__GNUC__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
-
 // An element being printed and the next of its children to print.
 struct PrintFrame {
     const XMLElement* element;
@@ -166,8 +156,6 @@ void printElementTree(Output& out, const XMLElement& top, int32_t depth) {
             continue;
         }
         const XMLElement* child = (frame.next++)->get();
-        if (frame.next != frame.element->children.end())
-            prefetch(&*frame.next);
         if (!child)
             continue;  // only a hand-edited child list holds nulls
         const int32_t depthOfChild = childDepth(frame.depth);
