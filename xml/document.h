@@ -17,11 +17,13 @@
 // Encoding: every string is a byte string exactly as read (GB2312 from brace
 // notation and markup text, the document's own encoding from standard XML);
 // the library never converts, and passes bytes 0x80-0xFF through untouched.
-// Ownership: an element owns its attributes and children (std::unique_ptr);
-// `parent` and the cursor never own. Nothing recurses over a tree's depth.
+// Ownership: an element owns its attributes (by value) and its children
+// (std::unique_ptr); `parent` and the cursor never own. Nothing recurses over
+// a tree's depth, except the brace reader, whose nesting stops at MaxBraceDepth.
 // Memory: parsed nodes live in the pages of an arena (xml/detail/node_store.h)
 // that each node keeps alive, so a child moved out of `children` outlives its document.
-// Errors: XMLException (below); parseBrace returns false and keeps the reason.
+// Errors: XMLException (below); parseBraceGroup throws std::runtime_error
+// (xml/brace.h); parseBrace returns false and keeps the reason.
 #ifndef TARVIK_XML_DOCUMENT_H
 #define TARVIK_XML_DOCUMENT_H
 
@@ -403,8 +405,8 @@ public:
     // The head element, which holds the attributes of an xml declaration.
     XMLElement& head() { return head_; }
     const XMLElement& head() const { return head_; }
-    // The value of the head's last "encoding" record, or "gb2312" when there
-    // is none. Valid until the head changes.
+    // The value of the head's last "encoding" record, or "gb2312" (the dialect's
+    // default) when there is none. Valid until the head changes.
     const char* encoding() const;
     // The element a parser is filling; null when no element is open.
     XMLElement* cursor() const { return cursor_; }
@@ -413,7 +415,8 @@ public:
 
     // Parses a NUL-terminated brace-notation text (xml/brace.h) into a cleared
     // root. False if refused (unclosed group, too deep, out of memory): the
-    // reason goes to the debugger output and lastBraceError(), and the root
+    // reason goes to the debugger output (standard error off Windows) and
+    // lastBraceError(), and the root
     // keeps what was complete. The text may lie in this document's own tree.
     bool parseBrace(const char* text);
     // Why the last parseBrace refused its text ("byte N: " and the GB2312

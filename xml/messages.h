@@ -40,7 +40,8 @@ inline constexpr char AttributeMissingQuote[] =
 // Markup text: an attribute value whose closing double quote never comes.
 inline constexpr char IllegalCharacter[] =
     "\xCE\xC4\xB1\xBE\xD6\xD0\xD3\xD0\xB7\xC7\xB7\xA8\xD7\xD6\xB7\xFB:<";  // 文本中有非法字符:<
-// Markup text and binary stream: nesting past the library's depth bound.
+// Raised by no reader today (neither markup text nor a binary stream has a
+// depth bound); kept so that ErrorCode 12 keeps its meaning.
 inline constexpr char NestingTooDeep[] =
     "\xC7\xB6\xCC\xD7\xB2\xE3\xB4\xCE\xB9\xFD\xC9\xEE";  // 嵌套层次过深
 // Markup text: a document type declaration after the first element or after

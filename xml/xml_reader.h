@@ -1,5 +1,6 @@
-// Standard XML 1.0, read into the same XMLDocument tree the markup dialect
-// fills (xml/markup.h keeps that dialect as it is); written by xml/xml_writer.h.
+// Standard XML 1.0, read by XMLDocument::parseXml and loadXmlFile
+// (xml/document.h) and loadXmlStream (xml/file.h) into the same tree the
+// markup dialect fills; written by xml/xml_writer.h.
 //
 //     tarvik::xml::XMLDocument doc;
 //     doc.loadXmlFile("config.xml");             // or doc.parseXml(bytes, size)

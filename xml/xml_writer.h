@@ -1,6 +1,6 @@
 // Writing a tree as standard XML 1.0, which parseXml (xml/xml_reader.h) and
-// every other XML program reads; parseXml(writeXml(document)) gives back the
-// same tree and head.
+// every other XML program reads; parseXml of what writeXml wrote gives back
+// the same tree and head.
 //
 //     tarvik::xml::writeXml(document, std::cout);                  // indented
 //     tarvik::xml::writeXml(element, out, XmlLayout::Compact);     // one line
@@ -13,7 +13,8 @@
 //     which reads back the same).
 //   - text with "&", "<", ">" escaped and CR as "&#13;"; attribute values in
 //     double quotes with "&", "<", '"' escaped and TAB, LF, CR as references.
-//   - bytes as held, checked against the head's encoding (UTF-8 by default);
+//   - bytes as held, checked against the head's "encoding" record (UTF-8 when
+//     the head has none; a new XMLDocument's head says "gb2312");
 //     the element form checks only what no ASCII-based encoding allows.
 // XmlLayout::Indented puts each element of element-only content on its own
 // line, a tab further in per level (to XmlMaxIndentLevels), and ends with a

@@ -7,13 +7,13 @@
 //     void* block = store.allocate(64);            // from the arena's current page
 //     tarvik::xml::detail::releaseBlock(block);    // drops the page's reference count
 //
-// Pages are heap blocks of 1 KiB doubling to 16 KiB; once a tree has taken
-// 2 MiB of those, 2 MiB mapped from the system, which Linux backs with one
-// huge page (one fault per 2 MiB, not per 4 KiB). Each block sits behind a
-// one-word prefix naming its block group, a heap page or a 16 KiB chunk of a
-// mapped page (whose counts live in a head in the system page just before
-// it), whose atomic reference count of blocks still out lets a tree built on
-// one thread be freed on another; a store itself serves one thread at a time.
+// Pages are heap blocks of 1 KiB doubling to 16 KiB; on Linux, once a tree
+// has taken 2 MiB of those, 2 MiB mapped from the system and advised as one
+// huge page (one fault per 2 MiB, not per 4 KiB); elsewhere, heap pages only. Each block sits
+// behind a one-word prefix naming its block group, a heap page or a 16 KiB chunk of a mapped page
+// (whose counts live in a head in the system page just before it), whose atomic reference count of
+// blocks still out lets a tree built on one thread be freed on another; a store itself serves one
+// thread at a time.
 //
 // Freeing a block only drops its group's count. A heap page goes back at zero
 // once no store allocates from it; a mapped page once all its chunks have
@@ -95,7 +95,7 @@ public:
     // the last tree filled are let go. Call it before that tree is freed, so
     // its pages go back as they empty.
     void beginTree() noexcept;
-    // True while new pages come mapped from the system (a large tree).
+    // True while new pages come mapped from the system (a large tree on Linux).
     bool mapsPages() const noexcept;
 
 private:
