@@ -303,10 +303,11 @@ void XMLDocument::resetHead() {
     head_.clear();
     head_.name = HeadElementName;
     head_.appendAttribute(XMLAttribute(NewHeadRecord.name, NewHeadRecord.value));
+    headFromXml_ = false;
 }
 
 const char* XMLDocument::encoding() const {
-    const char* declared = NewHeadRecord.value;
+    const char* declared = headFromXml_ ? "UTF-8" : NewHeadRecord.value;
     for (const XMLAttribute& record : head_.attributes) {
         if (record.name == NewHeadRecord.name)
             declared = record.value.c_str();

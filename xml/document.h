@@ -405,8 +405,8 @@ public:
     // The head element, which holds the attributes of an xml declaration.
     XMLElement& head() { return head_; }
     const XMLElement& head() const { return head_; }
-    // The value of the head's last "encoding" record, or "gb2312" (the dialect's
-    // default) when there is none. Valid until the head changes.
+    // The value of the head's last "encoding" record; without one, "UTF-8" where
+    // standard XML filled the head, else "gb2312". Valid until the head changes.
     const char* encoding() const;
     // The element a parser is filling; null when no element is open.
     XMLElement* cursor() const { return cursor_; }
@@ -507,6 +507,7 @@ private:
     XMLElement root_;
     XMLElement head_;
     XMLElement* cursor_;
+    bool headFromXml_ = false;  // standard XML, whose undeclared encoding is UTF-8
     detail::NodeStore store_;
     std::string lastBraceError_;                      // see lastBraceError()
     ErrorCode lastBraceErrorCode_ = ErrorCode::None;  // see lastBraceErrorCode()

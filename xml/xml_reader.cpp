@@ -2153,6 +2153,7 @@ void XMLDocument::readXml(const char* text, std::size_t length, std::string* own
     head_.name = HeadElementName;
     for (auto& [name, value] : read.declaration)
         head_.attributes.emplace_back(std::move(name), std::move(value));
+    headFromXml_ = true;
     store_.trim();
 }
 

@@ -407,6 +407,11 @@ TEST(Document, AnswersTheEncodingTheTextDeclared) {
     EXPECT_STREQ(document.encoding(), "gb2312");
     document.head().attributes.clear();
     EXPECT_STREQ(document.encoding(), "gb2312");
+    const std::string undeclared = "<a/>";
+    document.parseXml(undeclared.data(), undeclared.size());
+    EXPECT_STREQ(document.encoding(), "UTF-8");  // XML's own default
+    document.parseMarkup("<a/>");
+    EXPECT_STREQ(document.encoding(), "gb2312");
 }
 
 TEST(Document, ClearingTheRootLeavesTheHead) {
