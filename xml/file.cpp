@@ -174,11 +174,11 @@ std::string readWhole(BoundedInput& input, std::uint64_t expected) {
     }
 }
 
-// Runs `parse`, naming `source` in its error.
-template <typename Parse>
-void naming(const std::string& source, Parse parse) {
+// Runs `work` (a parse or a save's check), naming `source` in its error.
+template <typename Work>
+void naming(const std::string& source, Work work) {
     try {
-        parse();
+        work();
     } catch (XMLException& error) {
         error.setSource(source);
         throw;
@@ -223,17 +223,6 @@ auto reportingMemory(const std::string& source, Load load) -> decltype(load()) {
 }
 
 // ------------------------------------------------------------ saving
-
-// Runs `check`, naming the file in the text-form error it may throw.
-template <typename Check>
-void namingTheFile(const std::string& path, Check check) {
-    try {
-        check();
-    } catch (XMLException& error) {
-        error.setSource(path);
-        throw;
-    }
-}
 
 // The top-level nodes a saver writes, each with its 1-based position among
 // its siblings, which errors name: a whole document's, or one tree at 1.
@@ -305,7 +294,7 @@ void checkTopNodes(const TopNodes& nodes) {
 void saveTextForm(const TopNodes& nodes, bool lineAfterEach, const std::string& path) {
     const auto write = [&](OutputBuffer& buffer) {
         SavingOutput out(buffer);
-        namingTheFile(path, [&] {
+        naming(path, [&] {
             nodes.forEach([&](const XMLElement& top, std::size_t position) {
                 out.startTop(top, position);
                 printing::printNode(out, top, 0);
@@ -314,7 +303,7 @@ void saveTextForm(const TopNodes& nodes, bool lineAfterEach, const std::string& 
             });
         });
     };
-    const auto check = [&] { namingTheFile(path, [&] { checkTopNodes(nodes); }); };
+    const auto check = [&] { naming(path, [&] { checkTopNodes(nodes); }); };
     replaceFile(path, write, check);
 }
 

@@ -794,6 +794,10 @@ private:
         return found == table.end() ? nullptr : &found->second;
     }
     const char* enter(const char* reference, const char* resume, Entity& entity);
+    // Enters the general entity the reference at `p` names, refusing one that
+    // is unparsed, external (with `externalMessage`) or already open.
+    const char* enterGeneral(const char* p, const char* nameEnd, Entity& entity,
+                             const char* externalMessage);
     const char* leave();
 
     // ---- the document type declaration
@@ -1434,13 +1438,18 @@ const char* XmlReader::valueReference(const char* p, bool lenient) {
             return nameEnd + 1;
         fail(messages::XmlUndeclaredEntity, p);
     }
-    if (entity->unparsed)
+    return enterGeneral(p, nameEnd, *entity, messages::XmlExternalEntityInAttribute);
+}
+
+const char* XmlReader::enterGeneral(const char* p, const char* nameEnd, Entity& entity,
+                                    const char* externalMessage) {
+    if (entity.unparsed)
         fail(messages::XmlUnparsedEntity, p);
-    if (entity->external)
-        fail(messages::XmlExternalEntityInAttribute, p);
-    if (entity->open)
+    if (entity.external)
+        fail(externalMessage, p);
+    if (entity.open)
         fail(messages::XmlRecursiveEntity, p);
-    return enter(p, nameEnd + 1, *entity);
+    return enter(p, nameEnd + 1, entity);
 }
 
 // Attributes of one tag differ in name; those of a long tag are sorted to tell.
@@ -1607,13 +1616,7 @@ const char* XmlReader::readReference(const char* p) {
     Entity* entity = findEntity(general_, name);
     if (!entity)
         fail(messages::XmlUndeclaredEntity, p);
-    if (entity->unparsed)
-        fail(messages::XmlUnparsedEntity, p);
-    if (entity->external)
-        fail(messages::XmlExternalEntityNotRead, p);
-    if (entity->open)
-        fail(messages::XmlRecursiveEntity, p);
-    return enter(p, nameEnd + 1, *entity);
+    return enterGeneral(p, nameEnd, *entity, messages::XmlExternalEntityNotRead);
 }
 
 // CharRef := "&#" [0-9]+ ";" | "&#x" [0-9a-fA-F]+ ";", naming a Char.

@@ -144,22 +144,24 @@ unsigned candidatesIn(const char* p, char closing, bool highLooked) {
 // instead of a call: two overlapping words cover any length up to twice theirs.
 constexpr std::size_t SmallCopyBytes = 16;
 
+// Copies `count` bytes, sizeof(Word) to 2 * sizeof(Word), as two words that
+// may overlap: the first and the last of the range.
+template <typename Word>
+inline void copyHeadAndTail(char* out, const char* in, std::size_t count) {
+    Word head;
+    Word tail;
+    std::memcpy(&head, in, sizeof head);
+    std::memcpy(&tail, in + count - sizeof tail, sizeof tail);
+    std::memcpy(out, &head, sizeof head);
+    std::memcpy(out + count - sizeof tail, &tail, sizeof tail);
+}
+
 // Copies `count` bytes (at most SmallCopyBytes) from `in` to `out`.
 inline void copySmall(char* out, const char* in, std::size_t count) {
     if (count >= sizeof(uint64_t)) {
-        uint64_t head;
-        uint64_t tail;
-        std::memcpy(&head, in, sizeof head);
-        std::memcpy(&tail, in + count - sizeof tail, sizeof tail);
-        std::memcpy(out, &head, sizeof head);
-        std::memcpy(out + count - sizeof tail, &tail, sizeof tail);
+        copyHeadAndTail<uint64_t>(out, in, count);
     } else if (count >= sizeof(uint32_t)) {
-        uint32_t head;
-        uint32_t tail;
-        std::memcpy(&head, in, sizeof head);
-        std::memcpy(&tail, in + count - sizeof tail, sizeof tail);
-        std::memcpy(out, &head, sizeof head);
-        std::memcpy(out + count - sizeof tail, &tail, sizeof tail);
+        copyHeadAndTail<uint32_t>(out, in, count);
     } else if (count > 0) {
         out[0] = in[0];
         out[count / 2] = in[count / 2];
